@@ -1,0 +1,104 @@
+// CFile over a POSIX file descriptor, with MFC's open flags, share modes and exceptions.
+//
+// Names are Windows paths (see kiln/platform/path_map.h); GetFilePath gives the full Windows path of
+// the name that was opened. Share modes are honoured between every CFile of every process on the
+// machine (through open-file-description locks): an open whose access another open denies, or that
+// denies an access another open holds, fails with a sharing violation. Compatibility mode counts as
+// exclusive, as in MFC. Failures raise CFileException (or fill the caller's record in Open).
+#pragma once
+
+#include <kiln/platform/cstring.h>
+#include <kiln/platform/exception.h>
+#include <kiln/platform/object.h>
+#include <kiln/platform/time.h>
+
+struct CFileStatus {
+    CTime m_ctime;     // creation (status change) time
+    CTime m_mtime;     // last write time
+    CTime m_atime;     // last access time
+    ULONGLONG m_size;  // bytes
+    BYTE m_attribute;  // FILE_ATTRIBUTE_ bits of the low byte
+    BYTE m_padding;
+    char m_szFullName[MAX_PATH];  // full Windows path
+};
+
+class CFile : public CObject {
+    DECLARE_DYNAMIC(CFile)
+public:
+    enum OpenFlags : UINT {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        shareCompat = 0x0000,
+        shareExclusive = 0x0010,
+        shareDenyWrite = 0x0020,
+        shareDenyRead = 0x0030,
+        shareDenyNone = 0x0040,
+        modeNoInherit = 0x0080,
+        modeCreate = 0x1000,
+        modeNoTruncate = 0x2000,
+        typeText = 0x4000,
+        typeBinary = 0x8000,
+        osNoBuffer = 0x10000,
+        osWriteThrough = 0x20000,
+        osRandomAccess = 0x40000,
+        osSequentialScan = 0x80000,
+    };
+    enum Attribute : BYTE {
+        normal = 0x00,
+        readOnly = 0x01,
+        hidden = 0x02,
+        system = 0x04,
+        volume = 0x08,
+        directory = 0x10,
+        archive = 0x20,
+    };
+    enum SeekPosition : UINT { begin = 0x0, current = 0x1, end = 0x2 };
+
+    static const HANDLE hFileNull;
+
+    CFile();
+    explicit CFile(HANDLE hFile);  // adopts a descriptor, given as (HANDLE)(intptr_t)fd
+    CFile(LPCTSTR lpszFileName, UINT nOpenFlags);  // throws CFileException on failure
+    ~CFile() override;
+
+    // FALSE on failure, with the cause in *pError when given; never throws.
+    virtual BOOL Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError = nullptr);
+
+    virtual ULONGLONG GetPosition() const;
+    virtual ULONGLONG Seek(LONGLONG lOff, UINT nFrom);
+    ULONGLONG SeekToEnd() { return Seek(0, end); }
+    void SeekToBegin() { Seek(0, begin); }
+    virtual void SetLength(ULONGLONG dwNewLen);
+    virtual ULONGLONG GetLength() const;
+
+    // Bytes read (0 at the end of the file); raises CFileException on an I/O error.
+    virtual UINT Read(void* lpBuf, UINT nCount);
+    // Writes all bytes or raises CFileException (diskFull, accessDenied, ...).
+    virtual void Write(const void* lpBuf, UINT nCount);
+    virtual void Flush();
+    virtual void Close();
+    // Closes without raising anything, whatever state the file is in.
+    virtual void Abort();
+
+    virtual CString GetFileName() const;
+    virtual CString GetFileTitle() const;
+    virtual CString GetFilePath() const;
+    virtual void SetFilePath(LPCTSTR lpszNewName);
+
+    BOOL GetStatus(CFileStatus& rStatus) const;
+    static BOOL GetStatus(LPCTSTR lpszFileName, CFileStatus& rStatus);
+    static void Rename(LPCTSTR lpszOldName, LPCTSTR lpszNewName);
+    static void Remove(LPCTSTR lpszFileName);
+
+    operator HANDLE() const { return m_hFile; }  // NOLINT(google-explicit-constructor)
+
+    HANDLE m_hFile;
+
+protected:
+    int Descriptor() const { return (int)(intptr_t)m_hFile; }
+    void ThrowLastErrno() const;
+
+    BOOL m_bCloseOnDelete;
+    CString m_strFileName;  // full Windows path
+};
