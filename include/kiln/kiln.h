@@ -12,3 +12,5 @@
 #include <kiln/platform/path_map.h>
 #include <kiln/platform/system.h>
 #include <kiln/platform/file.h>
+#include <kiln/platform/mem_file.h>
+#include <kiln/platform/archive.h>
