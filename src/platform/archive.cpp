@@ -48,6 +48,8 @@ CArchive::CArchive(CFile* pFile, UINT nMode, int nBufSize, void* lpBuf)
     m_lpBufStart = m_bUserBuf ? static_cast<BYTE*>(lpBuf) : new BYTE[m_nBufSize];
     m_lpBufMax = m_lpBufStart + m_nBufSize;
     m_lpBufCur = IsLoading() ? m_lpBufMax : m_lpBufStart;
+    if (pFile != nullptr)
+        m_strFileName = pFile->GetFilePath();
 }
 
 CArchive::~CArchive() {

@@ -132,7 +132,7 @@ public:
     }
 
     void* m_pDocument = nullptr;
-    CString m_strFileName;  // named in the archive's exceptions
+    CString m_strFileName;  // the file's path at construction; named in the archive's exceptions
 
 private:
     struct ObjectMap;

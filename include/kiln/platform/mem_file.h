@@ -20,6 +20,8 @@ public:
     explicit CMemFile(UINT nGrowBytes = 1024);
     CMemFile(BYTE* lpBuffer, UINT nBufferSize, UINT nGrowBytes = 0);
     ~CMemFile() override;
+    CMemFile(const CMemFile&) = delete;
+    CMemFile& operator=(const CMemFile&) = delete;
 
     // Releases the current block (if the file owns it), then works on lpBuffer as the constructor does.
     void Attach(BYTE* lpBuffer, UINT nBufferSize, UINT nGrowBytes = 0);
