@@ -42,14 +42,15 @@ struct CArchive::ObjectMap {
 };
 
 CArchive::CArchive(CFile* pFile, UINT nMode, int nBufSize, void* lpBuf)
-    : m_nMode(nMode), m_pFile(pFile), m_nBufSize(std::max<UINT>(nBufSize < 0 ? 0 : nBufSize, nBufSizeMin)) {
+    : m_strFileName(pFile != nullptr ? pFile->GetFilePath() : CString()),
+      m_nMode(nMode),
+      m_pFile(pFile),
+      m_nBufSize(std::max<UINT>(nBufSize < 0 ? 0 : nBufSize, nBufSizeMin)) {
     // A caller's buffer smaller than the minimum could not take every value whole: use our own.
     m_bUserBuf = lpBuf != nullptr && nBufSize >= (int)nBufSizeMin;
     m_lpBufStart = m_bUserBuf ? static_cast<BYTE*>(lpBuf) : new BYTE[m_nBufSize];
     m_lpBufMax = m_lpBufStart + m_nBufSize;
     m_lpBufCur = IsLoading() ? m_lpBufMax : m_lpBufStart;
-    if (pFile != nullptr)
-        m_strFileName = pFile->GetFilePath();
 }
 
 CArchive::~CArchive() {
