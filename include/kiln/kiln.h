@@ -12,3 +12,9 @@
 #include <kiln/platform/path_map.h>
 #include <kiln/platform/system.h>
 #include <kiln/platform/file.h>
+#include <kiln/util/array_compare.h>
+#include <kiln/util/string_step.h>
+#include <kiln/util/separated_string.h>
+#include <kiln/util/extension.h>
+#include <kiln/util/path_string.h>
+#include <kiln/util/string_table.h>
