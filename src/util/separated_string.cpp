@@ -27,7 +27,8 @@ const char* SkipItems(const char* s, unsigned int sep, int index, int* found = n
 }  // namespace
 
 bool IsSeparatedStringMatch(const char* list, unsigned int sep, const char* word) {
-    if (list == nullptr || word == nullptr) return false;
+    if (word == nullptr) return false;
+    if (list == nullptr) list = "";
     const unsigned char* p = (const unsigned char*)list;
     for (;;) {
         const unsigned char* w = (const unsigned char*)word;

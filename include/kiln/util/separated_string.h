@@ -7,7 +7,7 @@
 
 #include <kiln/platform/cstring.h>
 
-// True if some item of list equals word exactly.
+// True if some item of list equals word exactly (a null word matches nothing).
 bool IsSeparatedStringMatch(const char* list, unsigned int sep, const char* word);
 
 // Item index of s; the last item runs to the end of s. Empty when s has fewer than index separators.
@@ -19,6 +19,7 @@ CString GetWrapedString(const char* s, unsigned int sep, int index);
 
 // The first item at or after item index (a negative index starts at item 0) that equals word, with
 // index set to its number. When there is none the result is empty and index is left on the last item
-// reached (the number of separators found when s has fewer than index items). Items are compared
-// byte by byte, a byte equal to sep ending the item; empty items are never taken.
+// reached (the number of separators found when s has fewer than index items). Empty items are never
+// taken. Items are found by characters but compared with word byte by byte, a byte equal to sep
+// ending the comparison: an item whose double-byte character has sep as its trail byte never matches.
 CString FindSeparatedStringWord(const char* s, unsigned int sep, int& index, const char* word);
