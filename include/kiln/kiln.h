@@ -12,3 +12,4 @@
 #include <kiln/platform/path_map.h>
 #include <kiln/platform/system.h>
 #include <kiln/platform/file.h>
+#include <kiln/platform/file_find.h>
