@@ -59,6 +59,7 @@ constexpr SystemText kSystemTexts[] = {
     {123, "The filename, directory name, or volume label syntax is incorrect.\r\n"},
     {kErrorNegativeSeek, "An attempt was made to move the file pointer before the beginning of the file.\r\n"},
     {145, "The directory is not empty.\r\n"},
+    {158, "The segment is already unlocked.\r\n"},
     {170, "The requested resource is in use.\r\n"},
     {183, "Cannot create a file when that file already exists.\r\n"},
     {206, "The filename or extension is too long.\r\n"},
