@@ -256,7 +256,8 @@ CString CFile::GetFileName() const {
 }
 
 CString CFile::GetFileTitle() const {
-    std::string_view title = kiln::FileTitle(GetFileName().str());
+    CString name = GetFileName();
+    std::string_view title = kiln::FileTitle(name.str());
     return CString(title.data(), (int)title.size());
 }
 

@@ -1,13 +1,14 @@
 #include <kiln/platform/path_map.h>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>

@@ -1,6 +1,5 @@
 #include <kiln/platform/system.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -185,8 +184,9 @@ BOOL DeleteFileA(LPCSTR lpFileName) {
 }
 
 // The copy is written to a temporary file beside the destination and renamed over it, so the
-// destination is never left half written. The source is opened as Windows opens it for a copy
-// (reading, others may not write) and the destination must be free of other opens.
+// destination is never left half written. Share modes count as for an open that reads the source and
+// writes the destination and denies nothing: a file that another open holds denying read cannot be
+// copied, one held denying write cannot be replaced.
 BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists) {
     std::string source, destination;
     if (!HostPath(lpExistingFileName, source) || !HostPath(lpNewFileName, destination)) return FALSE;
@@ -196,7 +196,7 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
     struct stat st;
     if (fstat(in.get(), &st) != 0) return FailErrno(source);
     if (S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
-    if (DWORD e = kiln::TakeShareMarkers(in.get(), {true, false, false, true})) return Fail(e);
+    if (DWORD e = kiln::TakeShareMarkers(in.get(), {true, false, false, false})) return Fail(e);
 
     struct stat dst;
     Descriptor existing;
@@ -207,7 +207,7 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
         // Held until the copy replaced it, so no one opens it meanwhile in a mode that excludes us.
         existing.Reset(open(destination.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
         if (existing.get() >= 0) {
-            if (DWORD e = kiln::TakeShareMarkers(existing.get(), {false, true, true, true})) return Fail(e);
+            if (DWORD e = kiln::TakeShareMarkers(existing.get(), {false, true, false, false})) return Fail(e);
         }
     }
 

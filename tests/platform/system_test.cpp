@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <kiln/platform/file.h>
 #include <kiln/platform/last_error.h>
 
 #include "support/child_process.h"
@@ -94,6 +95,29 @@ TEST(CopyFile, CopiesContentsAndTimeAndHonoursFailIfExists) {
     int entries = 0;
     for (const auto& e : std::filesystem::directory_iterator(dir.host())) entries += e.is_regular_file();
     EXPECT_EQ(entries, 3);
+}
+
+TEST(CopyFile, RespectsTheShareModesOfOpenFiles) {
+    TempDir dir;
+    dir.Write("src.txt", "new");
+    dir.Write("dst.txt", "old");
+    std::string src = Win(dir, "src.txt"), dst = Win(dir, "dst.txt");
+    {
+        CFile writer(src.c_str(), CFile::modeWrite | CFile::shareDenyWrite);  // a document being edited
+        EXPECT_TRUE(CopyFileA(src.c_str(), Win(dir, "copy.txt").c_str(), FALSE));
+        CFile reader(dst.c_str(), CFile::modeRead | CFile::shareDenyWrite);
+        SetLastError(0);
+        EXPECT_FALSE(CopyFileA(src.c_str(), dst.c_str(), FALSE));
+        EXPECT_EQ(GetLastError(), (DWORD)ERROR_SHARING_VIOLATION);
+    }
+    EXPECT_EQ(dir.Read("dst.txt"), "old");
+    {
+        CFile locked(src.c_str(), CFile::modeRead | CFile::shareExclusive);
+        EXPECT_FALSE(CopyFileA(src.c_str(), dst.c_str(), FALSE));
+        EXPECT_EQ(GetLastError(), (DWORD)ERROR_SHARING_VIOLATION);
+    }
+    EXPECT_TRUE(CopyFileA(src.c_str(), dst.c_str(), FALSE));
+    EXPECT_EQ(dir.Read("dst.txt"), "new");
 }
 
 TEST(FileAttributes, FollowTheFileAndTheUser) {
