@@ -108,17 +108,12 @@ CFile::CFile(LPCTSTR lpszFileName, UINT nOpenFlags) : CFile() {
         AfxThrowFileException(error.m_cause, error.m_lOsError, error.m_strFileName);
 }
 
-CFile::~CFile() {
-    if (m_bCloseOnDelete) {
-        CloseDescriptors(nullptr);
-    } else if (m_nShareFd >= 0) {
-        close(m_nShareFd);
-    }
-}
+CFile::~CFile() { CloseDescriptors(m_bCloseOnDelete, nullptr); }
 
-void CFile::CloseDescriptors(int* pError) {
+void CFile::CloseDescriptors(bool closeFile, int* pError) {
     // Linux closes the descriptor even when close reports EINTR.
-    if (m_hFile != hFileNull && close(Descriptor()) != 0 && errno != EINTR && pError != nullptr) *pError = errno;
+    if (closeFile && m_hFile != hFileNull && close(Descriptor()) != 0 && errno != EINTR && pError != nullptr)
+        *pError = errno;
     if (m_nShareFd >= 0) close(m_nShareFd);
     m_nShareFd = -1;
     m_hFile = hFileNull;
@@ -126,12 +121,7 @@ void CFile::CloseDescriptors(int* pError) {
 }
 
 BOOL CFile::Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError) {
-    if (m_bCloseOnDelete) {
-        CloseDescriptors(nullptr);
-    } else {
-        // An adopted descriptor stays open for its owner.
-        m_hFile = hFileNull;
-    }
+    CloseDescriptors(m_bCloseOnDelete, nullptr);  // an adopted descriptor stays open for its owner
     m_strFileName = kiln::FullWindowsPath(lpszFileName).c_str();
     std::string host;
     OpenResult result;
@@ -241,13 +231,13 @@ void CFile::Flush() {
 void CFile::Close() {
     int error = 0;
     CString name = m_strFileName;
-    CloseDescriptors(&error);
+    CloseDescriptors(true, &error);
     m_strFileName.Empty();
     if (error != 0) CFileException::ThrowOsError((LONG)kiln::Win32ErrorFromErrno(error), name);
 }
 
 void CFile::Abort() {
-    CloseDescriptors(nullptr);
+    CloseDescriptors(true, nullptr);
     m_strFileName.Empty();
 }
 

@@ -187,6 +187,15 @@ TEST(FileIo, ReadWriteSeekAndLength) {
     file.Flush();
     file.Close();
     EXPECT_EQ(dir.Read("io.bin"), "0123!");
+
+    // An adopted descriptor is read through but left open for its owner.
+    int fd = open(dir.host("io.bin").c_str(), O_RDONLY);
+    {
+        CFile adopted((HANDLE)(intptr_t)fd);
+        EXPECT_EQ(adopted.Read(buffer, sizeof buffer), 5u);
+    }
+    EXPECT_NE(fcntl(fd, F_GETFD), -1);
+    close(fd);
     EXPECT_EQ(file.m_hFile, CFile::hFileNull);
     EXPECT_EQ(file.GetFilePath(), "");
     file.Close();  // closing twice does nothing

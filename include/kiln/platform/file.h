@@ -113,7 +113,9 @@ protected:
     CString m_strFileName;  // full Windows path
 
 private:
-    void CloseDescriptors(int* pError);
+    // Closes the descriptors (the file's own only with closeFile) and marks the file closed; a failure
+    // to close the file lands in *pError.
+    void CloseDescriptors(bool closeFile, int* pError);
 
     // A write-only open keeps its share markers on a second, read-only descriptor; -1 otherwise.
     int m_nShareFd = -1;
