@@ -94,7 +94,9 @@ void FillStatus(CFileStatus& rStatus, const struct stat& st, bool writable, cons
     std::memcpy(rStatus.m_szFullName, fullName.c_str(), fullName.size() + 1);
 }
 
-bool UserCanWrite(const std::string& host) { return faccessat(AT_FDCWD, host.c_str(), W_OK, AT_EACCESS) == 0; }
+bool UserCanWrite(const std::string& host) {
+    return faccessat(AT_FDCWD, host.c_str(), W_OK, AT_EACCESS) == 0;
+}
 
 }  // namespace
 
@@ -306,7 +308,8 @@ void CFile::Rename(LPCTSTR lpszOldName, LPCTSTR lpszNewName) {
 
 void CFile::Remove(LPCTSTR lpszFileName) {
     std::string host;
-    if (!kiln::ToHostPath(lpszFileName, host)) CFileException::ThrowOsError(ERROR_PATH_NOT_FOUND, lpszFileName);
+    if (!kiln::ToHostPath(lpszFileName, host))
+        CFileException::ThrowOsError(ERROR_PATH_NOT_FOUND, lpszFileName);
     if (unlink(host.c_str()) != 0)
         CFileException::ThrowOsError((LONG)kiln::Win32ErrorFromErrno(errno, host.c_str()), lpszFileName);
 }

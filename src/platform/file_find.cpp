@@ -56,7 +56,8 @@ bool Match(const char* mask, const char* name) {
         starName += CharLength(starName);
         name = starName;
     }
-    while (*mask == '*') ++mask;
+    while (*mask == '*')
+        ++mask;
     return *mask == '\0';
 }
 
@@ -72,7 +73,8 @@ std::string SortKey(const std::string& name) {
     if (name == ".") return std::string(1, '\0');
     if (name == "..") return std::string(2, '\0');
     std::string key = name;
-    for (size_t i = 0; i < key.size(); i += CharLength(key.c_str() + i)) key[i] = UpperAscii(key[i]);
+    for (size_t i = 0; i < key.size(); i += CharLength(key.c_str() + i))
+        key[i] = UpperAscii(key[i]);
     return key;
 }
 
@@ -119,7 +121,8 @@ BOOL CFileFind::FindFile(LPCTSTR pstrName, DWORD /*dwUnused*/) {
         bool dots = name == "." || name == "..";
         if ((dots && driveRoot) || !MatchesPattern(mask, name.c_str())) continue;
         struct stat st;
-        if (fstatat(dirFd, d->d_name, &st, 0) != 0 && fstatat(dirFd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        if (fstatat(dirFd, d->d_name, &st, 0) != 0 &&
+            fstatat(dirFd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;  // gone since it was listed
         bool writable = faccessat(dirFd, d->d_name, W_OK, AT_EACCESS) == 0;
         Entry entry{name.c_str(), kiln::FileAttributes(st, writable, name),
@@ -133,7 +136,8 @@ BOOL CFileFind::FindFile(LPCTSTR pstrName, DWORD /*dwUnused*/) {
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
         return a.first != b.first ? a.first < b.first : a.second.name.str() < b.second.name.str();
     });
-    for (auto& f : found) m_entries.push_back(std::move(f.second));
+    for (auto& f : found)
+        m_entries.push_back(std::move(f.second));
     m_strRoot = root.c_str();
     return TRUE;
 }

@@ -46,8 +46,9 @@ constexpr SystemText kSystemTexts[] = {
     {30, "The system cannot read from the specified device.\r\n"},
     {31, "A device attached to the system is not functioning.\r\n"},
     {32, "The process cannot access the file because it is being used by another process.\r\n"},
-    {33, "The process cannot access the file because another process has locked a portion of the "
-         "file.\r\n"},
+    {33,
+     "The process cannot access the file because another process has locked a portion of the "
+     "file.\r\n"},
     {38, "Reached the end of the file.\r\n"},
     {39, "The disk is full.\r\n"},
     {50, "The request is not supported.\r\n"},
@@ -57,7 +58,8 @@ constexpr SystemText kSystemTexts[] = {
     {112, "There is not enough space on the disk.\r\n"},
     {122, "The data area passed to a system call is too small.\r\n"},
     {123, "The filename, directory name, or volume label syntax is incorrect.\r\n"},
-    {kErrorNegativeSeek, "An attempt was made to move the file pointer before the beginning of the file.\r\n"},
+    {kErrorNegativeSeek,
+     "An attempt was made to move the file pointer before the beginning of the file.\r\n"},
     {145, "The directory is not empty.\r\n"},
     {158, "The segment is already unlocked.\r\n"},
     {170, "The requested resource is in use.\r\n"},
@@ -88,40 +90,44 @@ const char* FindSystemText(DWORD code) {
 bool ParentFolderExists(const char* hostPath) {
     if (hostPath == nullptr || hostPath[0] == '\0') return false;
     std::string path(hostPath);
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
     size_t slash = path.rfind('/');
     std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     struct stat st;
     return stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// One insert of a message: "%n" or "%n!spec!", n from 1 to 99.
+// One insert of a message: "%n" or "%n!conversion!", n from 1 to 99.
 struct Insert {
     size_t begin = 0, end = 0;  // the insert's bytes in the pattern
     int index = 0;
-    std::string spec;  // printf conversion without '%' ("s" when none is given)
+    std::string conversion;  // printf conversion without '%' ("s" when none is given)
 };
 
-bool IsStringSpec(const std::string& spec) { return spec.back() == 's' || spec.back() == 'S'; }
-bool IsWideSpec(const std::string& spec) {
-    return spec.find("I64") != std::string::npos || spec.find("ll") != std::string::npos ||
-           spec.back() == 'p';
+bool IsStringConversion(const std::string& conversion) {
+    return conversion.back() == 's' || conversion.back() == 'S';
+}
+bool IsWideConversion(const std::string& conversion) {
+    return conversion.find("I64") != std::string::npos || conversion.find("ll") != std::string::npos ||
+           conversion.back() == 'p';
 }
 
-// The spec as this platform's printf takes it: Windows' I64 becomes ll, and a plain 'l' (32 bits on
+// The conversion as this platform's printf takes it: Windows' I64 becomes ll, and a plain 'l' (32 bits on
 // Windows) goes, since every non-wide integer is handed over as int.
-std::string PrintfSpec(const std::string& spec) {
+std::string PrintfConversion(const std::string& conversion) {
     std::string out;
-    for (size_t i = 0; i < spec.size(); ++i) {
-        if (spec.compare(i, 3, "I64") == 0) {
+    for (size_t i = 0; i < conversion.size(); ++i) {
+        if (conversion.compare(i, 3, "I64") == 0) {
             out += "ll";
             i += 2;
-        } else if (spec[i] == 'l' && spec.compare(i, 2, "ll") != 0 && (i == 0 || spec[i - 1] != 'l')) {
+        } else if (conversion[i] == 'l' && conversion.compare(i, 2, "ll") != 0 &&
+                   (i == 0 || conversion[i - 1] != 'l')) {
             continue;
-        } else if (spec[i] == 'S') {
+        } else if (conversion[i] == 'S') {
             out += 's';
         } else {
-            out += spec[i];
+            out += conversion[i];
         }
     }
     return "%" + out;
@@ -130,7 +136,8 @@ std::string PrintfSpec(const std::string& spec) {
 // The values of inserts 1..count, each kept as a pointer-sized slot (a string pointer or an integer).
 std::vector<uintptr_t> TakeArguments(const std::vector<Insert>& inserts, DWORD flags, va_list* args) {
     int count = 0;
-    for (const Insert& i : inserts) count = std::max(count, i.index);
+    for (const Insert& i : inserts)
+        count = std::max(count, i.index);
     std::vector<uintptr_t> values((size_t)count);
     if (flags & FORMAT_MESSAGE_ARGUMENT_ARRAY) {
         const DWORD_PTR* array = reinterpret_cast<const DWORD_PTR*>(args);
@@ -138,16 +145,16 @@ std::vector<uintptr_t> TakeArguments(const std::vector<Insert>& inserts, DWORD f
         return values;
     }
     // A va_list hands its values out in order, so each index takes the type of its first insert.
-    std::vector<const std::string*> specs((size_t)count, nullptr);
+    std::vector<const std::string*> conversions((size_t)count, nullptr);
     for (const Insert& i : inserts)
-        if (specs[(size_t)i.index - 1] == nullptr) specs[(size_t)i.index - 1] = &i.spec;
+        if (conversions[(size_t)i.index - 1] == nullptr) conversions[(size_t)i.index - 1] = &i.conversion;
     va_list ap;
     va_copy(ap, *args);
     for (int i = 0; i < count; ++i) {
-        const std::string* spec = specs[(size_t)i];
-        if (spec == nullptr || IsStringSpec(*spec) || spec->back() == 'p')
+        const std::string* conversion = conversions[(size_t)i];
+        if (conversion == nullptr || IsStringConversion(*conversion) || conversion->back() == 'p')
             values[(size_t)i] = (uintptr_t)va_arg(ap, void*);
-        else if (IsWideSpec(*spec))
+        else if (IsWideConversion(*conversion))
             values[(size_t)i] = (uintptr_t)va_arg(ap, long long);
         else
             values[(size_t)i] = (uintptr_t)(unsigned)va_arg(ap, int);
@@ -157,21 +164,21 @@ std::vector<uintptr_t> TakeArguments(const std::vector<Insert>& inserts, DWORD f
 }
 
 std::string FormatInsert(const Insert& insert, uintptr_t value) {
-    std::string spec = PrintfSpec(insert.spec);
+    std::string conversion = PrintfConversion(insert.conversion);
     char buffer[128];
-    if (IsStringSpec(insert.spec)) {
+    if (IsStringConversion(insert.conversion)) {
         const char* s = value != 0 ? (const char*)value : "(null)";
-        int n = std::snprintf(nullptr, 0, spec.c_str(), s);
+        int n = std::snprintf(nullptr, 0, conversion.c_str(), s);
         std::string out((size_t)std::max(n, 0), '\0');
-        std::snprintf(out.data(), out.size() + 1, spec.c_str(), s);
+        std::snprintf(out.data(), out.size() + 1, conversion.c_str(), s);
         return out;
     }
-    if (insert.spec.back() == 'p')
-        std::snprintf(buffer, sizeof buffer, spec.c_str(), (void*)value);
-    else if (IsWideSpec(insert.spec))
-        std::snprintf(buffer, sizeof buffer, spec.c_str(), (long long)value);
+    if (insert.conversion.back() == 'p')
+        std::snprintf(buffer, sizeof buffer, conversion.c_str(), (void*)value);
+    else if (IsWideConversion(insert.conversion))
+        std::snprintf(buffer, sizeof buffer, conversion.c_str(), (long long)value);
     else
-        std::snprintf(buffer, sizeof buffer, spec.c_str(), (int)(unsigned)value);
+        std::snprintf(buffer, sizeof buffer, conversion.c_str(), (int)(unsigned)value);
     return buffer;
 }
 
@@ -189,11 +196,12 @@ std::string Expand(const char* pattern, DWORD flags, va_list* args) {
         Insert insert;
         insert.begin = i++;
         insert.index = pattern[i] - '0';
-        if (pattern[i + 1] >= '0' && pattern[i + 1] <= '9') insert.index = insert.index * 10 + pattern[++i] - '0';
-        insert.spec = "s";
+        if (pattern[i + 1] >= '0' && pattern[i + 1] <= '9')
+            insert.index = insert.index * 10 + pattern[++i] - '0';
+        insert.conversion = "s";
         const char* close = pattern[i + 1] == '!' ? std::strchr(pattern + i + 2, '!') : nullptr;
         if (close != nullptr && close > pattern + i + 2) {
-            insert.spec.assign(pattern + i + 2, close);
+            insert.conversion.assign(pattern + i + 2, close);
             i = (size_t)(close - pattern);
         }
         insert.end = i + 1;
@@ -221,12 +229,23 @@ std::string Expand(const char* pattern, DWORD flags, va_list* args) {
         }
         char c = pattern[++i];
         switch (c) {
-        case '\0': out += '%'; return out;
-        case '0': return out;
-        case 'n': out += "\r\n"; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        default: out += c; break;  // %% %. %! and "% "
+            case '\0':
+                out += '%';
+                return out;
+            case '0':
+                return out;
+            case 'n':
+                out += "\r\n";
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            default:
+                out += c;
+                break;  // %% %. %! and "% "
         }
     }
     return out;
@@ -281,30 +300,50 @@ namespace kiln {
 
 DWORD Win32ErrorFromErrno(int errnoValue, const char* hostPath) {
     switch (errnoValue) {
-    case 0: return ERROR_SUCCESS;
-    case ENOENT: return ParentFolderExists(hostPath) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EISDIR: return ERROR_ACCESS_DENIED;
-    case EEXIST: return ERROR_ALREADY_EXISTS;
-    case ENOSPC:
-    case EDQUOT: return ERROR_DISK_FULL;
-    case EMFILE:
-    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-    case EBADF: return ERROR_INVALID_HANDLE;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    case EINVAL: return ERROR_INVALID_PARAMETER;
-    case EROFS: return ERROR_WRITE_PROTECT;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
-    case EXDEV: return ERROR_NOT_SAME_DEVICE;
-    case EIO: return ERROR_IO_DEVICE;
-    case EFBIG: return ERROR_FILE_TOO_LARGE;
-    case EBUSY: return ERROR_BUSY;
-    case ETXTBSY: return ERROR_SHARING_VIOLATION;  // a running program opened for writing
-    case ELOOP: return ERROR_CANT_RESOLVE_FILENAME;
-    default: return ERROR_GEN_FAILURE;
+        case 0:
+            return ERROR_SUCCESS;
+        case ENOENT:
+            return ParentFolderExists(hostPath) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+        case ENOTDIR:
+            return ERROR_PATH_NOT_FOUND;
+        case EACCES:
+        case EPERM:
+        case EISDIR:
+            return ERROR_ACCESS_DENIED;
+        case EEXIST:
+            return ERROR_ALREADY_EXISTS;
+        case ENOSPC:
+        case EDQUOT:
+            return ERROR_DISK_FULL;
+        case EMFILE:
+        case ENFILE:
+            return ERROR_TOO_MANY_OPEN_FILES;
+        case EBADF:
+            return ERROR_INVALID_HANDLE;
+        case ENOMEM:
+            return ERROR_NOT_ENOUGH_MEMORY;
+        case EINVAL:
+            return ERROR_INVALID_PARAMETER;
+        case EROFS:
+            return ERROR_WRITE_PROTECT;
+        case ENAMETOOLONG:
+            return ERROR_FILENAME_EXCED_RANGE;
+        case ENOTEMPTY:
+            return ERROR_DIR_NOT_EMPTY;
+        case EXDEV:
+            return ERROR_NOT_SAME_DEVICE;
+        case EIO:
+            return ERROR_IO_DEVICE;
+        case EFBIG:
+            return ERROR_FILE_TOO_LARGE;
+        case EBUSY:
+            return ERROR_BUSY;
+        case ETXTBSY:
+            return ERROR_SHARING_VIOLATION;  // a running program opened for writing
+        case ELOOP:
+            return ERROR_CANT_RESOLVE_FILENAME;
+        default:
+            return ERROR_GEN_FAILURE;
     }
 }
 

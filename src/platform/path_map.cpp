@@ -70,14 +70,14 @@ struct DriveTable {
 
 // "C=/srv/c;D=/mnt/d": entries that are not a letter, '=' and an absolute path are ignored, except
 // that an empty path ("C=") removes a drive, so even Z: can be taken away.
-std::shared_ptr<const DriveTable> ParseDrives(const std::string& spec) {
+std::shared_ptr<const DriveTable> ParseDrives(const std::string& value) {
     auto table = std::make_shared<DriveTable>();
     table->mapped[25] = true;
     size_t pos = 0;
-    while (pos <= spec.size()) {
-        size_t end = spec.find(';', pos);
-        if (end == std::string::npos) end = spec.size();
-        std::string_view entry(spec.data() + pos, end - pos);
+    while (pos <= value.size()) {
+        size_t end = value.find(';', pos);
+        if (end == std::string::npos) end = value.size();
+        std::string_view entry(value.data() + pos, end - pos);
         pos = end + 1;
         if (entry.size() < 2 || !std::isalpha((unsigned char)entry[0]) || entry[1] != '=') continue;
         std::string_view root = entry.substr(2);
@@ -94,14 +94,14 @@ std::shared_ptr<const DriveTable> ParseDrives(const std::string& spec) {
 // The table for the current value of KILN_DRIVES, parsed again only when that value changes.
 std::shared_ptr<const DriveTable> Drives() {
     static std::mutex mutex;
-    static std::string cachedSpec;
+    static std::string cachedValue;
     static std::shared_ptr<const DriveTable> cached;
     const char* env = std::getenv("KILN_DRIVES");
-    std::string spec = env != nullptr ? env : "";
+    std::string value = env != nullptr ? env : "";
     std::lock_guard<std::mutex> lock(mutex);
-    if (!cached || spec != cachedSpec) {
-        cached = ParseDrives(spec);
-        cachedSpec = spec;
+    if (!cached || value != cachedValue) {
+        cached = ParseDrives(value);
+        cachedValue = value;
     }
     return cached;
 }

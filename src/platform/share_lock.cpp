@@ -26,7 +26,9 @@ void ReleaseMarkers(int fd) {
     fcntl(fd, F_OFD_SETLK, &all);
 }
 
-bool Unsupported(int error) { return error == EINVAL || error == ENOLCK || error == EOPNOTSUPP || error == EOVERFLOW; }
+bool Unsupported(int error) {
+    return error == EINVAL || error == ENOLCK || error == EOPNOTSUPP || error == EOVERFLOW;
+}
 
 }  // namespace
 

@@ -145,7 +145,9 @@ DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
     return (DWORD)path.size();
 }
 
-UINT GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) { return CopyOut(kiln::ToWindowsPath("/"), lpBuffer, uSize); }
+UINT GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
+    return CopyOut(kiln::ToWindowsPath("/"), lpBuffer, uSize);
+}
 
 // The host has no separate system folder: the host root stands for both.
 UINT GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize) { return GetWindowsDirectoryA(lpBuffer, uSize); }

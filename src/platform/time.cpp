@@ -49,7 +49,8 @@ CTime::CTime(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec, int
 
 // A year before 1900 gives the time 0, as in MFC.
 CTime::CTime(const SYSTEMTIME& st, int nDST)
-    : CTime(st.wYear < 1900 ? CTime(0) : CTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, nDST)) {}
+    : CTime(st.wYear < 1900 ? CTime(0)
+                            : CTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, nDST)) {}
 
 // A FILETIME is UTC already, so it converts directly; nDST only matters for local fields.
 CTime::CTime(const FILETIME& ft, int /*nDST*/) {

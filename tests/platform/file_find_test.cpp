@@ -37,7 +37,8 @@ using List = std::vector<std::string>;
 class FileFind : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* name : {"a.txt", "B.TXT", "c.dat", "noext", ".hidden", "ab.txt.bak"}) dir.Write(name, "12");
+        for (const char* name : {"a.txt", "B.TXT", "c.dat", "noext", ".hidden", "ab.txt.bak"})
+            dir.Write(name, "12");
         std::filesystem::create_directory(dir.host("sub"));
     }
     std::string Win(const std::string& pattern) const { return dir.win(pattern); }

@@ -47,7 +47,8 @@ TEST(FileOpen, CreateTruncateAndMustExist) {
     EXPECT_EQ(dir.Read("data.bin"), "hello world");
     {
         CFile file;
-        ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite));
+        ASSERT_TRUE(
+            file.Open(path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite));
         EXPECT_EQ(file.GetLength(), 11u);
         file.Write("HELLO", 5);  // at the start: the file is not appended to
     }
@@ -93,10 +94,10 @@ TEST(FileShare, ConflictsBetweenOpensOfOneProcess) {
     const UINT r = CFile::modeRead, w = CFile::modeWrite, rw = CFile::modeReadWrite;
     const ShareCase cases[] = {
         {r | CFile::shareDenyWrite, r | CFile::shareDenyNone, true},
-        {r | CFile::shareDenyWrite, w | CFile::shareDenyNone, false},   // wants what is denied
-        {w | CFile::shareDenyNone, r | CFile::shareDenyWrite, false},   // denies what is held
+        {r | CFile::shareDenyWrite, w | CFile::shareDenyNone, false},  // wants what is denied
+        {w | CFile::shareDenyNone, r | CFile::shareDenyWrite, false},  // denies what is held
         {r | CFile::shareDenyNone, rw | CFile::shareDenyNone, true},
-        {r | CFile::shareCompat, r | CFile::shareDenyNone, false},      // compatibility is exclusive
+        {r | CFile::shareCompat, r | CFile::shareDenyNone, false},  // compatibility is exclusive
         {r | CFile::shareDenyNone, r | CFile::shareCompat, false},
         {r | CFile::shareDenyRead, r | CFile::shareDenyNone, false},
         {r | CFile::shareDenyRead, w | CFile::shareDenyNone, true},
@@ -163,7 +164,8 @@ TEST(FileShare, ConflictsWithAnotherProcess) {
         return e.m_cause == CFileException::sharingViolation ? 0 : 2;
     });
     EXPECT_EQ(childResult, 0);
-    for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) close(fd);
+    for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]})
+        close(fd);
 }
 
 TEST(FileIo, ReadWriteSeekAndLength) {
@@ -205,7 +207,8 @@ TEST(FileIo, WrongAccessAndFailuresThrow) {
     TempDir dir;
     dir.Write("ro.txt", "abc");
     CFile reader(dir.win("ro.txt").c_str(), CFile::modeRead);
-    EXPECT_EQ(Thrown([&] { reader.Write("x", 1); }), std::make_pair((int)CFileException::accessDenied, (LONG)5));
+    EXPECT_EQ(Thrown([&] { reader.Write("x", 1); }),
+              std::make_pair((int)CFileException::accessDenied, (LONG)5));
     EXPECT_EQ(Thrown([&] { reader.SetLength(0); }).first, CFileException::accessDenied);
     CFile writer(dir.win("wo.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
     char c;
@@ -286,10 +289,12 @@ TEST(FileStatus, TimesSizeAttributesAndName) {
     chmod(dir.host().c_str(), 0755);
     chmod(dir.host("a.txt").c_str(), 0444);
     std::string path = dir.win("a.txt");
-    EXPECT_EQ(RunInChild([&] {
-                  CFileStatus s;
-                  return CFile::GetStatus(path.c_str(), s) ? (int)s.m_attribute : 100;
-              }, true),
+    EXPECT_EQ(RunInChild(
+                  [&] {
+                      CFileStatus s;
+                      return CFile::GetStatus(path.c_str(), s) ? (int)s.m_attribute : 100;
+                  },
+                  true),
               CFile::archive | CFile::readOnly);
 }
 

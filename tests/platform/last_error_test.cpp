@@ -35,12 +35,13 @@ TEST(LastError, ErrnoBecomesTheWin32Code) {
     EXPECT_EQ(kiln::Win32ErrorFromErrno(ENOENT), 3u);
 
     const std::pair<int, DWORD> table[] = {
-        {ENOTDIR, 3},       {EACCES, 5},  {EPERM, 5},     {EISDIR, 5},   {EEXIST, 183},  {ENOSPC, 112},
-        {EMFILE, 4},        {ENFILE, 4},  {EBADF, 6},     {ENOMEM, 8},   {EINVAL, 87},   {EROFS, 19},
-        {ENAMETOOLONG, 206}, {ENOTEMPTY, 145}, {EXDEV, 17}, {EIO, 1117},  {EFBIG, 223},   {EBUSY, 170},
-        {ELOOP, 1921},      {EPIPE, 31},  {ECONNRESET, 31},
+        {ENOTDIR, 3},        {EACCES, 5},      {EPERM, 5},       {EISDIR, 5}, {EEXIST, 183}, {ENOSPC, 112},
+        {EMFILE, 4},         {ENFILE, 4},      {EBADF, 6},       {ENOMEM, 8}, {EINVAL, 87},  {EROFS, 19},
+        {ENAMETOOLONG, 206}, {ENOTEMPTY, 145}, {EXDEV, 17},      {EIO, 1117}, {EFBIG, 223},  {EBUSY, 170},
+        {ELOOP, 1921},       {EPIPE, 31},      {ECONNRESET, 31},
     };
-    for (auto [error, code] : table) EXPECT_EQ(kiln::Win32ErrorFromErrno(error), code) << strerror(error);
+    for (auto [error, code] : table)
+        EXPECT_EQ(kiln::Win32ErrorFromErrno(error), code) << strerror(error);
 
     errno = ENOSPC;
     kiln::SetLastErrorFromErrno();
@@ -59,23 +60,54 @@ TEST(FormatMessage, GivesTheSystemTexts) {
     EXPECT_EQ(SystemText(3), "The system cannot find the path specified.\r\n");
     EXPECT_EQ(SystemText(5), "Access is denied.\r\n");
     EXPECT_EQ(SystemText(8), "Not enough memory resources are available to process this command.\r\n");
-    EXPECT_EQ(SystemText(32), "The process cannot access the file because it is being used by another process.\r\n");
+    EXPECT_EQ(SystemText(32),
+              "The process cannot access the file because it is being used by another process.\r\n");
     EXPECT_EQ(SystemText(80), "The file exists.\r\n");
     EXPECT_EQ(SystemText(112), "There is not enough space on the disk.\r\n");
     EXPECT_EQ(SystemText(183), "Cannot create a file when that file already exists.\r\n");
 
     // Every code the platform can report has its text.
-    const DWORD codes[] = {ERROR_SUCCESS, ERROR_INVALID_FUNCTION, ERROR_TOO_MANY_OPEN_FILES, ERROR_INVALID_HANDLE,
-                           ERROR_INVALID_DATA, ERROR_OUTOFMEMORY, ERROR_INVALID_DRIVE, ERROR_CURRENT_DIRECTORY,
-                           ERROR_NOT_SAME_DEVICE, ERROR_NO_MORE_FILES, ERROR_WRITE_PROTECT, ERROR_NOT_READY,
-                           ERROR_SEEK, ERROR_WRITE_FAULT, ERROR_READ_FAULT, ERROR_GEN_FAILURE,
-                           ERROR_LOCK_VIOLATION, ERROR_HANDLE_EOF, ERROR_HANDLE_DISK_FULL, ERROR_NOT_SUPPORTED,
-                           ERROR_INVALID_PARAMETER, ERROR_BROKEN_PIPE, ERROR_INSUFFICIENT_BUFFER,
-                           ERROR_INVALID_NAME, ERROR_DIR_NOT_EMPTY, ERROR_BUSY, ERROR_FILENAME_EXCED_RANGE,
-                           ERROR_FILE_TOO_LARGE, ERROR_MORE_DATA, ERROR_NO_MORE_ITEMS, ERROR_DIRECTORY,
-                           ERROR_NOT_LOCKED, ERROR_INVALID_THREAD_ID, ERROR_IO_DEVICE,
-                           ERROR_CANT_RESOLVE_FILENAME, ERROR_BADDB, ERROR_BADKEY, ERROR_CANTOPEN,
-                           ERROR_CANTREAD, ERROR_CANTWRITE, ERROR_KEY_DELETED};
+    const DWORD codes[] = {ERROR_SUCCESS,
+                           ERROR_INVALID_FUNCTION,
+                           ERROR_TOO_MANY_OPEN_FILES,
+                           ERROR_INVALID_HANDLE,
+                           ERROR_INVALID_DATA,
+                           ERROR_OUTOFMEMORY,
+                           ERROR_INVALID_DRIVE,
+                           ERROR_CURRENT_DIRECTORY,
+                           ERROR_NOT_SAME_DEVICE,
+                           ERROR_NO_MORE_FILES,
+                           ERROR_WRITE_PROTECT,
+                           ERROR_NOT_READY,
+                           ERROR_SEEK,
+                           ERROR_WRITE_FAULT,
+                           ERROR_READ_FAULT,
+                           ERROR_GEN_FAILURE,
+                           ERROR_LOCK_VIOLATION,
+                           ERROR_HANDLE_EOF,
+                           ERROR_HANDLE_DISK_FULL,
+                           ERROR_NOT_SUPPORTED,
+                           ERROR_INVALID_PARAMETER,
+                           ERROR_BROKEN_PIPE,
+                           ERROR_INSUFFICIENT_BUFFER,
+                           ERROR_INVALID_NAME,
+                           ERROR_DIR_NOT_EMPTY,
+                           ERROR_BUSY,
+                           ERROR_FILENAME_EXCED_RANGE,
+                           ERROR_FILE_TOO_LARGE,
+                           ERROR_MORE_DATA,
+                           ERROR_NO_MORE_ITEMS,
+                           ERROR_DIRECTORY,
+                           ERROR_NOT_LOCKED,
+                           ERROR_INVALID_THREAD_ID,
+                           ERROR_IO_DEVICE,
+                           ERROR_CANT_RESOLVE_FILENAME,
+                           ERROR_BADDB,
+                           ERROR_BADKEY,
+                           ERROR_CANTOPEN,
+                           ERROR_CANTREAD,
+                           ERROR_CANTWRITE,
+                           ERROR_KEY_DELETED};
     for (DWORD code : codes) {
         std::string text = SystemText(code);
         ASSERT_GT(text.size(), 2u) << code;
@@ -86,8 +118,9 @@ TEST(FormatMessage, GivesTheSystemTexts) {
 TEST(FormatMessage, BufferForms) {
     // The system allocates the text; the caller frees it with LocalFree.
     char* text = nullptr;
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5,
-                             MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    DWORD n =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5,
+                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0, nullptr);
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(n, 19u);
     EXPECT_STREQ(text, "Access is denied.\r\n");
@@ -118,14 +151,14 @@ DWORD FormatV(DWORD flags, const char* pattern, char* buffer, DWORD size, ...) {
 
 TEST(FormatMessage, InsertsAndEscapes) {
     char buffer[128];
-    EXPECT_EQ(FormatV(FORMAT_MESSAGE_FROM_STRING, "%2!d! of %1 at %3!04x!%%%n", buffer, sizeof buffer, "disk", 7,
-                      0xAB),
+    EXPECT_EQ(FormatV(FORMAT_MESSAGE_FROM_STRING, "%2!d! of %1 at %3!04x!%%%n", buffer, sizeof buffer, "disk",
+                      7, 0xAB),
               20u);
     EXPECT_STREQ(buffer, "7 of disk at 00ab%\r\n");
 
     DWORD_PTR array[] = {(DWORD_PTR) "name", 42};
-    EXPECT_GT(FormatMessageA(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY, "%1=%2!u!%0 ignored", 0,
-                             0, buffer, sizeof buffer, reinterpret_cast<va_list*>(array)),
+    EXPECT_GT(FormatMessageA(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY, "%1=%2!u!%0 ignored",
+                             0, 0, buffer, sizeof buffer, reinterpret_cast<va_list*>(array)),
               0u);
     EXPECT_STREQ(buffer, "name=42");
 
@@ -135,8 +168,8 @@ TEST(FormatMessage, InsertsAndEscapes) {
     EXPECT_STREQ(buffer, "%1 stays\t");
 
     // A system text with inserts and no arguments keeps its inserts.
-    EXPECT_GT(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_MR_MID_NOT_FOUND, 0, buffer, sizeof buffer,
-                             nullptr),
+    EXPECT_GT(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_MR_MID_NOT_FOUND, 0, buffer,
+                             sizeof buffer, nullptr),
               0u);
     EXPECT_NE(std::string(buffer).find("0x%1"), std::string::npos);
 }
@@ -144,7 +177,8 @@ TEST(FormatMessage, InsertsAndEscapes) {
 TEST(LocalMemory, ZeroInitAndFree) {
     auto* block = static_cast<unsigned char*>(LocalAlloc(LPTR, 64));
     ASSERT_NE(block, nullptr);
-    for (int i = 0; i < 64; ++i) ASSERT_EQ(block[i], 0) << i;
+    for (int i = 0; i < 64; ++i)
+        ASSERT_EQ(block[i], 0) << i;
     EXPECT_EQ(LocalFree(block), nullptr);
     EXPECT_EQ(LocalFree(nullptr), nullptr);
 }

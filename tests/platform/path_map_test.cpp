@@ -65,7 +65,7 @@ TEST(PathMap, DrivesFromTheEnvironment) {
     EXPECT_EQ(Host("c:\\x"), "/srv/c/x");
     EXPECT_EQ(Host("D:\\y"), "/mnt/d/y");
     EXPECT_EQ(Host("C:"), "/srv/c");
-    EXPECT_EQ(Host("C:foo\\bar"), "/srv/c/foo/bar");  // a drive without backslash: from its root
+    EXPECT_EQ(Host("C:foo\\bar"), "/srv/c/foo/bar");   // a drive without backslash: from its root
     EXPECT_EQ(Host("C:\\..\\..\\etc"), "/srv/c/etc");  // never above the drive's root
     EXPECT_EQ(Host("Z:\\etc"), "/etc");
     EXPECT_FALSE(Maps("E:\\x"));  // a root that is not absolute is ignored

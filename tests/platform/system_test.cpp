@@ -93,7 +93,8 @@ TEST(CopyFile, CopiesContentsAndTimeAndHonoursFailIfExists) {
 
     // Nothing but the files themselves is left in the folder.
     int entries = 0;
-    for (const auto& e : std::filesystem::directory_iterator(dir.host())) entries += e.is_regular_file();
+    for (const auto& e : std::filesystem::directory_iterator(dir.host()))
+        entries += e.is_regular_file();
     EXPECT_EQ(entries, 3);
 }
 
@@ -127,7 +128,8 @@ TEST(FileAttributes, FollowTheFileAndTheUser) {
     dir.Write("locked.txt", "x");
     std::filesystem::create_directory(dir.host("sub"));
     EXPECT_EQ(GetFileAttributesA(Win(dir, "plain.txt").c_str()), FILE_ATTRIBUTE_ARCHIVE);
-    EXPECT_EQ(GetFileAttributesA(Win(dir, ".hidden").c_str()), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(GetFileAttributesA(Win(dir, ".hidden").c_str()),
+              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(GetFileAttributesA(Win(dir, "sub").c_str()), FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(GetFileAttributesA(Win(dir, "none").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
