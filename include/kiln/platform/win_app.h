@@ -10,7 +10,6 @@
 #include <kiln/platform/object.h>
 
 class CWnd;
-class CWinApp;
 
 class CWinThread : public CObject {
     DECLARE_DYNAMIC(CWinThread)
