@@ -13,3 +13,8 @@
 #include <kiln/platform/system.h>
 #include <kiln/platform/file.h>
 #include <kiln/platform/file_find.h>
+#include <kiln/platform/interlocked.h>
+#include <kiln/platform/resources.h>
+#include <kiln/platform/message_box.h>
+#include <kiln/platform/message_queue.h>
+#include <kiln/platform/win_app.h>
