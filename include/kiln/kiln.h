@@ -12,6 +12,12 @@
 #include <kiln/platform/path_map.h>
 #include <kiln/platform/system.h>
 #include <kiln/platform/file.h>
+#include <kiln/platform/file_find.h>
+#include <kiln/platform/interlocked.h>
+#include <kiln/platform/resources.h>
+#include <kiln/platform/message_box.h>
+#include <kiln/platform/message_queue.h>
+#include <kiln/platform/win_app.h>
 #include <kiln/util/array_compare.h>
 #include <kiln/util/string_step.h>
 #include <kiln/util/separated_string.h>
