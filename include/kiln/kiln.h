@@ -14,3 +14,15 @@
 #include <kiln/platform/file.h>
 #include <kiln/platform/mem_file.h>
 #include <kiln/platform/archive.h>
+#include <kiln/platform/file_find.h>
+#include <kiln/platform/interlocked.h>
+#include <kiln/platform/resources.h>
+#include <kiln/platform/message_box.h>
+#include <kiln/platform/message_queue.h>
+#include <kiln/platform/win_app.h>
+#include <kiln/util/array_compare.h>
+#include <kiln/util/string_step.h>
+#include <kiln/util/separated_string.h>
+#include <kiln/util/extension.h>
+#include <kiln/util/path_string.h>
+#include <kiln/util/string_table.h>
