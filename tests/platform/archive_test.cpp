@@ -10,6 +10,8 @@
 
 #include <kiln/platform/mem_file.h>
 
+#include "support/temp_dir.h"
+
 using Bytes = std::vector<BYTE>;
 
 // --- classes stored by the tests ----------------------------------------------------------------
@@ -296,6 +298,38 @@ TEST(Archive, FlushAlignsTheFileWithTheArchive) {
         ar >> w;  // and the archive goes on from the file's position
         EXPECT_EQ(w, 0x0504);
     }
+}
+
+TEST(Archive, WorksOverARealFileAndNamesItInItsExceptions) {
+    kiln::test::TempDir dir;
+    std::string name = dir.win("data.bin");
+    {
+        CFile f(name.c_str(), CFile::modeCreate | CFile::modeWrite);
+        CArchive ar(&f, CArchive::store);
+        ar << (DWORD)0x64636261 << CString("xyz");
+    }
+    EXPECT_EQ(dir.Read("data.bin"), "abcd\x03xyz");
+
+    CFile f(name.c_str(), CFile::modeRead);
+    CArchive ar(&f, CArchive::load);
+    EXPECT_EQ(ar.m_strFileName, f.GetFilePath());
+    DWORD dw;
+    ar >> dw;
+    ar.Flush();
+    EXPECT_EQ(f.GetPosition(), 4u);
+    CString s;
+    ar >> s;
+    EXPECT_EQ(s, "xyz");
+    CString named;
+    try {
+        ar >> dw;
+    } catch (CArchiveException* e) {
+        EXPECT_EQ(e->m_cause, CArchiveException::endOfFile);
+        named = e->m_strFileName;
+        e->Delete();
+    }
+    EXPECT_EQ(named, f.GetFilePath());
+    EXPECT_FALSE(named.IsEmpty());
 }
 
 TEST(Archive, DestructorClosesUnlessToldNotToAndNeverThrows) {
