@@ -1,14 +1,12 @@
 // Archive insertion and extraction of 32-bit values against std::vector appends and reads of the
 // same values, measured in the same run; prints the ratio.
-#include <benchmark/benchmark.h>
-
-#include <cstdio>
-#include <map>
-#include <string>
+#include <cstring>
 #include <vector>
 
 #include <kiln/platform/archive.h>
 #include <kiln/platform/mem_file.h>
+
+#include "ratio.h"
 
 namespace {
 
@@ -75,34 +73,9 @@ BENCHMARK(ArchiveStore);
 BENCHMARK(VectorRead);
 BENCHMARK(ArchiveLoad);
 
-// Keeps the console output and adds each archive benchmark's time as a multiple of its reference.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        Ratio("ArchiveStore", "VectorAppend");
-        Ratio("ArchiveLoad", "VectorRead");
-    }
-
-private:
-    void Ratio(const std::string& name, const std::string& reference) {
-        if (m_times.count(name) && m_times.count(reference) && m_times[reference] > 0)
-            printf("%s / %s: %.2f\n", name.c_str(), reference.c_str(), m_times[name] / m_times[reference]);
-    }
-    std::map<std::string, double> m_times;
-};
+KILN_COMPARE("ArchiveStore", "VectorAppend", 0);
+KILN_COMPARE("ArchiveLoad", "VectorRead", 0);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
-}
+KILN_BENCHMARK_MAIN()

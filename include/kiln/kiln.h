@@ -26,3 +26,9 @@
 #include <kiln/util/extension.h>
 #include <kiln/util/path_string.h>
 #include <kiln/util/string_table.h>
+#include <kiln/core/alloc.h>
+#include <kiln/diag/report.h>
+#include <kiln/diag/message_pump.h>
+#include <kiln/diag/std_alloc.h>
+#include <kiln/util/file_io.h>
+#include <kiln/util/create_folder.h>
