@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/box_recorder.h"
+
 namespace {
 
 class Shape : public CObject {
@@ -104,6 +106,11 @@ TEST(Exceptions, MemoryExceptionIsStaticAndMessagesExist) {
         EXPECT_TRUE(e->GetErrorMessage(text, sizeof text));
         EXPECT_STRNE(text, "");
     }
+    kiln::test::BoxRecorder boxes;
+    CNotSupportedException unsupported;
+    unsupported.ReportError(MB_ICONHAND);
+    EXPECT_EQ(boxes.Last().text, "An unsupported operation was attempted.");
+    EXPECT_EQ(boxes.Last().style, (unsigned)MB_ICONHAND);
     CArchiveException a(CArchiveException::endOfFile, "Z:\\a.dat");
     char text[8];
     EXPECT_TRUE(a.GetErrorMessage(text, sizeof text));
