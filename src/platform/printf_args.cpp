@@ -20,9 +20,9 @@ private:
 };
 
 template <class T>
-void Append(std::string& out, const std::string& spec, T value) {
+void Append(std::string& out, const std::string& directive, T value) {
     char small[128];
-    int n = std::snprintf(small, sizeof small, spec.c_str(), value);
+    int n = std::snprintf(small, sizeof small, directive.c_str(), value);
     if (n < 0) return;
     if ((size_t)n < sizeof small) {
         out.append(small, (size_t)n);
@@ -30,7 +30,7 @@ void Append(std::string& out, const std::string& spec, T value) {
     }
     size_t at = out.size();
     out.resize(at + (size_t)n + 1);
-    std::snprintf(&out[at], (size_t)n + 1, spec.c_str(), value);
+    std::snprintf(&out[at], (size_t)n + 1, directive.c_str(), value);
     out.resize(at + (size_t)n);
 }
 
@@ -55,21 +55,21 @@ CString FormatArgs(const char* format, const INT_PTR* args, int count) {
         }
         // Flags, width and precision are kept (a '*' replaced by its value); the length modifier
         // only decides how wide the value is.
-        std::string spec = "%";
+        std::string directive = "%";
         ++p;
-        while (*p && std::strchr("-+ #0'", *p)) spec += *p++;
+        while (*p && std::strchr("-+ #0'", *p)) directive += *p++;
         if (*p == '*') {
-            spec += std::to_string((int)values.Next());
+            directive += std::to_string((int)values.Next());
             ++p;
         }
-        while (*p >= '0' && *p <= '9') spec += *p++;
+        while (*p >= '0' && *p <= '9') directive += *p++;
         if (*p == '.') {
-            spec += *p++;
+            directive += *p++;
             if (*p == '*') {
-                spec += std::to_string((int)values.Next());
+                directive += std::to_string((int)values.Next());
                 ++p;
             }
-            while (*p >= '0' && *p <= '9') spec += *p++;
+            while (*p >= '0' && *p <= '9') directive += *p++;
         }
         bool wide = false;
         std::string narrow;  // h and hh are passed on: vsnprintf narrows an int itself
@@ -98,7 +98,7 @@ CString FormatArgs(const char* format, const INT_PTR* args, int count) {
         }
         char conv = *p;
         if (conv == '\0') {
-            out += spec;
+            out += directive;
             break;
         }
         ++p;
@@ -106,31 +106,31 @@ CString FormatArgs(const char* format, const INT_PTR* args, int count) {
             case 'd':
             case 'i':
                 if (wide)
-                    Append(out, spec + "ll" + conv, (long long)values.Next());
+                    Append(out, directive + "ll" + conv, (long long)values.Next());
                 else
-                    Append(out, spec + narrow + conv, (int)values.Next());
+                    Append(out, directive + narrow + conv, (int)values.Next());
                 break;
             case 'u':
             case 'o':
             case 'x':
             case 'X':
                 if (wide)
-                    Append(out, spec + "ll" + conv, (unsigned long long)values.Next());
+                    Append(out, directive + "ll" + conv, (unsigned long long)values.Next());
                 else
-                    Append(out, spec + narrow + conv, (unsigned)values.Next());
+                    Append(out, directive + narrow + conv, (unsigned)values.Next());
                 break;
             case 'c':
             case 'C':
-                Append(out, spec + 'c', (int)(unsigned char)values.Next());
+                Append(out, directive + 'c', (int)(unsigned char)values.Next());
                 break;
             case 's':
             case 'S': {
                 const char* text = reinterpret_cast<const char*>(values.Next());
-                Append(out, spec + 's', text ? text : "(null)");
+                Append(out, directive + 's', text ? text : "(null)");
                 break;
             }
             case 'p':
-                Append(out, spec + 'p', reinterpret_cast<void*>(values.Next()));
+                Append(out, directive + 'p', reinterpret_cast<void*>(values.Next()));
                 break;
             case 'e':
             case 'E':
@@ -140,14 +140,14 @@ CString FormatArgs(const char* format, const INT_PTR* args, int count) {
             case 'G':
             case 'a':
             case 'A':
-                Append(out, spec + conv, (double)values.Next());
+                Append(out, directive + conv, (double)values.Next());
                 break;
             case 'n':
                 values.Next();
                 break;
             default:
                 // Not a conversion: shown as written.
-                out += spec;
+                out += directive;
                 out += conv;
                 break;
         }
