@@ -40,9 +40,16 @@ struct CRuntimeClass {
 
 #define VERSIONABLE_SCHEMA (0x80000000u)
 
-// Links a serializable class into the process's class list (used by IMPLEMENT_SERIAL).
+// Links a serializable class into the process's class list (used by IMPLEMENT_SERIAL); the object
+// itself is the list entry, so it must have static storage duration.
 struct AFX_CLASSINIT {
     explicit AFX_CLASSINIT(const CRuntimeClass* pNewClass);
+    AFX_CLASSINIT(const AFX_CLASSINIT&) = delete;
+    AFX_CLASSINIT& operator=(const AFX_CLASSINIT&) = delete;
+    ~AFX_CLASSINIT();  // unlinks the class when its module goes away
+
+    const CRuntimeClass* m_pClass;
+    AFX_CLASSINIT* m_pNext;
 };
 
 class CObject {
@@ -95,7 +102,7 @@ public:                                             \
 #define IMPLEMENT_SERIAL(class_name, base_class_name, wSchema)                                 \
     CObject* class_name::CreateObject() { return new class_name; }                            \
     KILN_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, wSchema, class_name::CreateObject) \
-    static const AFX_CLASSINIT _init_##class_name(RUNTIME_CLASS(class_name));                  \
+    static AFX_CLASSINIT _init_##class_name(RUNTIME_CLASS(class_name));                        \
     CArchive& operator>>(CArchive& ar, class_name*& pOb) {                                     \
         pOb = static_cast<class_name*>(ar.ReadObject(RUNTIME_CLASS(class_name)));              \
         return ar;                                                                             \
