@@ -1,5 +1,7 @@
 #include "platform/registry_store.h"
 
+#include "platform/replace_file.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -28,6 +30,14 @@ const char* const kSchema =
     "PRAGMA application_id = 1263094862;"
     "PRAGMA user_version = 1;";
 static_assert(kApplicationId == 1263094862);
+
+// The root, and "Software", which every Windows hive has and programs open without creating it.
+std::string SeedSql(int64_t now) {
+    std::string t = std::to_string(now);
+    return "INSERT INTO keys(id, parent, name, fold, written) VALUES(0, -1, x'', x'', " + t + ");"
+           "INSERT INTO keys(parent, name, fold, written) VALUES(0, CAST('Software' AS BLOB), CAST('SOFTWARE' AS BLOB), " +
+           t + ");";
+}
 
 int64_t MonotonicMs() {
     timespec ts;
@@ -92,19 +102,6 @@ LONG ErrorFromSqlite(int rc, bool write) {
     default:
         return write ? ERROR_CANTWRITE : ERROR_CANTREAD;
     }
-}
-
-// Creates the folder and its missing parents with the given mode; 0 or an errno value.
-int MakeFolders(const std::string& dir, mode_t mode) {
-    struct stat st;
-    if (stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
-    if (errno != ENOENT) return errno;
-    if (dir != "/") {
-        int e = MakeFolders(FolderOf(dir), mode);
-        if (e != 0) return e;
-    }
-    if (mkdir(dir.c_str(), mode) != 0 && errno != EEXIST) return errno;
-    return 0;
 }
 
 bool CanWrite(const std::string& path) {
@@ -223,6 +220,7 @@ struct HiveStore::Connection {
     sqlite3* db = nullptr;
     std::vector<std::pair<const char*, sqlite3_stmt*>> cache;
     bool readOnly = false;
+    int64_t waitStartMs = 0;
 
     Connection() = default;
     Connection(const Connection&) = delete;
@@ -232,6 +230,18 @@ struct HiveStore::Connection {
         sqlite3_close(db);
     }
 };
+
+// Called while another connection holds a lock this one needs. Writes are short, so the waiter looks
+// again after a fraction of a millisecond (jittered, so that waiters do not move in step) rather
+// than after SQLite's own growing pauses of up to 100 ms, which leave the hive idle under contention.
+int HiveStore::WaitForLock(void* connection, int count) {
+    auto* c = static_cast<Connection*>(connection);
+    int64_t now = MonotonicMs();
+    if (count == 0) c->waitStartMs = now;
+    if (now - c->waitStartMs >= kBusyTimeoutMs) return 0;
+    usleep(200 + (useconds_t)(random() % 600));
+    return 1;
+}
 
 HiveStore::HiveStore(std::string path, Hive hive) : m_path(std::move(path)), m_hive(hive), m_pid(getpid()) {}
 
@@ -266,7 +276,7 @@ LONG HiveStore::UseEmpty() {
         int rc = sqlite3_open_v2(":memory:", &c->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK) return ErrorFromSqlite(rc, false);
         Exec(c->db, kSchema);
-        Exec(c->db, "INSERT INTO keys(id, parent, name, fold, written) VALUES(0, -1, x'', x'', 0)");
+        Exec(c->db, SeedSql(0).c_str());
         m_empty = std::move(c);
     }
     m_current = m_empty.get();
@@ -289,7 +299,7 @@ LONG HiveStore::Connect(bool write) {
         int e = errno;
         if (!write) return e == ENOENT || e == ENOTDIR ? UseEmpty() : ErrorFromErrno(e);
         if (!MayWrite()) return ERROR_ACCESS_DENIED;
-        e = MakeFolders(FolderOf(m_path), m_hive == Hive::User ? 0700 : 0755);
+        e = kiln::MakeFolders(FolderOf(m_path), m_hive == Hive::User ? 0700 : 0755);
         if (e != 0) return ErrorFromErrno(e);
     }
     return OpenFile(write);
@@ -309,7 +319,7 @@ LONG HiveStore::OpenFile(bool write) {
     }
     c->readOnly = sqlite3_db_readonly(c->db, "main") == 1;
     if (write && c->readOnly) return ERROR_ACCESS_DENIED;
-    sqlite3_busy_timeout(c->db, kBusyTimeoutMs);
+    sqlite3_busy_handler(c->db, WaitForLock, c.get());
     LONG result = InitSchema(*c);
     if ((result == ERROR_CANTOPEN || result == ERROR_ACCESS_DENIED) && c->readOnly) {
         // A read-only reader of a hive in write-ahead-log mode cannot make the log's index files in a
@@ -351,9 +361,7 @@ LONG HiveStore::InitSchema(Connection& c) {
             Exec(c.db, "BEGIN IMMEDIATE");
             if (QueryInt(c.db, "SELECT count(*) FROM sqlite_master") == 0) {
                 Exec(c.db, kSchema);
-                std::string root = "INSERT INTO keys(id, parent, name, fold, written) VALUES(0, -1, x'', x'', " +
-                                   std::to_string(FileTimeNow()) + ")";
-                Exec(c.db, root.c_str());
+                Exec(c.db, SeedSql(FileTimeNow()).c_str());
             }
             Exec(c.db, "COMMIT");
         }

@@ -88,6 +88,7 @@ public:
 
 private:
     struct Connection;
+    static int WaitForLock(void* connection, int count);
     LONG Connect(bool write);
     LONG OpenFile(bool write);
     LONG InitSchema(Connection& c);

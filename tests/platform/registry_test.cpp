@@ -146,7 +146,7 @@ TEST_F(RegistryTest, NamesFoldCaseButNeverSplitOrMergeDoubleByteCharacters) {
     RegCloseKey(key);
     HKEY root = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, nullptr, 0, KEY_READ, &root));
-    EXPECT_EQ(std::vector<std::string>{"ソフト"}, SubKeys(root));
+    EXPECT_EQ((std::vector<std::string>{"Software", "ソフト"}), SubKeys(root));
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "ソフト\\ｋｉｌｎ", 0, KEY_READ, &key));
     RegCloseKey(key);
     EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "ソフト\\ＫＩＬＮ", 0, KEY_READ, &key));
@@ -285,10 +285,13 @@ TEST_F(RegistryTest, HandlesKeepTheirAccessAndDieWhenClosed) {
 }
 
 TEST_F(RegistryTest, HivesAreSeparateFilesMadeByTheFirstWrite) {
+    // A missing hive reads as one that holds only "Software".
     HKEY key = nullptr;
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key));
-    char name[8];
-    EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumKeyA(HKEY_CURRENT_USER, 0, name, sizeof name));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Machine", 0, KEY_READ, &key));
+    char name[10];
+    EXPECT_EQ(ERROR_SUCCESS, RegEnumKeyA(HKEY_CURRENT_USER, 0, name, sizeof name));
+    EXPECT_STREQ("Software", name);
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumKeyA(HKEY_CURRENT_USER, 1, name, sizeof name));
     EXPECT_FALSE(dir.Exists("user.db"));  // reading a missing hive makes nothing
     EXPECT_FALSE(dir.Exists("machine.db"));
 
@@ -446,7 +449,7 @@ TEST_F(RegistryTest, HivesInFoldersTheUserMayNotWrite) {
         if (SetDword(k, "n", 1) != ERROR_ACCESS_DENIED) problems += "wrote through MAXIMUM_ALLOWED; ";
         RegCloseKey(k);
         // No user hive exists in the folder and none can be made there.
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &k) != ERROR_FILE_NOT_FOUND)
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\App", 0, KEY_READ, &k) != ERROR_FILE_NOT_FOUND)
             problems += "user hive found; ";
         if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) !=
             ERROR_ACCESS_DENIED)
@@ -461,7 +464,7 @@ TEST_F(RegistryTest, HivesInFoldersTheUserMayNotWrite) {
     ASSERT_EQ(0, chmod(dir.host().c_str(), 0755));
     dir.Write("file", "x");
     setenv("KILN_REGISTRY_DIR", dir.host("file").c_str(), 1);
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\App", 0, KEY_READ, &key));
     LONG rc = SetDword(HKEY_CURRENT_USER, "n", 1);
     EXPECT_TRUE(rc == ERROR_CANTOPEN || rc == ERROR_ACCESS_DENIED) << rc;
 }

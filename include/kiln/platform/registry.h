@@ -13,7 +13,8 @@
 // Subkeys enumerate in the order of their case-folded names, values in the order they were created.
 // A handle enforces the access it was opened with; writing to a hive whose file or folder the user
 // may not write gives ERROR_ACCESS_DENIED, a damaged hive file ERROR_BADDB (the file is left as it
-// is). A hive that does not exist yet reads as empty and is created by the first write.
+// is). Every hive holds the key "Software", as on Windows. A hive that does not exist yet reads as
+// holding only that key and is created by the first write.
 #pragma once
 
 #include <string>
@@ -125,3 +126,16 @@ namespace kiln {
 std::string RegistryHivePath(HKEY hive);
 
 }  // namespace kiln
+
+#define RegOpenKeyEx RegOpenKeyExA
+#define RegOpenKey RegOpenKeyA
+#define RegCreateKeyEx RegCreateKeyExA
+#define RegCreateKey RegCreateKeyA
+#define RegQueryValueEx RegQueryValueExA
+#define RegSetValueEx RegSetValueExA
+#define RegDeleteValue RegDeleteValueA
+#define RegDeleteKey RegDeleteKeyA
+#define RegEnumKey RegEnumKeyA
+#define RegEnumKeyEx RegEnumKeyExA
+#define RegEnumValue RegEnumValueA
+#define RegQueryInfoKey RegQueryInfoKeyA
