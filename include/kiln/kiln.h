@@ -12,3 +12,6 @@
 #include <kiln/platform/path_map.h>
 #include <kiln/platform/system.h>
 #include <kiln/platform/file.h>
+#include <kiln/platform/registry.h>
+#include <kiln/platform/private_profile.h>
+#include <kiln/settings/win_registry.h>

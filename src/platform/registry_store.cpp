@@ -220,6 +220,7 @@ struct HiveStore::Connection {
     sqlite3* db = nullptr;
     std::vector<std::pair<const char*, sqlite3_stmt*>> cache;
     bool readOnly = false;
+    bool snapshot = false;  // the file as it stood when opened, for one call
     int64_t waitStartMs = 0;
 
     Connection() = default;
@@ -289,7 +290,7 @@ LONG HiveStore::Connect(bool write) {
         (void)m_empty.release();
         m_pid = getpid();
     }
-    if (m_file && m_file->readOnly && write && MayWrite()) Drop();  // the file became writable
+    if (m_file && (m_file->snapshot || (m_file->readOnly && write && MayWrite()))) Drop();
     if (m_file) {
         m_current = m_file.get();
         return ERROR_SUCCESS;
@@ -324,12 +325,14 @@ LONG HiveStore::OpenFile(bool write) {
     if ((result == ERROR_CANTOPEN || result == ERROR_ACCESS_DENIED) && c->readOnly) {
         // A read-only reader of a hive in write-ahead-log mode cannot make the log's index files in a
         // folder it may not write. It reads the database file as it stands instead, which holds
-        // every change: writers fold the log back into it when they close.
+        // every change: writers fold the log back into it when they close. Such a connection never
+        // sees later changes, so it serves one call only.
         c = std::make_unique<Connection>();
         rc = sqlite3_open_v2(ImmutableUri(m_path).c_str(), &c->db,
                              SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK) return ERROR_CANTOPEN;
         c->readOnly = true;
+        c->snapshot = true;
         result = InitSchema(*c);
     }
     if (result == ERROR_FILE_NOT_FOUND) return UseEmpty();  // an empty file that this user cannot set up
