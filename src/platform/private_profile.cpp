@@ -212,7 +212,7 @@ void LoadForReading(LPCSTR file, IniText& ini) {
 
 DWORD CopyText(std::string_view text, LPSTR out, DWORD size) {
     if (text.size() < size) {
-        memcpy(out, text.data(), text.size());
+        if (!text.empty()) memcpy(out, text.data(), text.size());
         out[text.size()] = '\0';
         return (DWORD)text.size();
     }

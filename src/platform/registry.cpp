@@ -131,7 +131,7 @@ int64_t Walk(Transaction& t, int64_t from, const std::vector<std::string>& parts
 // does not fit (and nothing is copied). *cch becomes the length without the zero.
 LONG CopyName(std::string_view name, LPSTR buffer, LPDWORD cch) {
     if (buffer == nullptr || name.size() + 1 > *cch) return ERROR_MORE_DATA;
-    memcpy(buffer, name.data(), name.size());
+    if (!name.empty()) memcpy(buffer, name.data(), name.size());
     buffer[name.size()] = '\0';
     *cch = (DWORD)name.size();
     return ERROR_SUCCESS;

@@ -195,8 +195,9 @@ Statement& Statement::Bind(int i, int64_t v) {
 }
 
 Statement& Statement::Bind(int i, std::string_view bytes) {
-    // A blob bound from a null pointer would be SQL NULL; an empty blob needs a real pointer.
-    int rc = sqlite3_bind_blob(m_s, i, bytes.empty() ? "" : bytes.data(), (int)bytes.size(), SQLITE_STATIC);
+    // A blob bound from a null pointer would be SQL NULL; an empty blob needs a real pointer. The bytes
+    // are copied, so callers may bind temporaries.
+    int rc = sqlite3_bind_blob(m_s, i, bytes.empty() ? "" : bytes.data(), (int)bytes.size(), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK) throw SqlFailure{rc};
     return *this;
 }
