@@ -192,14 +192,13 @@ TEST_F(PrivateProfileTest, ReplacesTheFileWholeAndLeavesNothingBehind) {
     ASSERT_EQ(0, chmod(dir.host("app.ini").c_str(), 0644));
     ASSERT_EQ(0, chmod(dir.host().c_str(), 0555));
     std::string file = ini;
-    std::string report = kiln::test::RunInChild([file] {
-        if (!kiln::test::DropRootPrivileges()) return std::string("cannot drop privileges");
+    std::string report = kiln::test::RunInChildForReport([file] {
         if (WritePrivateProfileStringA("a", "k", "3", file.c_str())) return std::string("write succeeded");
         if (GetLastError() != ERROR_ACCESS_DENIED) return "error " + std::to_string(GetLastError());
         char value[8];
         GetPrivateProfileStringA("a", "k", "", value, sizeof value, file.c_str());
         return std::string(value) == "2" ? std::string() : "read " + std::string(value);
-    });
+    }, true);
     EXPECT_EQ("", report);
     EXPECT_EQ("[a]\r\nk=2\r\n", dir.Read("app.ini"));
     EXPECT_EQ("link.ini ", Strays());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/child_process.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -304,7 +305,7 @@ TEST_F(RegistryTest, HivesAreSeparateFilesMadeByTheFirstWrite) {
     EXPECT_EQ(dir.host("user.db"), kiln::RegistryHivePath(HKEY_CURRENT_USER));
 
     // Another process sees what this one wrote, and this one what the other wrote.
-    std::string report = kiln::test::RunInChild([] {
+    std::string report = kiln::test::RunInChildForReport([] {
         HKEY k = nullptr;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Machine", 0, KEY_READ, &k) != ERROR_SUCCESS)
             return std::string("machine key not found");
@@ -322,33 +323,10 @@ TEST_F(RegistryTest, HivesAreSeparateFilesMadeByTheFirstWrite) {
     RegCloseKey(key);
 }
 
-// Sets environment variables for one scope and puts the old values back.
-class EnvGuard {
-public:
-    explicit EnvGuard(std::vector<std::string> names) : m_names(std::move(names)) {
-        for (const auto& name : m_names) {
-            const char* v = getenv(name.c_str());
-            m_old.emplace_back(v != nullptr, v != nullptr ? v : "");
-        }
-    }
-    ~EnvGuard() {
-        for (size_t i = 0; i < m_names.size(); ++i) {
-            if (m_old[i].first)
-                setenv(m_names[i].c_str(), m_old[i].second.c_str(), 1);
-            else
-                unsetenv(m_names[i].c_str());
-        }
-    }
-
-private:
-    std::vector<std::string> m_names;
-    std::vector<std::pair<bool, std::string>> m_old;
-};
-
 TEST_F(RegistryTest, HiveLocationsFollowTheEnvironment) {
-    EnvGuard guard({"KILN_REGISTRY_DIR", "XDG_CONFIG_HOME", "HOME"});
-    unsetenv("KILN_REGISTRY_DIR");
-    setenv("XDG_CONFIG_HOME", "/srv/conf", 1);
+    kiln::test::ScopedEnv home("HOME", nullptr);
+    kiln::test::ScopedEnv config("XDG_CONFIG_HOME", "/srv/conf");
+    kiln::test::ScopedEnv registry("KILN_REGISTRY_DIR", nullptr);
     EXPECT_EQ("/srv/conf/kiln/user.db", kiln::RegistryHivePath(HKEY_CURRENT_USER));
     EXPECT_EQ("/etc/kiln/machine.db", kiln::RegistryHivePath(HKEY_LOCAL_MACHINE));
     setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
@@ -428,8 +406,7 @@ TEST_F(RegistryTest, HivesInFoldersTheUserMayNotWrite) {
     ASSERT_EQ(0, chmod(dir.host("machine.db").c_str(), 0444));
     ASSERT_EQ(0, chmod(dir.host().c_str(), 0555));
 
-    std::string report = kiln::test::RunInChild([] {
-        if (!kiln::test::DropRootPrivileges()) return std::string("cannot drop privileges");
+    std::string report = kiln::test::RunInChildForReport([] {
         std::string problems;
         HKEY k = nullptr;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_READ, &k) != ERROR_SUCCESS)
@@ -455,7 +432,7 @@ TEST_F(RegistryTest, HivesInFoldersTheUserMayNotWrite) {
             ERROR_ACCESS_DENIED)
             problems += "user hive made; ";
         return problems;
-    });
+    }, true);
     EXPECT_EQ("", report);
     EXPECT_EQ(before, dir.Read("machine.db"));
     EXPECT_FALSE(dir.Exists("user.db"));

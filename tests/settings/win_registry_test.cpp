@@ -172,15 +172,14 @@ TEST_F(WinRegistryTest, ReadsFallBackToTheMachineHiveWritesNever) {
     ASSERT_EQ(0, chmod(dir.host().c_str(), 0555));
     ASSERT_EQ(0, chmod(dir.host("machine.db").c_str(), 0444));
     CWinRegistry r = reg;
-    std::string report = kiln::test::RunInChild([r]() mutable {
-        if (!kiln::test::DropRootPrivileges()) return std::string("cannot drop privileges");
+    std::string report = kiln::test::RunInChildForReport([r]() mutable {
         std::string problems;
         if (r.GetProfileInt("Sec", "n", 0, 0) != 11) problems += "machine value unread; ";
         if (r.GetProfileString("Sec", "s", "def", 1) != CString("machine")) problems += "no fallback; ";
         if (r.WriteProfileInt("Sec", "n", 1, 0)) problems += "machine hive written; ";
         if (r.WriteProfileString("Sec", nullptr, nullptr, 0)) problems += "machine section deleted; ";
         return problems;
-    });
+    }, true);
     EXPECT_EQ("", report);
     ASSERT_EQ(0, chmod(dir.host().c_str(), 0755));
 }

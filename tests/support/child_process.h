@@ -1,5 +1,4 @@
-// Runs test code in a forked child process: for code that must run as another user, be killed, or
-// race other processes.
+// Runs a piece of a test in a forked child process.
 #pragma once
 
 #include <functional>
@@ -7,12 +6,14 @@
 
 namespace kiln::test {
 
-// Runs body in a child process and returns what it reports: an empty text for success, else a
-// description of what went wrong. A child that dies reports how.
-std::string RunInChild(const std::function<std::string()>& body);
+// Forks, runs body in the child and ends the child with body's result as its exit code (0 to 125).
+// With unprivileged, a child of root first becomes the user "nobody", for tests of what an ordinary
+// user may not do (root may write anything). Returns the exit code, or -1 when the child did not
+// exit normally.
+int RunInChild(const std::function<int()>& body, bool unprivileged = false);
 
-// In a child running as root, becomes the unprivileged user "nobody", so that file permissions
-// apply; does nothing for other users. False when that fails.
-bool DropRootPrivileges();
+// The same for a body that describes what went wrong (an empty text for success). The text comes back
+// through a pipe, followed by a note when the child did not exit normally.
+std::string RunInChildForReport(const std::function<std::string()>& body, bool unprivileged = false);
 
 }  // namespace kiln::test

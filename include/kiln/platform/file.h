@@ -5,6 +5,7 @@
 // machine (through open-file-description locks): an open whose access another open denies, or that
 // denies an access another open holds, fails with a sharing violation. Compatibility mode counts as
 // exclusive, as in MFC. Failures raise CFileException (or fill the caller's record in Open).
+// Descriptors are never inherited by programs the process starts (modeNoInherit is always in force).
 #pragma once
 
 #include <kiln/platform/cstring.h>
@@ -58,11 +59,16 @@ public:
     static const HANDLE hFileNull;
 
     CFile();
-    explicit CFile(HANDLE hFile);  // adopts a descriptor, given as (HANDLE)(intptr_t)fd
+    // Adopts a descriptor, given as (HANDLE)(intptr_t)fd; the destructor leaves it open.
+    explicit CFile(HANDLE hFile);
     CFile(LPCTSTR lpszFileName, UINT nOpenFlags);  // throws CFileException on failure
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
     ~CFile() override;
 
-    // FALSE on failure, with the cause in *pError when given; never throws.
+    // modeCreate creates or empties the file (with modeNoTruncate it keeps an existing one); without
+    // it the file must exist. FALSE on failure, with the cause, the Win32 code and the name given in
+    // *pError when there is one; never throws. A file that is already open is closed first.
     virtual BOOL Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError = nullptr);
 
     virtual ULONGLONG GetPosition() const;
@@ -86,8 +92,12 @@ public:
     virtual CString GetFilePath() const;
     virtual void SetFilePath(LPCTSTR lpszNewName);
 
+    // Times, size, attributes and full path; FALSE when the file cannot be found (or its full path
+    // does not fit in MAX_PATH). Read-only means the user cannot write the file, hidden a name that
+    // starts with a period.
     BOOL GetStatus(CFileStatus& rStatus) const;
     static BOOL GetStatus(LPCTSTR lpszFileName, CFileStatus& rStatus);
+    // Renames or moves a file or folder; an existing new name is an error (ERROR_ALREADY_EXISTS).
     static void Rename(LPCTSTR lpszOldName, LPCTSTR lpszNewName);
     static void Remove(LPCTSTR lpszFileName);
 
@@ -101,4 +111,12 @@ protected:
 
     BOOL m_bCloseOnDelete;
     CString m_strFileName;  // full Windows path
+
+private:
+    // Closes the descriptors (the file's own only with closeFile) and marks the file closed; a failure
+    // to close the file lands in *pError.
+    void CloseDescriptors(bool closeFile, int* pError);
+
+    // A write-only open keeps its share markers on a second, read-only descriptor; -1 otherwise.
+    int m_nShareFd = -1;
 };
