@@ -71,19 +71,19 @@ std::string Take(const char* arg) {
 
 const char* ErrorText(LONG rc) {
     switch (rc) {
-    case ERROR_FILE_NOT_FOUND: return "not found";
-    case ERROR_ACCESS_DENIED: return "access denied";
-    case ERROR_INVALID_PARAMETER: return "invalid parameter";
-    case ERROR_BAD_PATHNAME: return "bad key path";
-    case ERROR_BUSY: return "the hive is busy";
-    case ERROR_DISK_FULL: return "disk full";
-    case ERROR_OUTOFMEMORY: return "out of memory";
-    case ERROR_BADDB: return "the hive's file is damaged";
-    case ERROR_CANTOPEN: return "the hive's file cannot be opened";
-    case ERROR_CANTREAD: return "the hive's file cannot be read";
-    case ERROR_CANTWRITE: return "the hive's file cannot be written";
-    case ERROR_KEY_DELETED: return "the key was deleted";
-    default: return "registry error";
+        case ERROR_FILE_NOT_FOUND: return "not found";
+        case ERROR_ACCESS_DENIED: return "access denied";
+        case ERROR_INVALID_PARAMETER: return "invalid parameter";
+        case ERROR_BAD_PATHNAME: return "bad key path";
+        case ERROR_BUSY: return "the hive is busy";
+        case ERROR_DISK_FULL: return "disk full";
+        case ERROR_OUTOFMEMORY: return "out of memory";
+        case ERROR_BADDB: return "the hive's file is damaged";
+        case ERROR_CANTOPEN: return "the hive's file cannot be opened";
+        case ERROR_CANTREAD: return "the hive's file cannot be read";
+        case ERROR_CANTWRITE: return "the hive's file cannot be written";
+        case ERROR_KEY_DELETED: return "the key was deleted";
+        default: return "registry error";
     }
 }
 
@@ -94,14 +94,14 @@ int Fail(const std::string& what, LONG rc) {
 
 const char* TypeName(DWORD type) {
     switch (type) {
-    case REG_NONE: return "REG_NONE";
-    case REG_SZ: return "REG_SZ";
-    case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
-    case REG_BINARY: return "REG_BINARY";
-    case REG_DWORD: return "REG_DWORD";
-    case REG_MULTI_SZ: return "REG_MULTI_SZ";
-    case REG_QWORD: return "REG_QWORD";
-    default: return "REG_UNKNOWN";
+        case REG_NONE: return "REG_NONE";
+        case REG_SZ: return "REG_SZ";
+        case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
+        case REG_BINARY: return "REG_BINARY";
+        case REG_DWORD: return "REG_DWORD";
+        case REG_MULTI_SZ: return "REG_MULTI_SZ";
+        case REG_QWORD: return "REG_QWORD";
+        default: return "REG_UNKNOWN";
     }
 }
 
@@ -132,7 +132,9 @@ struct Tool {
     HKEY hive = HKEY_CURRENT_USER;
     const char* hiveName = "HKEY_CURRENT_USER";
 
-    std::string Title(const std::string& path) const { return path.empty() ? hiveName : hiveName + ("\\" + path); }
+    std::string Title(const std::string& path) const {
+        return path.empty() ? hiveName : hiveName + ("\\" + path);
+    }
 
     int List(HKEY key, const std::string& path, bool recursive) {
         printf("%s\n", Show(Title(path)).c_str());
@@ -147,7 +149,8 @@ struct Tool {
             rc = RegQueryValueExA(key, name, nullptr, &type, (BYTE*)data.data(), &size);
             if (rc != ERROR_SUCCESS) return Fail(Title(path), rc);
             std::string shown = cch == 0 ? "(Default)" : Show(name);
-            printf("    %s    %s    %s\n", shown.c_str(), TypeName(type), Format(type, std::string(data.data(), size)).c_str());
+            printf("    %s    %s    %s\n", shown.c_str(), TypeName(type),
+                   Format(type, std::string(data.data(), size)).c_str());
         }
         std::vector<std::string> subkeys;
         for (DWORD i = 0;; ++i) {
@@ -157,7 +160,8 @@ struct Tool {
             subkeys.emplace_back(name);
         }
         if (!recursive) {
-            for (const auto& s : subkeys) printf("%s\n", Show(Title(path.empty() ? s : path + "\\" + s)).c_str());
+            for (const auto& s : subkeys)
+                printf("%s\n", Show(Title(path.empty() ? s : path + "\\" + s)).c_str());
             return 0;
         }
         for (const auto& s : subkeys) {
@@ -187,7 +191,8 @@ struct Tool {
     }
 
     // text is already code page 932.
-    int Set(const std::string& path, const std::string& name, const std::string& type, const std::string& value) {
+    int Set(const std::string& path, const std::string& name, const std::string& type,
+            const std::string& value) {
         const char* text = value.c_str();
         std::string data;
         DWORD regType;
@@ -195,7 +200,8 @@ struct Tool {
             char* end = nullptr;
             errno = 0;
             unsigned long long v = strtoull(text, &end, 0);
-            if (*text == '\0' || *end != '\0' || errno != 0 || v > 0xFFFFFFFFull) return Usage("not a 32-bit number");
+            if (*text == '\0' || *end != '\0' || errno != 0 || v > 0xFFFFFFFFull)
+                return Usage("not a 32-bit number");
             DWORD d = (DWORD)v;
             data.assign((const char*)&d, 4);
             regType = REG_DWORD;
@@ -207,16 +213,18 @@ struct Tool {
             std::string digits;
             for (const char* p = text; *p; ++p)
                 if (*p != ' ' && *p != ':') digits += *p;
-            if (digits.size() % 2 != 0 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+            if (digits.size() % 2 != 0 ||
+                digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
                 return Usage("binary data is pairs of hexadecimal digits");
-            for (size_t i = 0; i < digits.size(); i += 2) data += (char)strtoul(digits.substr(i, 2).c_str(), nullptr, 16);
+            for (size_t i = 0; i < digits.size(); i += 2)
+                data += (char)strtoul(digits.substr(i, 2).c_str(), nullptr, 16);
             regType = REG_BINARY;
         } else {
             return Usage("the type is dword, sz, expand_sz or binary");
         }
         HKEY key = nullptr;
-        LONG rc = RegCreateKeyExA(hive, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
-                                  nullptr);
+        LONG rc = RegCreateKeyExA(hive, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                                  &key, nullptr);
         if (rc != ERROR_SUCCESS) return Fail(Title(path), rc);
         rc = RegSetValueExA(key, name.c_str(), 0, regType, (const BYTE*)data.data(), (DWORD)data.size());
         RegCloseKey(key);
@@ -237,7 +245,8 @@ struct Tool {
         CWinRegistry reg(0, nullptr);
         LONG rc = recursive ? reg.DelRegTree(hive, path.c_str()) : RegDeleteKeyA(hive, path.c_str());
         if (rc == ERROR_ACCESS_DENIED && !recursive) {
-            fprintf(stderr, "kiln-reg: %s: access denied; a key with subkeys needs -r\n", Show(Title(path)).c_str());
+            fprintf(stderr, "kiln-reg: %s: access denied; a key with subkeys needs -r\n",
+                    Show(Title(path)).c_str());
             return 1;
         }
         return rc == ERROR_SUCCESS ? 0 : Fail(Title(path), rc);

@@ -48,7 +48,8 @@ Parsed Parse(const std::string& text) {
     if (t.empty() || t[0] == ';') return p;
     if (t[0] == '[') {
         size_t i = 1;
-        while (i < t.size() && t[i] != ']') i += kiln::IsLeadByte((unsigned char)t[i]) && i + 1 < t.size() ? 2 : 1;
+        while (i < t.size() && t[i] != ']')
+            i += kiln::IsLeadByte((unsigned char)t[i]) && i + 1 < t.size() ? 2 : 1;
         p.kind = Kind::Section;
         p.name = TrimBlanks(t.substr(1, i - 1));
         return p;
@@ -135,9 +136,7 @@ public:
     }
 
     // New lines end as the file's first line does; CR LF, as Windows writes, for a new file.
-    std::string NewLine() const {
-        return !m_lines.empty() && m_lines[0].end == "\n" ? "\n" : "\r\n";
-    }
+    std::string NewLine() const { return !m_lines.empty() && m_lines[0].end == "\n" ? "\n" : "\r\n"; }
     void Insert(size_t at, std::string text) {
         std::string nl = NewLine();
         if (at > 0 && m_lines[at - 1].end.empty()) m_lines[at - 1].end = nl;
@@ -167,7 +166,8 @@ private:
 // The host path of an INI file name, and whether it is a bare name kept in the settings folder.
 bool HostPathOf(LPCSTR file, std::string& host, bool& inSettingsFolder) {
     if (file == nullptr || file[0] == '\0') return false;
-    inSettingsFolder = _mbschr(file, '\\') == nullptr && strchr(file, '/') == nullptr && strchr(file, ':') == nullptr;
+    inSettingsFolder =
+        _mbschr(file, '\\') == nullptr && strchr(file, '/') == nullptr && strchr(file, ':') == nullptr;
     if (!inSettingsFolder) return kiln::ToHostPath(file, host);
     std::string hive = kiln::reg::HivePath(kiln::reg::Hive::User);
     host = hive.substr(0, hive.rfind('/') + 1) + file;
@@ -245,7 +245,8 @@ DWORD CopyList(const std::vector<std::string>& names, LPSTR out, DWORD size) {
 // read-change-write of the files in it. Without a readable folder there is nothing to lock.
 class FolderLock {
 public:
-    explicit FolderLock(const std::string& folder) : m_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    explicit FolderLock(const std::string& folder)
+        : m_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
         if (m_fd >= 0)
             while (flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
             }

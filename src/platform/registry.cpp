@@ -16,7 +16,8 @@ using kiln::reg::Transaction;
 namespace {
 
 // Rights that change a hive: a handle asking for any of them needs a hive the user may write.
-constexpr REGSAM kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | WRITE_DAC | WRITE_OWNER;
+constexpr REGSAM kWriteRights =
+    KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | WRITE_DAC | WRITE_OWNER;
 constexpr size_t kMaxKeyNameChars = 255;
 
 struct OpenKey {
@@ -40,7 +41,8 @@ struct Target {
 
 LONG Resolve(HKEY h, Target& t) {
     if (h == HKEY_CURRENT_USER || h == HKEY_LOCAL_MACHINE) {
-        t.store = kiln::reg::StoreFor(h == HKEY_CURRENT_USER ? kiln::reg::Hive::User : kiln::reg::Hive::Machine);
+        t.store =
+            kiln::reg::StoreFor(h == HKEY_CURRENT_USER ? kiln::reg::Hive::User : kiln::reg::Hive::Machine);
         t.id = 0;
         t.access = KEY_ALL_ACCESS;
         return ERROR_SUCCESS;
@@ -110,14 +112,19 @@ void Touch(Transaction& t, int64_t id) {
 }
 
 // Follows parts from the key `from`; the key reached, or -1. With create, missing keys are made.
-int64_t Walk(Transaction& t, int64_t from, const std::vector<std::string>& parts, bool create, bool* created) {
+int64_t Walk(Transaction& t, int64_t from, const std::vector<std::string>& parts, bool create,
+             bool* created) {
     int64_t id = from;
     for (const std::string& part : parts) {
         int64_t child = FindChild(t, id, part);
         if (child < 0) {
             if (!create) return -1;
             Statement s = t.Prepare("INSERT INTO keys(parent, name, fold, written) VALUES(?, ?, ?, ?)");
-            s.Bind(1, id).Bind(2, part).Bind(3, kiln::FoldName(part)).Bind(4, kiln::reg::FileTimeNow()).Step();
+            s.Bind(1, id)
+                .Bind(2, part)
+                .Bind(3, kiln::FoldName(part))
+                .Bind(4, kiln::reg::FileTimeNow())
+                .Step();
             child = t.LastInsertId();
             Touch(t, id);
             *created = true;
@@ -218,14 +225,15 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD dwOptions, 
     REGSAM sam = Grant(t, samDesired);
     if ((sam & kWriteRights) != 0 && !t.store->MayWrite()) return ERROR_ACCESS_DENIED;
     *phkResult = NewHandle(t, id, sam);
-    if (lpdwDisposition != nullptr) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    if (lpdwDisposition != nullptr)
+        *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     return ERROR_SUCCESS;
 }
 
 LONG RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
     if (lpSubKey == nullptr || lpSubKey[0] == '\0') return RegOpenKeyA(hKey, lpSubKey, phkResult);
-    return RegCreateKeyExA(hKey, lpSubKey, 0, nullptr, REG_OPTION_NON_VOLATILE, MAXIMUM_ALLOWED, nullptr, phkResult,
-                           nullptr);
+    return RegCreateKeyExA(hKey, lpSubKey, 0, nullptr, REG_OPTION_NON_VOLATILE, MAXIMUM_ALLOWED, nullptr,
+                           phkResult, nullptr);
 }
 
 LONG RegCloseKey(HKEY hKey) {
@@ -239,7 +247,8 @@ LONG RegCloseKey(HKEY hKey) {
     return ERROR_SUCCESS;
 }
 
-LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData,
+                      LPDWORD lpcbData) {
     if (lpData != nullptr && lpcbData == nullptr) return ERROR_INVALID_PARAMETER;
     Target t;
     LONG rc = Resolve(hKey, t);
@@ -272,7 +281,12 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BY
         Statement s = tx.Prepare(
             "INSERT INTO vals(key, name, fold, type, data) VALUES(?, ?, ?, ?, ?)"
             " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
-        s.Bind(1, t.id).Bind(2, name).Bind(3, kiln::FoldName(name)).Bind(4, (int64_t)dwType).Bind(5, data).Step();
+        s.Bind(1, t.id)
+            .Bind(2, name)
+            .Bind(3, kiln::FoldName(name))
+            .Bind(4, (int64_t)dwType)
+            .Bind(5, data)
+            .Step();
         Touch(tx, t.id);
         return ERROR_SUCCESS;
     });
@@ -347,7 +361,8 @@ LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LP
     return t.store->Run(false, [&](Transaction& tx) -> LONG {
         LONG r = CheckKey(tx, t.id);
         if (r != ERROR_SUCCESS) return r;
-        Statement s = tx.Prepare("SELECT name, written FROM keys WHERE parent = ? ORDER BY fold LIMIT 1 OFFSET ?");
+        Statement s =
+            tx.Prepare("SELECT name, written FROM keys WHERE parent = ? ORDER BY fold LIMIT 1 OFFSET ?");
         if (!s.Bind(1, t.id).Bind(2, (int64_t)dwIndex).Step()) return ERROR_NO_MORE_ITEMS;
         r = CopyName(s.Blob(0), lpName, lpcchName);
         if (r != ERROR_SUCCESS) return r;
@@ -366,9 +381,10 @@ LONG RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName) {
     return RegEnumKeyExA(hKey, dwIndex, lpName, &cchName, nullptr, nullptr, nullptr, nullptr);
 }
 
-LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName, LPDWORD, LPDWORD lpType,
-                   LPBYTE lpData, LPDWORD lpcbData) {
-    if (lpcchValueName == nullptr || (lpData != nullptr && lpcbData == nullptr)) return ERROR_INVALID_PARAMETER;
+LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName, LPDWORD,
+                   LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+    if (lpcchValueName == nullptr || (lpData != nullptr && lpcbData == nullptr))
+        return ERROR_INVALID_PARAMETER;
     Target t;
     LONG rc = Resolve(hKey, t);
     if (rc != ERROR_SUCCESS) return rc;
@@ -378,7 +394,8 @@ LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchVal
     return t.store->Run(false, [&](Transaction& tx) -> LONG {
         LONG r = CheckKey(tx, t.id);
         if (r != ERROR_SUCCESS) return r;
-        Statement s = tx.Prepare("SELECT name, type, data FROM vals WHERE key = ? ORDER BY rowid LIMIT 1 OFFSET ?");
+        Statement s =
+            tx.Prepare("SELECT name, type, data FROM vals WHERE key = ? ORDER BY rowid LIMIT 1 OFFSET ?");
         if (!s.Bind(1, t.id).Bind(2, (int64_t)dwIndex).Step()) return ERROR_NO_MORE_ITEMS;
         *lpcchValueName = nameCapacity;
         r = CopyName(s.Blob(0), lpValueName, lpcchValueName);
@@ -407,7 +424,8 @@ LONG RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD, LPD
             tx.Prepare("SELECT count(*), coalesce(max(length(name)), 0) FROM keys WHERE parent = ?");
         subkeys.Bind(1, t.id).Step();
         Statement values = tx.Prepare(
-            "SELECT count(*), coalesce(max(length(name)), 0), coalesce(max(length(data)), 0) FROM vals WHERE key = ?");
+            "SELECT count(*), coalesce(max(length(name)), 0), coalesce(max(length(data)), 0) FROM vals WHERE "
+            "key = ?");
         values.Bind(1, t.id).Step();
         if (lpClass != nullptr && lpcchClass != nullptr && *lpcchClass > 0) lpClass[0] = '\0';
         put(lpcchClass, 0);

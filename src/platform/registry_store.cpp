@@ -34,9 +34,13 @@ static_assert(kApplicationId == 1263094862);
 // The root, and "Software", which every Windows hive has and programs open without creating it.
 std::string SeedSql(int64_t now) {
     std::string t = std::to_string(now);
-    return "INSERT INTO keys(id, parent, name, fold, written) VALUES(0, -1, x'', x'', " + t + ");"
-           "INSERT INTO keys(parent, name, fold, written) VALUES(0, CAST('Software' AS BLOB), CAST('SOFTWARE' AS BLOB), " +
-           t + ");";
+    std::string root =
+        "INSERT INTO keys(id, parent, name, fold, written) VALUES(0, -1, x'', x'', " + t + ");";
+    std::string software =
+        "INSERT INTO keys(parent, name, fold, written) VALUES(0, CAST('Software' AS BLOB), "
+        "CAST('SOFTWARE' AS BLOB), " +
+        t + ");";
+    return root + software;
 }
 
 int64_t MonotonicMs() {
@@ -64,49 +68,35 @@ std::string FolderOf(const std::string& path) {
 
 LONG ErrorFromErrno(int e) {
     switch (e) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return ERROR_ACCESS_DENIED;
-    case ENOSPC:
-    case EDQUOT:
-        return ERROR_DISK_FULL;
-    case ENOMEM:
-        return ERROR_OUTOFMEMORY;
-    default:
-        return ERROR_CANTOPEN;
+        case EACCES:
+        case EPERM:
+        case EROFS: return ERROR_ACCESS_DENIED;
+        case ENOSPC:
+        case EDQUOT: return ERROR_DISK_FULL;
+        case ENOMEM: return ERROR_OUTOFMEMORY;
+        default: return ERROR_CANTOPEN;
     }
 }
 
 LONG ErrorFromSqlite(int rc, bool write) {
     switch (rc & 0xFF) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return ERROR_BUSY;
-    case SQLITE_READONLY:
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-        return ERROR_ACCESS_DENIED;
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-    case SQLITE_FORMAT:
-        return ERROR_BADDB;
-    case SQLITE_CANTOPEN:
-        return ERROR_CANTOPEN;
-    case SQLITE_FULL:
-        return ERROR_DISK_FULL;
-    case SQLITE_NOMEM:
-        return ERROR_OUTOFMEMORY;
-    case SQLITE_TOOBIG:
-        return ERROR_INVALID_PARAMETER;
-    default:
-        return write ? ERROR_CANTWRITE : ERROR_CANTREAD;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED: return ERROR_BUSY;
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+        case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+        case SQLITE_FORMAT: return ERROR_BADDB;
+        case SQLITE_CANTOPEN: return ERROR_CANTOPEN;
+        case SQLITE_FULL: return ERROR_DISK_FULL;
+        case SQLITE_NOMEM: return ERROR_OUTOFMEMORY;
+        case SQLITE_TOOBIG: return ERROR_INVALID_PARAMETER;
+        default: return write ? ERROR_CANTWRITE : ERROR_CANTREAD;
     }
 }
 
-bool CanWrite(const std::string& path) {
-    return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
-}
+bool CanWrite(const std::string& path) { return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0; }
 
 void Exec(sqlite3* db, const char* sql) {
     int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
@@ -130,8 +120,7 @@ std::string QueryText(sqlite3* db, const char* sql) {
     if (rc != SQLITE_OK) throw SqlFailure{rc};
     rc = sqlite3_step(s);
     std::string v;
-    if (rc == SQLITE_ROW && sqlite3_column_text(s, 0) != nullptr)
-        v = (const char*)sqlite3_column_text(s, 0);
+    if (rc == SQLITE_ROW && sqlite3_column_text(s, 0) != nullptr) v = (const char*)sqlite3_column_text(s, 0);
     sqlite3_finalize(s);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) throw SqlFailure{rc};
     return v;
@@ -197,7 +186,8 @@ Statement& Statement::Bind(int i, int64_t v) {
 Statement& Statement::Bind(int i, std::string_view bytes) {
     // A blob bound from a null pointer would be SQL NULL; an empty blob needs a real pointer. The bytes
     // are copied, so callers may bind temporaries.
-    int rc = sqlite3_bind_blob(m_s, i, bytes.empty() ? "" : bytes.data(), (int)bytes.size(), SQLITE_TRANSIENT);
+    int rc =
+        sqlite3_bind_blob(m_s, i, bytes.empty() ? "" : bytes.data(), (int)bytes.size(), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK) throw SqlFailure{rc};
     return *this;
 }
@@ -272,6 +262,8 @@ void HiveStore::Drop() {
     m_current = nullptr;
 }
 
+// A hive file that does not exist reads as a new one. Its keys get the ids the same seed gives a new
+// file, so a handle opened on "Software" here names "Software" in the file the first write makes.
 LONG HiveStore::UseEmpty() {
     if (!m_empty) {
         auto c = std::make_unique<Connection>();
@@ -309,8 +301,8 @@ LONG HiveStore::Connect(bool write) {
 
 LONG HiveStore::OpenFile(bool write) {
     auto c = std::make_unique<Connection>();
-    int rc = sqlite3_open_v2(m_path.c_str(), &c->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
+    int rc = sqlite3_open_v2(m_path.c_str(), &c->db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         int e = errno;
         sqlite3_close(c->db);

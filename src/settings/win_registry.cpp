@@ -13,8 +13,8 @@ HKEY HiveOf(int user) { return user != 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHIN
 // Opens (create zero) or creates a key below parent; null when that fails.
 HKEY OpenOrCreate(HKEY parent, const char* name, int create) {
     HKEY key = nullptr;
-    LONG rc = create != 0 ? RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
-                                            nullptr, &key, nullptr)
+    LONG rc = create != 0 ? RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                            KEY_READ | KEY_WRITE, nullptr, &key, nullptr)
                           : RegOpenKeyExA(parent, name, 0, KEY_READ, &key);
     return rc == ERROR_SUCCESS ? key : nullptr;
 }
@@ -35,8 +35,8 @@ void CWinRegistry::Construct2(int n) { m_nParam = n; }
 
 HKEY CWinRegistry::GetAppRegistryKey2(int user, int create) {
     HKEY software = nullptr;
-    if (RegOpenKeyExA(HiveOf(user), "Software", 0, create != 0 ? KEY_READ | KEY_WRITE : KEY_READ, &software) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HiveOf(user), "Software", 0, create != 0 ? KEY_READ | KEY_WRITE : KEY_READ,
+                      &software) != ERROR_SUCCESS)
         return nullptr;
     HKEY app = nullptr;
     if (HKEY company = OpenOrCreate(software, m_strRegistryKey, create)) {
@@ -71,7 +71,8 @@ UINT CWinRegistry::GetProfileInt(const char* section, const char* entry, int def
 CString CWinRegistry::GetProfileString(const char* section, const char* entry, const char* def, int user) {
     if (m_strRegistryKey.IsEmpty()) {
         char buffer[4096];
-        GetPrivateProfileStringA(section, entry, def != nullptr ? def : "", buffer, sizeof buffer, m_strProfileName);
+        GetPrivateProfileStringA(section, entry, def != nullptr ? def : "", buffer, sizeof buffer,
+                                 m_strProfileName);
         return CString(buffer);
     }
     for (int u = user != 0 ? 1 : 0; u >= 0; --u) {
@@ -90,7 +91,8 @@ CString CWinRegistry::GetProfileString(const char* section, const char* entry, c
     return CString(def);
 }
 
-BOOL CWinRegistry::GetProfileBinary(const char* section, const char* entry, BYTE** data, UINT* bytes, int user) {
+BOOL CWinRegistry::GetProfileBinary(const char* section, const char* entry, BYTE** data, UINT* bytes,
+                                    int user) {
     if (data == nullptr || bytes == nullptr) return FALSE;
     *data = nullptr;
     *bytes = 0;
@@ -114,7 +116,7 @@ BOOL CWinRegistry::GetProfileBinary(const char* section, const char* entry, BYTE
             *data = new BYTE[size];
             rc = RegQueryValueExA(key, entry, nullptr, nullptr, *data, &size);
             if (rc != ERROR_SUCCESS) {
-                delete[] *data;
+                delete[] * data;
                 *data = nullptr;
             }
         }
@@ -142,7 +144,8 @@ BOOL CWinRegistry::WriteProfileInt(const char* section, const char* entry, int v
 }
 
 BOOL CWinRegistry::WriteProfileString(const char* section, const char* entry, const char* value, int user) {
-    if (m_strRegistryKey.IsEmpty()) return WritePrivateProfileStringA(section, entry, value, m_strProfileName);
+    if (m_strRegistryKey.IsEmpty())
+        return WritePrivateProfileStringA(section, entry, value, m_strProfileName);
     LONG rc;
     if (entry == nullptr) {
         // Deleting needs no keys made: without the application's key there is no section to delete.
@@ -162,7 +165,8 @@ BOOL CWinRegistry::WriteProfileString(const char* section, const char* entry, co
     return rc == ERROR_SUCCESS;
 }
 
-BOOL CWinRegistry::WriteProfileBinary(const char* section, const char* entry, BYTE* data, UINT bytes, int user) {
+BOOL CWinRegistry::WriteProfileBinary(const char* section, const char* entry, BYTE* data, UINT bytes,
+                                      int user) {
     if (m_strRegistryKey.IsEmpty()) {
         if (data == nullptr && bytes != 0) return FALSE;
         std::string text(2 * (size_t)bytes, '\0');
@@ -200,7 +204,8 @@ LONG CWinRegistry::DelRegTree(HKEY parent, const CString& name) {
     LONG rc = RegOpenKeyExA(parent, name, 0, KEY_READ | KEY_WRITE, &key);
     if (rc != ERROR_SUCCESS) return rc;
     char sub[256];
-    while ((rc = RegEnumKeyA(key, 0, sub, sizeof sub)) == ERROR_SUCCESS && (rc = DelRegTree(key, sub)) == ERROR_SUCCESS) {
+    while ((rc = RegEnumKeyA(key, 0, sub, sizeof sub)) == ERROR_SUCCESS &&
+           (rc = DelRegTree(key, sub)) == ERROR_SUCCESS) {
     }
     if (rc == ERROR_NO_MORE_ITEMS || rc == ERROR_BADKEY) rc = RegDeleteKeyA(parent, name);
     RegCloseKey(key);
@@ -223,7 +228,8 @@ BOOL CWinRegistry::EnumValueStr(HKEY key, DWORD index, CString& name, CString& v
     size = 0;
     if (RegQueryValueExA(key, nameBuffer, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return FALSE;
     std::string whole(size, '\0');
-    if (RegQueryValueExA(key, nameBuffer, nullptr, nullptr, (BYTE*)whole.data(), &size) != ERROR_SUCCESS) return FALSE;
+    if (RegQueryValueExA(key, nameBuffer, nullptr, nullptr, (BYTE*)whole.data(), &size) != ERROR_SUCCESS)
+        return FALSE;
     name = nameBuffer;
     value = CString(whole.c_str());
     return TRUE;

@@ -117,7 +117,8 @@ TEST_F(PrivateProfileTest, CutsResultsToTheBufferWithWindowsReturnValues) {
 }
 
 TEST_F(PrivateProfileTest, ReadsIntegers) {
-    dir.Write("app.ini", "[n]\r\ndec=42\r\nneg=-5\r\nhex=0x1F\r\ntail=12abc\r\nword=abc\r\nempty=\r\nspaced= 7 \r\n");
+    dir.Write("app.ini",
+              "[n]\r\ndec=42\r\nneg=-5\r\nhex=0x1F\r\ntail=12abc\r\nword=abc\r\nempty=\r\nspaced= 7 \r\n");
     const char* f = ini.c_str();
     EXPECT_EQ(42u, GetPrivateProfileIntA("n", "dec", 9, f));
     EXPECT_EQ((UINT)-5, GetPrivateProfileIntA("n", "neg", 9, f));
@@ -136,13 +137,13 @@ TEST_F(PrivateProfileTest, WritesLinesInPlaceAndKeepsTheRest) {
     ASSERT_TRUE(Write("Second", "x", "1"));
     EXPECT_EQ("[Main]\r\nName=Kiln\r\n[Second]\r\nx=1\r\n", dir.Read("app.ini"));
 
-    dir.Write("app.ini",
-              "; keep me\r\n[Main]\r\n  name = old\r\nodd line\r\nother=2\r\n\r\n[Last]\r\nz=9");
+    dir.Write("app.ini", "; keep me\r\n[Main]\r\n  name = old\r\nodd line\r\nother=2\r\n\r\n[Last]\r\nz=9");
     ASSERT_TRUE(Write("MAIN", "NAME", "new"));  // the line keeps the key's spelling
     ASSERT_TRUE(Write("main", "added", "3"));   // after the section's last line, before the blank one
     ASSERT_TRUE(Write("Last", "y", "8"));       // the file's last line gets its line end first
-    EXPECT_EQ("; keep me\r\n[Main]\r\nname=new\r\nodd line\r\nother=2\r\nadded=3\r\n\r\n[Last]\r\nz=9\r\ny=8\r\n",
-              dir.Read("app.ini"));
+    EXPECT_EQ(
+        "; keep me\r\n[Main]\r\nname=new\r\nodd line\r\nother=2\r\nadded=3\r\n\r\n[Last]\r\nz=9\r\ny=8\r\n",
+        dir.Read("app.ini"));
 
     ASSERT_TRUE(Write("Main", "other", nullptr));
     ASSERT_TRUE(Write("Main", "nothing", nullptr));
@@ -192,13 +193,16 @@ TEST_F(PrivateProfileTest, ReplacesTheFileWholeAndLeavesNothingBehind) {
     ASSERT_EQ(0, chmod(dir.host("app.ini").c_str(), 0644));
     ASSERT_EQ(0, chmod(dir.host().c_str(), 0555));
     std::string file = ini;
-    std::string report = kiln::test::RunInChildForReport([file] {
-        if (WritePrivateProfileStringA("a", "k", "3", file.c_str())) return std::string("write succeeded");
-        if (GetLastError() != ERROR_ACCESS_DENIED) return "error " + std::to_string(GetLastError());
-        char value[8];
-        GetPrivateProfileStringA("a", "k", "", value, sizeof value, file.c_str());
-        return std::string(value) == "2" ? std::string() : "read " + std::string(value);
-    }, true);
+    std::string report = kiln::test::RunInChildForReport(
+        [file] {
+            if (WritePrivateProfileStringA("a", "k", "3", file.c_str()))
+                return std::string("write succeeded");
+            if (GetLastError() != ERROR_ACCESS_DENIED) return "error " + std::to_string(GetLastError());
+            char value[8];
+            GetPrivateProfileStringA("a", "k", "", value, sizeof value, file.c_str());
+            return std::string(value) == "2" ? std::string() : "read " + std::string(value);
+        },
+        true);
     EXPECT_EQ("", report);
     EXPECT_EQ("[a]\r\nk=2\r\n", dir.Read("app.ini"));
     EXPECT_EQ("link.ini ", Strays());
@@ -249,7 +253,8 @@ TEST_F(PrivateProfileTest, WritersInSeveralProcessesLoseNothing) {
         if (children[w] == 0) {
             for (int i = 0; i < kKeys; ++i) {
                 std::string key = "k" + std::to_string(w) + "_" + std::to_string(i);
-                if (!WritePrivateProfileStringA(i % 2 ? "odd" : "even", key.c_str(), key.c_str(), ini.c_str()))
+                if (!WritePrivateProfileStringA(i % 2 ? "odd" : "even", key.c_str(), key.c_str(),
+                                                ini.c_str()))
                     _exit(1);
             }
             _exit(0);

@@ -43,8 +43,8 @@ TEST_F(RegistryReliabilityTest, FourProcessesWritingAtOnceLoseNothing) {
         if (children[w] == 0) {
             // Each writer makes the shared key itself, so the key's creation races too.
             HKEY key = nullptr;
-            if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Load", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                nullptr) != ERROR_SUCCESS)
+            if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Load", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                &key, nullptr) != ERROR_SUCCESS)
                 _exit(2);
             for (int i = 0; i < kValues; ++i) {
                 DWORD v = ValueOf(w, i);
@@ -68,14 +68,15 @@ TEST_F(RegistryReliabilityTest, FourProcessesWritingAtOnceLoseNothing) {
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Load", 0, KEY_READ, &key));
     DWORD count = 0;
-    ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
-                                              nullptr, nullptr, nullptr, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                              &count, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ((DWORD)(kWriters * kValues), count);
     int wrong = 0;
     for (int w = 0; w < kWriters; ++w)
         for (int i = 0; i < kValues; ++i) {
             DWORD v = 0, size = sizeof v;
-            if (RegQueryValueExA(key, ValueName(w, i).c_str(), nullptr, nullptr, (BYTE*)&v, &size) != ERROR_SUCCESS ||
+            if (RegQueryValueExA(key, ValueName(w, i).c_str(), nullptr, nullptr, (BYTE*)&v, &size) !=
+                    ERROR_SUCCESS ||
                 v != ValueOf(w, i))
                 ++wrong;
         }
@@ -91,8 +92,8 @@ TEST_F(RegistryReliabilityTest, AWriterKilledMidWayKeepsEveryReturnedWrite) {
     if (child == 0) {
         close(progress[0]);
         HKEY key = nullptr;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Killed", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            nullptr) != ERROR_SUCCESS)
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Killed", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr) != ERROR_SUCCESS)
             _exit(2);
         std::string text(300, 'k');  // large enough to span pages, so a kill can land mid-page
         for (int i = 0;; ++i) {
@@ -121,7 +122,8 @@ TEST_F(RegistryReliabilityTest, AWriterKilledMidWayKeepsEveryReturnedWrite) {
     for (int n = 0; n <= last; ++n) {
         char data[400] = {};
         DWORD size = sizeof data;
-        if (RegQueryValueExA(key, ValueName(0, n).c_str(), nullptr, nullptr, (BYTE*)data, &size) != ERROR_SUCCESS ||
+        if (RegQueryValueExA(key, ValueName(0, n).c_str(), nullptr, nullptr, (BYTE*)data, &size) !=
+                ERROR_SUCCESS ||
             size != 301 || data[0] != 'a' + n % 26 || data[299] != 'k')
             ++missing;
     }

@@ -21,9 +21,8 @@ protected:
 
     static HKEY Create(HKEY root, const char* path, DWORD* disposition = nullptr) {
         HKEY key = nullptr;
-        EXPECT_EQ(ERROR_SUCCESS,
-                  RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                                  disposition));
+        EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                                 KEY_ALL_ACCESS, nullptr, &key, disposition));
         return key;
     }
     static LONG SetSz(HKEY key, const char* name, const char* text) {
@@ -52,7 +51,8 @@ protected:
         std::vector<std::string> names;
         char name[256];
         DWORD cch = sizeof name;
-        for (DWORD i = 0; RegEnumValueA(key, i, name, &cch, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+        for (DWORD i = 0;
+             RegEnumValueA(key, i, name, &cch, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
              ++i, cch = sizeof name)
             names.push_back(name);
         return names;
@@ -83,11 +83,10 @@ TEST_F(RegistryTest, CreatesAndOpensKeysAlongAPath) {
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(software, "Kiln\\Other", 0, KEY_READ, &missing));
     EXPECT_EQ(nullptr, missing);
     EXPECT_EQ(ERROR_BAD_PATHNAME, RegOpenKeyExA(software, "\\Kiln", 0, KEY_READ, &missing));
-    EXPECT_EQ(ERROR_BAD_PATHNAME, RegCreateKeyExA(software, "Kiln\\\\App", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                                  &missing, nullptr));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER,
-              RegCreateKeyExA(software, std::string(256, 'k').c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &missing, nullptr));
+    EXPECT_EQ(ERROR_BAD_PATHNAME, RegCreateKeyExA(software, "Kiln\\\\App", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                                  nullptr, &missing, nullptr));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegCreateKeyExA(software, std::string(256, 'k').c_str(), 0, nullptr, 0,
+                                                       KEY_ALL_ACCESS, nullptr, &missing, nullptr));
     EXPECT_EQ(ERROR_NOT_SUPPORTED, RegCreateKeyExA(software, "Volatile", 0, nullptr, REG_OPTION_VOLATILE,
                                                    KEY_ALL_ACCESS, nullptr, &missing, nullptr));
     EXPECT_EQ(std::vector<std::string>{"Kiln"}, SubKeys(software));  // the failed calls made nothing
@@ -112,7 +111,8 @@ TEST_F(RegistryTest, ValuesReportTheirSizeAndRefuseSmallBuffers) {
     size = 6;
     ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Name", nullptr, nullptr, (BYTE*)buffer, &size));
     EXPECT_STREQ("hello", buffer);
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegQueryValueExA(key, "Name", nullptr, nullptr, (BYTE*)buffer, nullptr));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER,
+              RegQueryValueExA(key, "Name", nullptr, nullptr, (BYTE*)buffer, nullptr));
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, "Nothing", nullptr, nullptr, nullptr, &size));
 
     ASSERT_EQ(ERROR_SUCCESS, SetDword(key, "Count", 0x12345678));
@@ -210,8 +210,8 @@ TEST_F(RegistryTest, EnumerationOrderAndBufferSizes) {
     EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumValueA(key, 3, name, &cch, nullptr, nullptr, nullptr, nullptr));
 
     DWORD subkeys = 0, maxSubkey = 0, values = 0, maxName = 0, maxData = 0;
-    ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr, &values,
-                                              &maxName, &maxData, nullptr, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr,
+                                              &values, &maxName, &maxData, nullptr, nullptr));
     EXPECT_EQ(5u, subkeys);
     EXPECT_EQ(6u, maxSubkey);
     EXPECT_EQ(3u, values);
@@ -238,8 +238,8 @@ TEST_F(RegistryTest, DeletingKeys) {
     EXPECT_EQ("<error 1018>", Get(section, "n"));
     HKEY again = Create(app, "Section");
     EXPECT_EQ("<error 2>", Get(again, "n"));  // the values went with the key
-    EXPECT_EQ(ERROR_KEY_DELETED, RegQueryInfoKeyA(section, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                                  nullptr, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_KEY_DELETED, RegQueryInfoKeyA(section, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                  nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
     RegCloseKey(section);
     RegCloseKey(again);
 
@@ -288,7 +288,8 @@ TEST_F(RegistryTest, HandlesKeepTheirAccessAndDieWhenClosed) {
 TEST_F(RegistryTest, HivesAreSeparateFilesMadeByTheFirstWrite) {
     // A missing hive reads as one that holds only "Software".
     HKEY key = nullptr;
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Machine", 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+              RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Machine", 0, KEY_READ, &key));
     char name[10];
     EXPECT_EQ(ERROR_SUCCESS, RegEnumKeyA(HKEY_CURRENT_USER, 0, name, sizeof name));
     EXPECT_STREQ("Software", name);
@@ -345,8 +346,8 @@ TEST_F(RegistryTest, DamagedHiveFilesGiveBadDbAndStayAsTheyAre) {
     const std::string garbage = "this is not a database\n" + std::string(5000, '\x5A');
     dir.Write("user.db", garbage);
     EXPECT_EQ(ERROR_BADDB, RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key));
-    EXPECT_EQ(ERROR_BADDB,
-              RegCreateKeyExA(HKEY_CURRENT_USER, "Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    EXPECT_EQ(ERROR_BADDB, RegCreateKeyExA(HKEY_CURRENT_USER, "Software", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                           nullptr, &key, nullptr));
     EXPECT_EQ(ERROR_BADDB, SetSz(HKEY_CURRENT_USER, "v", "x"));
     char name[8];
     EXPECT_EQ(ERROR_BADDB, RegEnumKeyA(HKEY_CURRENT_USER, 0, name, sizeof name));
@@ -406,33 +407,38 @@ TEST_F(RegistryTest, HivesInFoldersTheUserMayNotWrite) {
     ASSERT_EQ(0, chmod(dir.host("machine.db").c_str(), 0444));
     ASSERT_EQ(0, chmod(dir.host().c_str(), 0555));
 
-    std::string report = kiln::test::RunInChildForReport([] {
-        std::string problems;
-        HKEY k = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_READ, &k) != ERROR_SUCCESS)
-            return std::string("machine hive unreadable");
-        if (Get(k, "n") != std::string("\5\0\0\0", 4)) problems += "wrong value; ";
-        RegCloseKey(k);
-        HKEY w = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_WRITE, &w) != ERROR_ACCESS_DENIED)
-            problems += "opened for writing; ";
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\New", 0, nullptr, 0, KEY_READ, nullptr, &w, nullptr) !=
-            ERROR_ACCESS_DENIED)
-            problems += "created a key; ";
-        if (SetDword(HKEY_LOCAL_MACHINE, "n", 1) != ERROR_ACCESS_DENIED) problems += "wrote a value; ";
-        if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Shared") != ERROR_ACCESS_DENIED) problems += "deleted; ";
-        // The most access this hive allows is reading.
-        if (RegOpenKeyA(HKEY_LOCAL_MACHINE, "Software\\Shared", &k) != ERROR_SUCCESS) return problems + "no open";
-        if (SetDword(k, "n", 1) != ERROR_ACCESS_DENIED) problems += "wrote through MAXIMUM_ALLOWED; ";
-        RegCloseKey(k);
-        // No user hive exists in the folder and none can be made there.
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\App", 0, KEY_READ, &k) != ERROR_FILE_NOT_FOUND)
-            problems += "user hive found; ";
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) !=
-            ERROR_ACCESS_DENIED)
-            problems += "user hive made; ";
-        return problems;
-    }, true);
+    std::string report = kiln::test::RunInChildForReport(
+        [] {
+            std::string problems;
+            HKEY k = nullptr;
+            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_READ, &k) != ERROR_SUCCESS)
+                return std::string("machine hive unreadable");
+            if (Get(k, "n") != std::string("\5\0\0\0", 4)) problems += "wrong value; ";
+            RegCloseKey(k);
+            HKEY w = nullptr;
+            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_WRITE, &w) !=
+                ERROR_ACCESS_DENIED)
+                problems += "opened for writing; ";
+            if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\New", 0, nullptr, 0, KEY_READ, nullptr, &w,
+                                nullptr) != ERROR_ACCESS_DENIED)
+                problems += "created a key; ";
+            if (SetDword(HKEY_LOCAL_MACHINE, "n", 1) != ERROR_ACCESS_DENIED) problems += "wrote a value; ";
+            if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Shared") != ERROR_ACCESS_DENIED)
+                problems += "deleted; ";
+            // The most access this hive allows is reading.
+            if (RegOpenKeyA(HKEY_LOCAL_MACHINE, "Software\\Shared", &k) != ERROR_SUCCESS)
+                return problems + "no open";
+            if (SetDword(k, "n", 1) != ERROR_ACCESS_DENIED) problems += "wrote through MAXIMUM_ALLOWED; ";
+            RegCloseKey(k);
+            // No user hive exists in the folder and none can be made there.
+            if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\App", 0, KEY_READ, &k) != ERROR_FILE_NOT_FOUND)
+                problems += "user hive found; ";
+            if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
+                                nullptr) != ERROR_ACCESS_DENIED)
+                problems += "user hive made; ";
+            return problems;
+        },
+        true);
     EXPECT_EQ("", report);
     EXPECT_EQ(before, dir.Read("machine.db"));
     EXPECT_FALSE(dir.Exists("user.db"));

@@ -172,14 +172,16 @@ TEST_F(WinRegistryTest, ReadsFallBackToTheMachineHiveWritesNever) {
     ASSERT_EQ(0, chmod(dir.host().c_str(), 0555));
     ASSERT_EQ(0, chmod(dir.host("machine.db").c_str(), 0444));
     CWinRegistry r = reg;
-    std::string report = kiln::test::RunInChildForReport([r]() mutable {
-        std::string problems;
-        if (r.GetProfileInt("Sec", "n", 0, 0) != 11) problems += "machine value unread; ";
-        if (r.GetProfileString("Sec", "s", "def", 1) != CString("machine")) problems += "no fallback; ";
-        if (r.WriteProfileInt("Sec", "n", 1, 0)) problems += "machine hive written; ";
-        if (r.WriteProfileString("Sec", nullptr, nullptr, 0)) problems += "machine section deleted; ";
-        return problems;
-    }, true);
+    std::string report = kiln::test::RunInChildForReport(
+        [r]() mutable {
+            std::string problems;
+            if (r.GetProfileInt("Sec", "n", 0, 0) != 11) problems += "machine value unread; ";
+            if (r.GetProfileString("Sec", "s", "def", 1) != CString("machine")) problems += "no fallback; ";
+            if (r.WriteProfileInt("Sec", "n", 1, 0)) problems += "machine hive written; ";
+            if (r.WriteProfileString("Sec", nullptr, nullptr, 0)) problems += "machine section deleted; ";
+            return problems;
+        },
+        true);
     EXPECT_EQ("", report);
     ASSERT_EQ(0, chmod(dir.host().c_str(), 0755));
 }
@@ -210,8 +212,8 @@ TEST_F(WinRegistryTest, UnregisterRemovesTheCompanyKeyOnlyWhenItIsEmpty) {
         EXPECT_TRUE(other.WriteProfileInt("Sec", "n", 2, user));
     }
     HKEY deeper = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Company\\App\\Deep\\Er\\Est", 0, nullptr,
-                                             0, KEY_ALL_ACCESS, nullptr, &deeper, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Company\\App\\Deep\\Er\\Est", 0,
+                                             nullptr, 0, KEY_ALL_ACCESS, nullptr, &deeper, nullptr));
     RegCloseKey(deeper);
 
     EXPECT_TRUE(reg.Unregister());

@@ -57,12 +57,13 @@ typedef DWORD REGSAM;
 #define KEY_CREATE_LINK 0x0020u
 #define KEY_WOW64_64KEY 0x0100u
 #define KEY_WOW64_32KEY 0x0200u
-#define KEY_READ ((STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY) & ~SYNCHRONIZE)
+#define KEY_READ \
+    ((STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY) & ~SYNCHRONIZE)
 #define KEY_WRITE ((STANDARD_RIGHTS_WRITE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY) & ~SYNCHRONIZE)
 #define KEY_EXECUTE (KEY_READ & ~SYNCHRONIZE)
-#define KEY_ALL_ACCESS                                                                                   \
+#define KEY_ALL_ACCESS                                                                                      \
     ((STANDARD_RIGHTS_ALL | KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS | \
-      KEY_NOTIFY | KEY_CREATE_LINK) &                                                                    \
+      KEY_NOTIFY | KEY_CREATE_LINK) &                                                                       \
      ~SYNCHRONIZE)
 
 // RegCreateKeyEx options and dispositions. Volatile keys are not supported (ERROR_NOT_SUPPORTED).
