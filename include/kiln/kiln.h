@@ -12,6 +12,8 @@
 #include <kiln/platform/path_map.h>
 #include <kiln/platform/system.h>
 #include <kiln/platform/file.h>
+#include <kiln/platform/mem_file.h>
+#include <kiln/platform/archive.h>
 #include <kiln/platform/file_find.h>
 #include <kiln/platform/interlocked.h>
 #include <kiln/platform/resources.h>
@@ -26,4 +28,10 @@
 #include <kiln/util/extension.h>
 #include <kiln/util/path_string.h>
 #include <kiln/util/string_table.h>
+#include <kiln/core/alloc.h>
+#include <kiln/diag/report.h>
+#include <kiln/diag/message_pump.h>
+#include <kiln/diag/std_alloc.h>
+#include <kiln/util/file_io.h>
+#include <kiln/util/create_folder.h>
 #include <kiln/settings/win_registry.h>

@@ -47,4 +47,9 @@ RecordedBox BoxRecorder::Last() const {
     return m_calls.back();
 }
 
+void BoxRecorder::Clear() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_calls.clear();
+}
+
 }  // namespace kiln::test

@@ -44,6 +44,8 @@ public:
     size_t Count() const;
     // The newest box; a test failure (and an empty record) when there is none.
     RecordedBox Last() const;
+    // Forgets the boxes recorded so far (queued answers stay).
+    void Clear();
 
 private:
     int Record(const MessageBoxCall& call);

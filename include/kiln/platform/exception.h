@@ -26,6 +26,8 @@ public:
 
     // Copies a description of the error into the caller's buffer; FALSE when there is none.
     virtual BOOL GetErrorMessage(LPTSTR lpszError, UINT nMaxError, UINT* pnHelpContext = nullptr) const;
+    // Shows the description with AfxMessageBox (the string resource nMessageID when there is none).
+    virtual int ReportError(UINT nType = MB_OK, UINT nMessageID = 0) const;
 
     BOOL m_bAutoDelete;
     AFX_EXCEPTION_LINK* m_pLink = nullptr;  // the TRY block that will delete this exception

@@ -1,0 +1,13 @@
+# Fails when a public header is missing from the umbrella header <kiln/kiln.h>.
+file(READ ${ROOT}/include/kiln/kiln.h umbrella)
+file(GLOB_RECURSE headers RELATIVE ${ROOT}/include ${ROOT}/include/kiln/*/*.h)
+set(missing "")
+foreach(h ${headers})
+    string(FIND "${umbrella}" "#include <${h}>" at)
+    if(at EQUAL -1)
+        list(APPEND missing ${h})
+    endif()
+endforeach()
+if(missing)
+    message(FATAL_ERROR "missing from kiln/kiln.h: ${missing}")
+endif()
