@@ -20,6 +20,8 @@
 #include <kiln/platform/message_box.h>
 #include <kiln/platform/message_queue.h>
 #include <kiln/platform/win_app.h>
+#include <kiln/platform/registry.h>
+#include <kiln/platform/private_profile.h>
 #include <kiln/util/array_compare.h>
 #include <kiln/util/string_step.h>
 #include <kiln/util/separated_string.h>
@@ -32,3 +34,4 @@
 #include <kiln/diag/std_alloc.h>
 #include <kiln/util/file_io.h>
 #include <kiln/util/create_folder.h>
+#include <kiln/settings/win_registry.h>
