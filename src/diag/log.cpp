@@ -83,7 +83,7 @@ CLog::~CLog() {
     try {
         Close();
     } catch (CException* e) {
-        // The end banner could not be written; the file object still goes with m_ownedFile.
+        // The end banner or the close failed; an owned file object is freed all the same.
         e->Delete();
     }
 }
