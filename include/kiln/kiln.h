@@ -7,6 +7,7 @@
 #include <kiln/platform/cstring.h>
 #include <kiln/platform/exception.h>
 #include <kiln/platform/time.h>
+#include <kiln/platform/system_time.h>
 #include <kiln/platform/global_memory.h>
 #include <kiln/platform/last_error.h>
 #include <kiln/platform/path_map.h>
@@ -32,6 +33,8 @@
 #include <kiln/diag/report.h>
 #include <kiln/diag/message_pump.h>
 #include <kiln/diag/std_alloc.h>
+#include <kiln/diag/log.h>
+#include <kiln/settings/valiant.h>
 #include <kiln/util/file_io.h>
 #include <kiln/util/create_folder.h>
 #include <kiln/settings/win_registry.h>
