@@ -20,6 +20,7 @@
 #include <kiln/platform/message_box.h>
 #include <kiln/platform/message_queue.h>
 #include <kiln/platform/win_app.h>
+#include <kiln/platform/disk.h>
 #include <kiln/util/array_compare.h>
 #include <kiln/util/string_step.h>
 #include <kiln/util/separated_string.h>
@@ -32,3 +33,9 @@
 #include <kiln/diag/std_alloc.h>
 #include <kiln/util/file_io.h>
 #include <kiln/util/create_folder.h>
+#include <kiln/util/geometry.h>
+#include <kiln/util/cpu_features.h>
+#include <kiln/util/map_uint.h>
+#include <kiln/util/size_format.h>
+#include <kiln/util/disk_space.h>
+#include <kiln/util/file_info.h>
