@@ -44,7 +44,8 @@ void PairFindIf(benchmark::State& state) {
         unsigned int sum = 0;
         for (unsigned k = 0; k <= kPairs; ++k) {
             const unsigned int key = 1000 + 7 * k;
-            auto it = std::find_if(pairs.begin(), pairs.end(), [key](const auto& p) { return p.first == key; });
+            auto it =
+                std::find_if(pairs.begin(), pairs.end(), [key](const auto& p) { return p.first == key; });
             if (it != pairs.end()) sum += it->second;
         }
         benchmark::DoNotOptimize(sum);

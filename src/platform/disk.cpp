@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -14,10 +15,14 @@
 #include <kiln/platform/last_error.h>
 #include <kiln/platform/path_map.h>
 
-#include "platform/drive_type.h"
+namespace {
 
-namespace kiln {
+// The statfs magic number of FUSE file systems.
+constexpr uint32_t kFuseMagic = 0x65735546;
 
+// The DRIVE_ type of a file system from its statfs magic number, its type in the mount table (read
+// only for FUSE file systems, whose magic number says nothing: "fuse.sshfs"), whether the kernel
+// marks its block device removable and the device's major number.
 UINT DriveTypeOfFileSystem(uint32_t magic, std::string_view mountType, bool removableDevice,
                            unsigned deviceMajor) {
     switch (magic) {
@@ -50,10 +55,6 @@ UINT DriveTypeOfFileSystem(uint32_t magic, std::string_view mountType, bool remo
     if (deviceMajor == kScsiCdromMajor) return DRIVE_CDROM;
     return removableDevice ? DRIVE_REMOVABLE : DRIVE_FIXED;
 }
-
-}  // namespace kiln
-
-namespace {
 
 BOOL Fail(DWORD error) {
     SetLastError(error);
@@ -141,8 +142,8 @@ UINT GetDriveTypeA(LPCSTR lpRootPathName) {
     struct statfs fs;
     if (statfs(host.c_str(), &fs) != 0) return DRIVE_UNKNOWN;
     const auto magic = (uint32_t)fs.f_type;
-    return kiln::DriveTypeOfFileSystem(magic, magic == kiln::kFuseMagic ? MountType(st.st_dev) : "",
-                                       IsRemovableDevice(st.st_dev), major(st.st_dev));
+    return DriveTypeOfFileSystem(magic, magic == kFuseMagic ? MountType(st.st_dev) : "",
+                                 IsRemovableDevice(st.st_dev), major(st.st_dev));
 }
 
 BOOL GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster, LPDWORD lpBytesPerSector,
@@ -171,7 +172,8 @@ BOOL GetDiskFreeSpaceExA(LPCSTR lpDirectoryName, PULARGE_INTEGER lpFreeBytesAvai
     struct statvfs vfs;
     if (!FolderSpace(lpDirectoryName, true, vfs)) return FALSE;
     const ULONGLONG block = vfs.f_frsize != 0 ? vfs.f_frsize : vfs.f_bsize;
-    if (lpFreeBytesAvailableToCaller != nullptr) lpFreeBytesAvailableToCaller->QuadPart = vfs.f_bavail * block;
+    if (lpFreeBytesAvailableToCaller != nullptr)
+        lpFreeBytesAvailableToCaller->QuadPart = vfs.f_bavail * block;
     if (lpTotalNumberOfBytes != nullptr) lpTotalNumberOfBytes->QuadPart = vfs.f_blocks * block;
     if (lpTotalNumberOfFreeBytes != nullptr) lpTotalNumberOfFreeBytes->QuadPart = vfs.f_bfree * block;
     return TRUE;

@@ -61,7 +61,8 @@ unsigned long CDiskSpace::GetFreeLimit() const { return Clamp32(GetFree()); }
 unsigned long CDiskSpace::GetFreeKBLimit() const { return Clamp32(GetFree() / 1024); }
 unsigned long CDiskSpace::GetFreeMBLimit() const { return Clamp32(GetFree() / 1048576); }
 
-unsigned long CDiskSpace::GetFreeFix(unsigned long limit, unsigned long& shift, unsigned long& remainder) const {
+unsigned long CDiskSpace::GetFreeFix(unsigned long limit, unsigned long& shift,
+                                     unsigned long& remainder) const {
     return GetSizeValiable(GetFree(), limit, shift, remainder);
 }
 

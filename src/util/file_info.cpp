@@ -13,4 +13,5 @@ static_assert(offsetof(CFileInfo, m_size) == offsetof(CFileStatus, m_size));
 static_assert(offsetof(CFileInfo, m_attribute) == offsetof(CFileStatus, m_attribute));
 static_assert(offsetof(CFileInfo, m_szFullName) == offsetof(CFileStatus, m_szFullName));
 
-CFileInfo::CFileInfo() : m_ctime(0), m_mtime(0), m_atime(0), m_size(0), m_attribute(0), m_padding(0), m_szFullName() {}
+CFileInfo::CFileInfo()
+    : m_ctime(0), m_mtime(0), m_atime(0), m_size(0), m_attribute(0), m_padding(0), m_szFullName() {}

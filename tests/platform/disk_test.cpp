@@ -12,7 +12,6 @@
 
 #include <kiln/platform/last_error.h>
 
-#include "platform/drive_type.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
@@ -68,7 +67,7 @@ TEST_F(Disk, DriveTypeOfRootsAndMountPoints) {
     }
 
     // A folder that is no mount point is no root; a mount point is.
-    struct stat tmp {}, root {};
+    struct stat tmp = {}, root = {};
     ASSERT_EQ(0, stat("/tmp", &tmp));
     ASSERT_EQ(0, stat("/", &root));
     if (tmp.st_dev == root.st_dev) {
@@ -93,23 +92,6 @@ TEST_F(Disk, DriveTypeOfMappedAndUnmappedDrives) {
         ScopedEnv ram("KILN_DRIVES", "R=/dev/shm");
         EXPECT_EQ((UINT)DRIVE_RAMDISK, GetDriveTypeA("R:\\"));
     }
-}
-
-TEST(DiskTypes, FileSystemsMapToWindowsDriveTypes) {
-    using kiln::DriveTypeOfFileSystem;
-    constexpr uint32_t ext4 = 0xEF53, vfat = 0x4D44;
-    EXPECT_EQ((UINT)DRIVE_FIXED, DriveTypeOfFileSystem(ext4, "", false, 8));
-    EXPECT_EQ((UINT)DRIVE_REMOVABLE, DriveTypeOfFileSystem(vfat, "", true, 8));
-    EXPECT_EQ((UINT)DRIVE_CDROM, DriveTypeOfFileSystem(vfat, "", true, 11));
-    EXPECT_EQ((UINT)DRIVE_CDROM, DriveTypeOfFileSystem(0x9660, "", false, 7));
-    EXPECT_EQ((UINT)DRIVE_CDROM, DriveTypeOfFileSystem(0x15013346, "", true, 8));
-    EXPECT_EQ((UINT)DRIVE_REMOTE, DriveTypeOfFileSystem(0x6969, "", false, 0));
-    EXPECT_EQ((UINT)DRIVE_REMOTE, DriveTypeOfFileSystem(0xFF534D42, "", false, 0));
-    EXPECT_EQ((UINT)DRIVE_REMOTE, DriveTypeOfFileSystem(0xFE534D42, "", false, 0));
-    EXPECT_EQ((UINT)DRIVE_REMOTE, DriveTypeOfFileSystem(kiln::kFuseMagic, "fuse.sshfs", false, 0));
-    EXPECT_EQ((UINT)DRIVE_FIXED, DriveTypeOfFileSystem(kiln::kFuseMagic, "fuse.ntfs-3g", false, 0));
-    EXPECT_EQ((UINT)DRIVE_RAMDISK, DriveTypeOfFileSystem(0x01021994, "", false, 0));
-    EXPECT_EQ((UINT)DRIVE_RAMDISK, DriveTypeOfFileSystem(0x858458F6, "", false, 0));
 }
 
 TEST_F(Disk, FreeSpaceInBytes) {
@@ -141,13 +123,15 @@ TEST_F(Disk, FreeSpaceInBytes) {
 TEST_F(Disk, FreeSpaceInClusters) {
     const struct statvfs vfs = Vfs("/");
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
-    ASSERT_TRUE(GetDiskFreeSpaceA("Z:\\", &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters));
-    EXPECT_EQ((ULONGLONG)vfs.f_blocks * vfs.f_frsize, (ULONGLONG)totalClusters * sectorsPerCluster * bytesPerSector);
+    ASSERT_TRUE(
+        GetDiskFreeSpaceA("Z:\\", &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters));
+    EXPECT_EQ((ULONGLONG)vfs.f_blocks * vfs.f_frsize,
+              (ULONGLONG)totalClusters * sectorsPerCluster * bytesPerSector);
     if (vfs.f_frsize % 512 == 0) {
         EXPECT_EQ(512u, bytesPerSector);
     }
-    EXPECT_NEAR((double)vfs.f_bavail * vfs.f_frsize, (double)freeClusters * sectorsPerCluster * bytesPerSector,
-                256.0 * 1024 * 1024);
+    EXPECT_NEAR((double)vfs.f_bavail * vfs.f_frsize,
+                (double)freeClusters * sectorsPerCluster * bytesPerSector, 256.0 * 1024 * 1024);
 
     // A null root is the root of the working directory's drive, not the working directory's disk.
     ScopedCwd cwd(IsTmpfsMount("/dev/shm") ? "/dev/shm" : "/tmp");
@@ -169,11 +153,11 @@ TEST_F(Disk, FreeSpaceFailures) {
         std::string path;
         DWORD error;
     };
-    for (const Case& c : {Case{"Q:\\", ERROR_PATH_NOT_FOUND}, Case{"M:\\", ERROR_PATH_NOT_FOUND},
-                          Case{dir.win("missing\\"), ERROR_PATH_NOT_FOUND},
-                          Case{dir.win("file\\sub"), ERROR_PATH_NOT_FOUND},
-                          Case{dir.win("file"), ERROR_DIRECTORY}, Case{"\\\\server\\share\\", ERROR_PATH_NOT_FOUND},
-                          Case{"", ERROR_PATH_NOT_FOUND}}) {
+    for (const Case& c :
+         {Case{"Q:\\", ERROR_PATH_NOT_FOUND}, Case{"M:\\", ERROR_PATH_NOT_FOUND},
+          Case{dir.win("missing\\"), ERROR_PATH_NOT_FOUND}, Case{dir.win("file\\sub"), ERROR_PATH_NOT_FOUND},
+          Case{dir.win("file"), ERROR_DIRECTORY}, Case{"\\\\server\\share\\", ERROR_PATH_NOT_FOUND},
+          Case{"", ERROR_PATH_NOT_FOUND}}) {
         SetLastError(0);
         EXPECT_FALSE(GetDiskFreeSpaceExA(c.path.c_str(), nullptr, &total, nullptr)) << c.path;
         EXPECT_EQ(c.error, GetLastError()) << c.path;

@@ -98,10 +98,10 @@ TEST(CpuFeatures, ExtendedMmxFollowsSseOrElseTheMmxBranch) {
     EXPECT_EQ((std::vector{CpuCheck::SseBit, CpuCheck::SseProbe}), sse.asked);
 
     // SSE reported but not enabled: the MMX branch decides, its extended bit last.
-    const std::vector<CpuCheck> all{CpuCheck::SseBit,  CpuCheck::SseProbe,    CpuCheck::MmxBit,
+    const std::vector<CpuCheck> all{CpuCheck::SseBit,   CpuCheck::SseProbe,    CpuCheck::MmxBit,
                                     CpuCheck::MmxProbe, CpuCheck::MmxExtProbe, CpuCheck::MmxExtBit};
-    FakeProcessor disabled{{CpuCheck::SseBit, CpuCheck::MmxBit, CpuCheck::MmxProbe, CpuCheck::MmxExtProbe,
-                            CpuCheck::MmxExtBit}};
+    FakeProcessor disabled{
+        {CpuCheck::SseBit, CpuCheck::MmxBit, CpuCheck::MmxProbe, CpuCheck::MmxExtProbe, CpuCheck::MmxExtBit}};
     EXPECT_FALSE(disabled.Supports(CpuFeature::Sse));
     EXPECT_TRUE(disabled.Supports(CpuFeature::Mmx2));
     EXPECT_EQ(all, disabled.asked);
@@ -135,7 +135,7 @@ TEST(CpuFeatures, GuardTurnsAnInvalidInstructionIntoFalse) {
 }
 
 TEST(CpuFeatures, GuardPutsThePreviousHandlerBack) {
-    struct sigaction own {}, saved {}, now {};
+    struct sigaction own = {}, saved = {}, now = {};
     own.sa_handler = OwnHandler;
     sigemptyset(&own.sa_mask);
     ASSERT_EQ(0, sigaction(SIGILL, &own, &saved));

@@ -1,5 +1,6 @@
 #include <kiln/util/disk_space.h>
 
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -71,18 +72,19 @@ TEST_F(DiskSpace, FiguresOfTheRootDisk) {
     EXPECT_EQ(free / 1024 > 0xFFFFFFFFull ? 0xFFFFFFFFul : free / 1024, ds.GetFreeKBLimit());
     EXPECT_EQ(free / 1048576, ds.GetFreeMBLimit());
 
-    // The scaled value and what was cut off give the free bytes back.
+    // The scaled value, and the low 32 bits of what was cut off.
     unsigned long shift = 0, remainder = 0;
     const unsigned long value = ds.GetFreeFix(1024, shift, remainder);
     EXPECT_LT(value, 1024ul);
-    ASSERT_LE(shift, 30ul);
-    EXPECT_EQ(free, ((ULONGLONG)value << shift) + remainder);
+    ASSERT_LE(shift, 40ul);
+    EXPECT_EQ(free >> shift, value);
+    EXPECT_EQ((uint32_t)(free - ((ULONGLONG)value << shift)), remainder);
 
     unsigned long doubleShift = 0;
     const double scaled = ds.GetFreeFixDouble(1024, doubleShift);
     EXPECT_EQ(shift, doubleShift);
     EXPECT_DOUBLE_EQ((double)free / (double)(1ull << shift), scaled);
-    const char* units[] = {"B", "KB", "MB", "GB"};
+    const char* units[] = {"B", "KB", "MB", "GB", "TB"};
     CString expected;
     expected.Format("%.2f %s", scaled, units[shift / 10]);
     EXPECT_EQ(expected, ds.FormatFreeSize(1024, "%.2f %s", "ignored"));

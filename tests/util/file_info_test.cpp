@@ -24,8 +24,8 @@ TEST(FileInfo, ANewRecordIsEmpty) {
     EXPECT_EQ(CTime(0), info.GetAccress());
     EXPECT_EQ(0u, info.GetSize());
     EXPECT_STREQ("", info.GetFullPath());
-    EXPECT_EQ(0, info.IsReadOnly() | info.IsHidden() | info.IsSystem() | info.IsVolume() | info.IsDirectory() |
-                     info.IsArchive());
+    EXPECT_EQ(0, info.IsReadOnly() | info.IsHidden() | info.IsSystem() | info.IsVolume() |
+                     info.IsDirectory() | info.IsArchive());
 }
 
 TEST(FileInfo, HoldsAFileStatusAsItStands) {
@@ -61,8 +61,8 @@ TEST(FileInfo, EachAttributeAnswersWithItsOwnBit) {
     const struct {
         Getter get;
         int bit;
-    } attributes[] = {{&CFileInfo::IsReadOnly, 0x01}, {&CFileInfo::IsHidden, 0x02},
-                      {&CFileInfo::IsSystem, 0x04},   {&CFileInfo::IsVolume, 0x08},
+    } attributes[] = {{&CFileInfo::IsReadOnly, 0x01},  {&CFileInfo::IsHidden, 0x02},
+                      {&CFileInfo::IsSystem, 0x04},    {&CFileInfo::IsVolume, 0x08},
                       {&CFileInfo::IsDirectory, 0x10}, {&CFileInfo::IsArchive, 0x20}};
     CFileInfo info;
     for (const auto& a : attributes) {

@@ -12,19 +12,19 @@ constexpr int16_t kUnset = 99;
 tagPSRECT Unset() { return {kUnset, kUnset, kUnset, kUnset}; }
 tagSQR UnsetSqr() { return {kUnset, kUnset, kUnset, kUnset}; }
 
-#define EXPECT_RECT(x_, y_, w_, h_, r)                                          \
-    do {                                                                        \
-        EXPECT_EQ((x_), (r).x);                                                 \
-        EXPECT_EQ((y_), (r).y);                                                 \
-        EXPECT_EQ((w_), (r).width);                                             \
-        EXPECT_EQ((h_), (r).height);                                            \
+#define EXPECT_RECT(x_, y_, w_, h_, r) \
+    do {                               \
+        EXPECT_EQ((x_), (r).x);        \
+        EXPECT_EQ((y_), (r).y);        \
+        EXPECT_EQ((w_), (r).width);    \
+        EXPECT_EQ((h_), (r).height);   \
     } while (0)
-#define EXPECT_SQR(l_, t_, r_, b_, s)                                           \
-    do {                                                                        \
-        EXPECT_EQ((l_), (s).left);                                              \
-        EXPECT_EQ((t_), (s).top);                                               \
-        EXPECT_EQ((r_), (s).right);                                             \
-        EXPECT_EQ((b_), (s).bottom);                                            \
+#define EXPECT_SQR(l_, t_, r_, b_, s) \
+    do {                              \
+        EXPECT_EQ((l_), (s).left);    \
+        EXPECT_EQ((t_), (s).top);     \
+        EXPECT_EQ((r_), (s).right);   \
+        EXPECT_EQ((b_), (s).bottom);  \
     } while (0)
 
 TEST(Geometry, RectAndOverlapsAndWritesOnlyWhatItReached) {
