@@ -23,6 +23,7 @@
 #include <kiln/platform/win_app.h>
 #include <kiln/platform/registry.h>
 #include <kiln/platform/private_profile.h>
+#include <kiln/platform/disk.h>
 #include <kiln/util/array_compare.h>
 #include <kiln/util/string_step.h>
 #include <kiln/util/separated_string.h>
@@ -38,3 +39,9 @@
 #include <kiln/util/file_io.h>
 #include <kiln/util/create_folder.h>
 #include <kiln/settings/win_registry.h>
+#include <kiln/util/geometry.h>
+#include <kiln/util/cpu_features.h>
+#include <kiln/util/map_uint.h>
+#include <kiln/util/size_format.h>
+#include <kiln/util/disk_space.h>
+#include <kiln/util/file_info.h>

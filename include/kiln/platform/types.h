@@ -98,6 +98,20 @@ struct SIZE {
     LONG cy;
 };
 
+// A 64-bit unsigned value with its 32-bit halves, as the disk-space functions return it.
+union ULARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        DWORD HighPart;
+    };
+    struct {
+        DWORD LowPart;
+        DWORD HighPart;
+    } u;
+    ULONGLONG QuadPart;
+};
+typedef ULARGE_INTEGER* PULARGE_INTEGER;
+
 struct SECURITY_ATTRIBUTES {
     DWORD nLength;
     LPVOID lpSecurityDescriptor;
