@@ -127,6 +127,9 @@ private:
     // Reports to the error list, when one is attached, with text as the value of its %s.
     void Report(const ERROR_INFO& info, const char* text = nullptr);
 
+    // Beside each record while locked: its chain link and a 16-bit tag of its text, so that lookups
+    // need neither the records nor the pool until a text is likely to match.
+    CDecode m_Keys;
     BOOL m_bGrowing;    // set while the pool grows
     BOOL m_bNulLabels;  // some label holds a NUL byte: lookups compare the slow way
 };
