@@ -36,6 +36,8 @@
 #include <kiln/convert/symbol.h>
 #include <kiln/convert/symbol_table.h>
 #include <kiln/convert/convert.h>
+#include <kiln/convert/rw_stm.h>
+#include <kiln/convert/stack.h>
 #include <kiln/diag/report.h>
 #include <kiln/diag/message_pump.h>
 #include <kiln/diag/std_alloc.h>
