@@ -86,7 +86,8 @@ inline size_t KeyLength(const char* begin, const char* end) {
 }  // namespace
 
 CSymbol::CSymbol() : m_bEnable(1), m_bGrowing(0), m_bNulLabels(0) {
-    // A new table reports duplicates and emits behind its labels until the owner says otherwise.
+    // A new table starts enabled, so that a first pass that forgets to call Enable still reports
+    // duplicates and emits behind its labels.
     Initialize();
 }
 
