@@ -140,8 +140,9 @@ TEST_F(Decode, ValuesAndTextsAreLittleEndianAndNulTerminatedAsStated) {
     d.Decode((unsigned short)0x1234);
     d.Decode((unsigned long)0x12345678);
     d.Decode((unsigned long)0xAABBCCDD11223344ul);  // the low 32 bits
-    d.Decode((DWORD)0x01020304);                      // a DWORD is the 32-bit form
-    EXPECT_EQ(Bytes(d, 0, 15), std::string("\x80\x34\x12\x78\x56\x34\x12\x44\x33\x22\x11\x04\x03\x02\x01", 15));
+    d.Decode((DWORD)0x01020304);                    // a DWORD is the 32-bit form
+    EXPECT_EQ(Bytes(d, 0, 15),
+              std::string("\x80\x34\x12\x78\x56\x34\x12\x44\x33\x22\x11\x04\x03\x02\x01", 15));
     EXPECT_EQ(d.GetPC(), 15u);
     d.Decode("ab");
     EXPECT_EQ(d.GetPC(), 18u);

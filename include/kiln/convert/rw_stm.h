@@ -81,12 +81,14 @@ public:
     }
     unsigned long Fetch4ByteLA() {
         const BYTE* p = Take(4);
-        return p ? (unsigned long)((uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24)
+        return p ? (unsigned long)((uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 |
+                                   (uint32_t)p[3] << 24)
                  : 0;
     }
     unsigned long Fetch4ByteBA() {
         const BYTE* p = Take(4);
-        return p ? (unsigned long)((uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | (uint32_t)p[3])
+        return p ? (unsigned long)((uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 |
+                                   (uint32_t)p[3])
                  : 0;
     }
 
