@@ -302,6 +302,24 @@ TEST_F(Decode, RecordHoldsPcBitPositionAndTheTextRecord) {
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
+TEST_F(Decode, AFailedTrimStoresNothing) {
+    class NoResize : public CDecode {
+    public:
+        void* ReAlloc(unsigned int) override { return nullptr; }
+    } d;
+    d.Attach("abcdef", nullptr, 16ul);
+    EXPECT_EQ(d.SmartSize(), 0);
+    EXPECT_EQ(kiln::test::StoreBytes(d), "");
+    CMemFile file;
+    CArchive ar(&file, CArchive::store);
+    EXPECT_EQ(d.SerializeRaw(ar), 0);
+    ar.Close();
+    EXPECT_EQ(file.GetLength(), 0u);
+    // Nothing to trim: the record is stored.
+    d.SetPC(6);
+    EXPECT_EQ(kiln::test::StoreBytes(d).size(), 8u + 8 + 6);
+}
+
 TEST_F(Decode, FileFormsRunTheOutputBufferRecords) {
     kiln::test::TempDir dir;
     CDecode d;
