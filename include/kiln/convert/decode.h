@@ -50,7 +50,10 @@ public:
     virtual void* InterLock();
     // Unlocks the block once through CAlloc's own Unlock (an override of Unlock is bypassed).
     virtual void InterUnlock();
+    // PC = pc, bit position = bit; a bit count outside 0..7 is carried into the PC (the position
+    // pc * 8 + bit is kept), so that the open byte is always one of its own.
     virtual void Relocate(int pc, int bit);
+    // PC = pc, bit position 0.
     virtual void Relocate(int pc);
     virtual unsigned int GetPC();
     // Moves the PC; the bit position stays.
