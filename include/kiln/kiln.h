@@ -27,6 +27,9 @@
 #include <kiln/util/path_string.h>
 #include <kiln/util/string_table.h>
 #include <kiln/core/alloc.h>
+#include <kiln/core/text_alloc.h>
+#include <kiln/convert/decode.h>
+#include <kiln/convert/decode_enum.h>
 #include <kiln/diag/report.h>
 #include <kiln/diag/message_pump.h>
 #include <kiln/diag/std_alloc.h>

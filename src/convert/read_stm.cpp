@@ -1,0 +1,100 @@
+#include <kiln/convert/read_stm.h>
+
+#include <kiln/convert/decode.h>
+
+IMPLEMENT_DYNCREATE(CReadStm, CTextAlloc)
+
+CReadStm::CReadStm() : m_pInter(nullptr), m_nPC(0) {}
+
+CReadStm::CReadStm(CReadStm& source) : CTextAlloc(source), m_pInter(source.m_pInter), m_nPC(source.m_nPC) {}
+
+CReadStm::~CReadStm() = default;
+
+BOOL CReadStm::Detach() {
+    if (!CTextAlloc::Detach()) return 0;
+    m_nPC = 0;
+    m_pInter = nullptr;
+    return 1;
+}
+
+void* CReadStm::InterLock() {
+    m_pInter = static_cast<BYTE*>(Lock());
+    return m_pInter;
+}
+
+void CReadStm::InterUnlock() {
+    m_pInter = nullptr;
+    CAlloc::Unlock();
+}
+
+unsigned int CReadStm::GetPC() { return m_nPC; }
+
+void CReadStm::SetPC(unsigned int pc) { m_nPC = pc; }
+
+BOOL CReadStm::Alignment(unsigned int n, unsigned int base) {
+    if (n == 0) return 1;
+    unsigned int r = (m_nPC + base) % n;
+    if (r == 0) return 1;
+    unsigned long long target = (unsigned long long)m_nPC + (n - r);
+    m_nPC = (unsigned int)target;
+    return target < m_nLength ? 1 : 0;
+}
+
+BOOL CReadStm::Alignment(unsigned int n) { return CReadStm::Alignment(n, 0); }
+
+BOOL CReadStm::ToDecode(CDecode* out, unsigned int from, unsigned int to) {
+    if (to >= m_nLength || from >= to || m_pInter == nullptr || out == nullptr) return 0;
+    out->Decode(static_cast<const void*>(m_pInter + from), to - from);
+    return 1;
+}
+
+BOOL CReadStm::Seek(int delta) { return TryIncrement(delta) >= 0 ? 1 : 0; }
+
+BOOL CReadStm::Fetch(char* dst) {
+    if (m_pInter == nullptr) return 0;
+    while (m_nPC < m_nLength) {
+        char c = (char)m_pInter[m_nPC++];
+        *dst++ = c;
+        if (c == '\0') return 1;
+    }
+    return 0;
+}
+
+template <class Stop>
+BOOL CReadStm::SkipLoop(unsigned int& lines, Stop stop) {
+    for (;;) {
+        unsigned char c = FetchByte();
+        if (m_nPC >= m_nLength) return 0;
+        if (c == 0x0D) ++lines;
+        if (BOOL result = stop(c)) return result;
+    }
+}
+
+BOOL CReadStm::Skip(unsigned int count, unsigned int& lines) {
+    // A count of 0 wraps and runs to the end of the buffer.
+    return SkipLoop(lines, [&count](unsigned char) -> BOOL { return --count == 0 ? 1 : 0; });
+}
+
+BOOL CReadStm::SkipWhiteSpace(unsigned int& lines) {
+    return SkipLoop(lines, [this](unsigned char c) -> BOOL {
+        if (IsWhiteSpace(c)) return 0;
+        --m_nPC;
+        return 1;
+    });
+}
+
+BOOL CReadStm::SkipPredicate(CSkipObject* pred, unsigned int& lines) {
+    return SkipLoop(lines, [this, pred](unsigned char c) -> BOOL {
+        BOOL result = pred ? pred->IsSkipEx(c) : 1;
+        if (result) --m_nPC;
+        return result;
+    });
+}
+
+BOOL CReadStm::SkipEx(CSkipObject* pred, unsigned int& lines) { return SkipPredicate(pred, lines); }
+
+// The white-space and black-space forms stop where the predicate says, as SkipEx does: the class of
+// the byte does not take part in the decision.
+BOOL CReadStm::SkipWhiteSpaceEx(CSkipObject* pred, unsigned int& lines) { return SkipPredicate(pred, lines); }
+
+BOOL CReadStm::SkipBlackSpaceEx(CSkipObject* pred, unsigned int& lines) { return SkipPredicate(pred, lines); }
