@@ -30,6 +30,8 @@
 #include <kiln/core/text_alloc.h>
 #include <kiln/convert/decode.h>
 #include <kiln/convert/decode_enum.h>
+#include <kiln/convert/rw_stm.h>
+#include <kiln/convert/stack.h>
 #include <kiln/diag/report.h>
 #include <kiln/diag/message_pump.h>
 #include <kiln/diag/std_alloc.h>

@@ -106,7 +106,7 @@ BOOL CDecode::Alignment(unsigned int unit, unsigned int base) {
     unsigned int r = (m_nPC + base) % unit;
     if (r == 0) return 1;
     unsigned int pad = unit - r;
-    if (!Reserve(pad)) return 0;
+    if (!Room(pad)) return 0;
     m_nPC += pad;
     return 1;
 }
@@ -117,7 +117,7 @@ BOOL CDecode::Alignment(unsigned int unit) {
     unsigned int r = m_nPC % unit;
     if (r == 0) return 1;
     unsigned int pad = unit - r;
-    if (!Reserve(pad)) return 0;
+    if (!Room(pad)) return 0;
     m_nPC += pad;
     return 1;
 }

@@ -126,6 +126,11 @@ protected:
         return ReserveSlow(n);
     }
     BOOL ReserveSlow(unsigned int n);
+    // TryReAlloc(n) alone, for moves of the PC that write nothing.
+    BOOL Room(unsigned int n) {
+        if ((uint64_t)m_nPC + n <= m_nLength && OwnGrowth()) return 1;
+        return TryReAlloc(n);
+    }
     // Copies n bytes to offset inside the block; 0 (nothing written) when they do not lie inside it.
     BOOL KeptWrite(uint64_t offset, const void* data, unsigned int n);
 
