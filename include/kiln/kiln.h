@@ -32,6 +32,12 @@
 #include <kiln/convert/decode_enum.h>
 #include <kiln/convert/rw_stm.h>
 #include <kiln/convert/stack.h>
+#include <kiln/convert/skip_object.h>
+#include <kiln/convert/read_stm.h>
+#include <kiln/convert/error.h>
+#include <kiln/convert/symbol.h>
+#include <kiln/convert/symbol_table.h>
+#include <kiln/convert/convert.h>
 #include <kiln/diag/report.h>
 #include <kiln/diag/message_pump.h>
 #include <kiln/diag/std_alloc.h>

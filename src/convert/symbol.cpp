@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <string>
 
 IMPLEMENT_DYNAMIC(CSymbol, CDecode)
 
@@ -176,14 +175,6 @@ unsigned int CSymbol::Entry(const char* begin, const char* end, long scope, unsi
         Report(kHeapShort);
         return 0;
     }
-    // A text taken from the pool itself would move with the pool when it grows: append a copy.
-    std::string copy;
-    const BYTE* pool = static_cast<const BYTE*>((void*)*this);
-    if (pool != nullptr && (uintptr_t)begin >= (uintptr_t)pool && (uintptr_t)begin < (uintptr_t)pool + GetLength()) {
-        copy.assign(begin, k);
-        begin = copy.data();
-    }
-
     unsigned int offset = GetPC();
     if (!Decode(static_cast<const void*>(begin), (unsigned int)k) || !Decode((unsigned char)0)) {
         Report(kHeapShort);
