@@ -109,6 +109,12 @@ bool IsWord(const char* text, unsigned int length, const char* word) {
 CAsm6502::CAsm6502()
     : m_pListing(nullptr), m_nLine(0), m_nPass(0), m_nAddr(kDefaultOrigin), m_nStatementAddr(kDefaultOrigin),
       m_nErrors(0), m_bPreConverted(0), m_nLineAddr(0), m_bLineAddr(false), m_bLineEquate(false), m_nLineValue(0), m_nLineOut(0) {
+    ResetMessages();
+}
+
+// The error list writes into the records it is given (the precision, and the too-many-errors record
+// over a record once the list is full): every conversion starts from fresh copies.
+void CAsm6502::ResetMessages() {
     for (int i = 0; i < kMessageCount; ++i) {
         std::snprintf(m_szMessage[i], sizeof m_szMessage[i], "%s", kMessageText[i]);
         m_Message[i] = {0, 0, m_szMessage[i]};
@@ -166,6 +172,7 @@ int CAsm6502::DoPreConvert(CDecode* pre) {
 
 int CAsm6502::DoConvert() {
     m_nErrors = 0;
+    ResetMessages();
     if (m_pError != nullptr) m_pError->ClearRewind();
     m_Labels.ClearTable();
     m_Labels.m_pError = m_pError;
@@ -366,6 +373,9 @@ bool CAsm6502::Instruction(const asm6502::Instruction& ins) {
         bool small = value.early && value.v >= 0 && value.v <= 0xFF;
         mode = (ins.Has(zeroPage) && (small || !ins.Has(absolute))) ? zeroPage : absolute;
     }
+    // What follows the operand is checked first: a line that makes no sense is a syntax error.
+    SkipBlanks();
+    if (!IsStatementEnd(Peek())) return Report(kSyntax);
     if (!ins.Has(mode)) return Report(kBadMode);
 
     unsigned int size = InstructionSize(mode);
@@ -684,7 +694,8 @@ bool CAsm6502::CheckRange(const Value& value, int32_t low, int32_t high) {
 
 void CAsm6502::Advance(unsigned int size) { m_nAddr += size; }
 
-// "line  addr  bytes  source", four bytes a row; longer output goes on up to three more rows.
+// "line  addr  bytes  source", four bytes a row; longer output goes on for up to three more rows,
+// the last marked with a + when there is more.
 void CAsm6502::ListLine(unsigned int start, unsigned int end) {
     const unsigned char* out = m_pDecode != nullptr ? static_cast<const unsigned char*>((void*)*m_pDecode) : nullptr;
     unsigned int count = out != nullptr ? m_pDecode->GetPC() - m_nLineOut : 0;
@@ -695,11 +706,13 @@ void CAsm6502::ListLine(unsigned int start, unsigned int end) {
         std::snprintf(addr, sizeof addr, "%04X", (unsigned int)m_nLineAddr);
     for (unsigned int row = 0; row == 0 || (row < count && row < 16); row += 4) {
         char bytes[16] = "";
-        for (unsigned int i = row; i < count && i < row + 4; ++i)
-            std::snprintf(bytes + 3 * (i - row), 4, "%02X ", out[m_nLineOut + i]);
-        if (row == 12 && count > 16) std::memcpy(bytes + 11, "+", 2);
+        for (unsigned int i = row; i < count && i < row + 4; ++i) {
+            size_t used = std::strlen(bytes);
+            std::snprintf(bytes + used, sizeof bytes - used, i == row ? "%02X" : " %02X", out[m_nLineOut + i]);
+        }
+        if (row == 12 && count > 16) std::strcat(bytes, "+");
         char head[64];
-        int n = row == 0 ? std::snprintf(head, sizeof head, "%5u  %-5s  %-12s ", m_nLine, addr, bytes)
+        int n = row == 0 ? std::snprintf(head, sizeof head, "%5u  %-5s  %-11s  ", m_nLine, addr, bytes)
                          : std::snprintf(head, sizeof head, "       %04X   %s", (unsigned int)(m_nLineAddr + row), bytes);
         m_pListing->Decode(static_cast<const void*>(head), (unsigned int)n);
         if (row == 0 && end > start) ToDecode(m_pListing, start, end);
@@ -707,7 +720,6 @@ void CAsm6502::ListLine(unsigned int start, unsigned int end) {
     }
 }
 
-// Most places have no blank to skip: a peek saves the skip there.
 void CAsm6502::SkipBlanks() {
     if (kClasses[Peek()] & kBlank) SkipEx(&g_blanks, m_nLine);
 }

@@ -92,6 +92,7 @@ private:
         kMessageCount
     };
 
+    void ResetMessages();
     void Pass();
     void ResolveLater();
     void Line();
