@@ -37,8 +37,8 @@ const char* const kMessageText[] = {
 
 // Byte classes of the skips.
 enum : unsigned char {
-    kBlank = 1,       // space, tab
-    kName = 2,        // letters, digits, underscore
+    kBlank = 1,  // space, tab
+    kName = 2,   // letters, digits, underscore
     kDecimal = 4,
     kHex = 8,
     kBinary = 16,
@@ -91,10 +91,14 @@ CSkipClass g_blanks(kBlank), g_name(kName), g_decimal(kDecimal), g_hex(kHex), g_
     g_line(kInLine), g_double(kInDouble), g_single(kInSingle);
 CSkipToBreak g_break;
 
-bool IsNameStart(unsigned char c) { return (kClasses[c] & kName) && !(kClasses[c] & kDecimal); }
+bool IsNameStart(unsigned char c) {
+    return (kClasses[c] & kName) && !(kClasses[c] & kDecimal);
+}
 
 // Where an operand or a list ends.
-bool IsStatementEnd(unsigned char c) { return c == kEnd || c == ';' || c == ':'; }
+bool IsStatementEnd(unsigned char c) {
+    return c == kEnd || c == ';' || c == ':';
+}
 
 // Compares a directive's name (without its period) with a lower-case word.
 bool IsWord(const char* text, unsigned int length, const char* word) {
@@ -107,8 +111,18 @@ bool IsWord(const char* text, unsigned int length, const char* word) {
 }  // namespace
 
 CAsm6502::CAsm6502()
-    : m_pListing(nullptr), m_nLine(0), m_nPass(0), m_nAddr(kDefaultOrigin), m_nStatementAddr(kDefaultOrigin),
-      m_nErrors(0), m_bPreConverted(0), m_nLineAddr(0), m_bLineAddr(false), m_bLineEquate(false), m_nLineValue(0), m_nLineOut(0) {
+    : m_pListing(nullptr),
+      m_nLine(0),
+      m_nPass(0),
+      m_nAddr(kDefaultOrigin),
+      m_nStatementAddr(kDefaultOrigin),
+      m_nErrors(0),
+      m_bPreConverted(0),
+      m_nLineAddr(0),
+      m_bLineAddr(false),
+      m_bLineEquate(false),
+      m_nLineValue(0),
+      m_nLineOut(0) {
     ResetMessages();
 }
 
@@ -145,7 +159,7 @@ int CAsm6502::PrepareConvert() {
 
 int CAsm6502::DoPreConvert(CDecode* pre) {
     unsigned int length = GetLength();
-    unsigned int breaks = 0;  // the original line ends are not counted: their number is not known yet
+    unsigned int breaks = 0;  // lines are counted by the passes, in the text made here
     while (GetPC() < length) {
         unsigned int start = GetPC();
         unsigned int end = length;
@@ -189,7 +203,9 @@ int CAsm6502::DoConvert() {
     m_nPass = 1;
     Pass();
     ResolveLater();
-    if (!Stopped()) {
+    if (Stopped()) {
+        ++m_nErrors;  // the label table ran out of memory or of records, and said so
+    } else {
         m_nPass = 2;
         m_Labels.Enable();
         Pass();
@@ -406,7 +422,8 @@ bool CAsm6502::Bytes() {
         unsigned char c = Peek();
         unsigned int at = GetPC();
         // A quoted single character is a value like any other ('a'+1); longer quotes are texts.
-        bool text = (c == '"' || c == '\'') && !(GetByte(at + 1) != c && GetByte(at + 1) != kEnd && GetByte(at + 2) == c);
+        bool text = (c == '"' || c == '\'') &&
+                    !(GetByte(at + 1) != c && GetByte(at + 1) != kEnd && GetByte(at + 2) == c);
         if (text) {
             if (!Text(c)) return false;
         } else {
@@ -432,10 +449,7 @@ bool CAsm6502::Text(unsigned char quote) {
     if (Peek() != quote) return Report(kSyntax);
     Seek(1);
     if (m_nPass == 2 && end > start && m_pDecode != nullptr) {
-        if (!m_bLineAddr) {
-            m_nLineAddr = m_nAddr;
-            m_bLineAddr = true;
-        }
+        NoteLineAddress();
         ToDecode(m_pDecode, start, end);
     }
     Advance(end - start);
@@ -484,9 +498,10 @@ bool CAsm6502::Space() {
 
 bool CAsm6502::Equate(unsigned int name, unsigned int length) {
     unsigned int expression = GetPC();
-    if (m_nPass == 2) CheckDefinition(name, length);
     Value value;
     if (!Operand(value)) return false;
+    // As in the first pass, only an equate whose expression is complete defines its name.
+    if (m_nPass == 2) CheckDefinition(name, length);
     m_bLineEquate = value.defined;
     m_nLineValue = value.v;
     if (m_nPass != 1) return true;
@@ -507,10 +522,7 @@ bool CAsm6502::Equate(unsigned int name, unsigned int length) {
 }
 
 void CAsm6502::DefineLabel(unsigned int name, unsigned int length) {
-    if (!m_bLineAddr) {
-        m_nLineAddr = m_nAddr;
-        m_bLineAddr = true;
-    }
+    NoteLineAddress();
     if (m_nPass == 2) {
         CheckDefinition(name, length);
         return;
@@ -549,7 +561,8 @@ bool CAsm6502::Expression(Value& out) {
         Seek(1);
         Value right;
         if (!Term(right)) return false;
-        out.v = (int32_t)(op == '+' ? (uint32_t)out.v + (uint32_t)right.v : (uint32_t)out.v - (uint32_t)right.v);
+        out.v =
+            (int32_t)(op == '+' ? (uint32_t)out.v + (uint32_t)right.v : (uint32_t)out.v - (uint32_t)right.v);
         out.defined = out.defined && right.defined;
         out.early = out.early && right.early;
     }
@@ -591,33 +604,33 @@ bool CAsm6502::Primary(Value& out) {
     SkipBlanks();
     unsigned char c = Peek();
     switch (c) {
-    case '$':
-        Seek(1);
-        return Number(out, 16);
-    case '%':
-        Seek(1);
-        return Number(out, 2);
-    case '\'':
-    case '"':
-        return Character(out, c);
-    case '*':
-        Seek(1);
-        out = Value{(int32_t)m_nStatementAddr, true, true};
-        return true;
-    case '(':
-        Seek(1);
-        if (!Expression(out)) return false;
-        SkipBlanks();
-        if (Peek() != ')') return Report(kSyntax);
-        Seek(1);
-        return true;
-    default:
-        if (c >= '0' && c <= '9') return Number(out, 10);
-        if (IsNameStart(c)) {
-            Label(out);
+        case '$':
+            Seek(1);
+            return Number(out, 16);
+        case '%':
+            Seek(1);
+            return Number(out, 2);
+        case '\'':
+        case '"':
+            return Character(out, c);
+        case '*':
+            Seek(1);
+            out = Value{(int32_t)m_nStatementAddr, true, true};
             return true;
-        }
-        return Report(kSyntax);
+        case '(':
+            Seek(1);
+            if (!Expression(out)) return false;
+            SkipBlanks();
+            if (Peek() != ')') return Report(kSyntax);
+            Seek(1);
+            return true;
+        default:
+            if (c >= '0' && c <= '9') return Number(out, 10);
+            if (IsNameStart(c)) {
+                Label(out);
+                return true;
+            }
+            return Report(kSyntax);
     }
 }
 
@@ -674,11 +687,15 @@ char CAsm6502::Register() {
     return (c == 'x' || c == 'y') ? c : 0;
 }
 
+// The listing shows the address of a line's first byte or label.
+void CAsm6502::NoteLineAddress() {
+    if (m_bLineAddr) return;
+    m_nLineAddr = m_nAddr;
+    m_bLineAddr = true;
+}
+
 void CAsm6502::Emit(unsigned char byte) {
-    if (!m_bLineAddr) {
-        m_nLineAddr = m_nAddr;
-        m_bLineAddr = true;
-    }
+    NoteLineAddress();
     if (m_pDecode != nullptr) m_pDecode->Decode(byte);
 }
 
@@ -692,12 +709,15 @@ bool CAsm6502::CheckRange(const Value& value, int32_t low, int32_t high) {
     return Report(kRange);
 }
 
-void CAsm6502::Advance(unsigned int size) { m_nAddr += size; }
+void CAsm6502::Advance(unsigned int size) {
+    m_nAddr += size;
+}
 
 // "line  addr  bytes  source", four bytes a row; longer output goes on for up to three more rows,
 // the last marked with a + when there is more.
 void CAsm6502::ListLine(unsigned int start, unsigned int end) {
-    const unsigned char* out = m_pDecode != nullptr ? static_cast<const unsigned char*>((void*)*m_pDecode) : nullptr;
+    const unsigned char* out =
+        m_pDecode != nullptr ? static_cast<const unsigned char*>((void*)*m_pDecode) : nullptr;
     unsigned int count = out != nullptr ? m_pDecode->GetPC() - m_nLineOut : 0;
     char addr[16] = "";
     if (m_bLineEquate)
@@ -708,12 +728,14 @@ void CAsm6502::ListLine(unsigned int start, unsigned int end) {
         char bytes[16] = "";
         for (unsigned int i = row; i < count && i < row + 4; ++i) {
             size_t used = std::strlen(bytes);
-            std::snprintf(bytes + used, sizeof bytes - used, i == row ? "%02X" : " %02X", out[m_nLineOut + i]);
+            std::snprintf(bytes + used, sizeof bytes - used, i == row ? "%02X" : " %02X",
+                          out[m_nLineOut + i]);
         }
         if (row == 12 && count > 16) std::strcat(bytes, "+");
         char head[64];
         int n = row == 0 ? std::snprintf(head, sizeof head, "%5u  %-5s  %-11s  ", m_nLine, addr, bytes)
-                         : std::snprintf(head, sizeof head, "       %04X   %s", (unsigned int)(m_nLineAddr + row), bytes);
+                         : std::snprintf(head, sizeof head, "       %04X   %s",
+                                         (unsigned int)(m_nLineAddr + row), bytes);
         m_pListing->Decode(static_cast<const void*>(head), (unsigned int)n);
         if (row == 0 && end > start) ToDecode(m_pListing, start, end);
         m_pListing->Decode((unsigned char)'\n');
@@ -741,4 +763,6 @@ bool CAsm6502::Report(Message message, unsigned int offset, unsigned int length)
 
 // An error the list cannot take any more (or the label table running out of memory) stops the
 // conversion.
-bool CAsm6502::Stopped() { return m_pError != nullptr && m_pError->IsRewind(); }
+bool CAsm6502::Stopped() {
+    return m_pError != nullptr && m_pError->IsRewind();
+}

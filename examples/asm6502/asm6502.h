@@ -122,6 +122,7 @@ private:
     void EmitWord(unsigned int word);
     bool CheckRange(const Value& value, int32_t low, int32_t high);
     void Advance(unsigned int size);
+    void NoteLineAddress();
     void ListLine(unsigned int start, unsigned int end);
 
     // The byte at the PC, without moving it.

@@ -84,7 +84,8 @@ std::string Generator::Number(int value) {
         for (int b = top; b >= 0; --b) bits += (char)('0' + (value >> b & 1));
         return bits;
     }
-    if (form == 3 && value > 0x20 && value < 0x7F && value != '\'' && value != '"' && value != '\\' && value != '^') {
+    if (form == 3 && value > 0x20 && value < 0x7F && value != '\'' && value != '"' && value != '\\' &&
+        value != '^') {
         char quote = Chance(80) ? '\'' : '"';
         return std::string(1, quote) + (char)value + quote;
     }
@@ -100,35 +101,36 @@ std::string Generator::ByteExpr(int value, int depth, bool leadingParen) {
         return nested ? "(" + ByteExpr(v, depth + 1, true) + ")" : ByteExpr(v, 3, false);
     };
     switch (form) {
-    case 1:
-    case 2:
-        for (const Equate& e : m_bytes) {
-            if (e.value == value) return e.name;
-            if (e.value < value && value - e.value < 8) return e.name + Spaced("+") + std::to_string(value - e.value);
+        case 1:
+        case 2:
+            for (const Equate& e : m_bytes) {
+                if (e.value == value) return e.name;
+                if (e.value < value && value - e.value < 8)
+                    return e.name + Spaced("+") + std::to_string(value - e.value);
+            }
+            break;
+        case 3: {
+            int a = Pick(value + 1);
+            return sub(a, true) + Spaced("+") + sub(value - a, false);
         }
-        break;
-    case 3: {
-        int a = Pick(value + 1);
-        return sub(a, true) + Spaced("+") + sub(value - a, false);
-    }
-    case 4: {
-        int b = Pick(40);
-        return sub(value + b, true) + Spaced("-") + sub(b, false);
-    }
-    case 5:
-        for (int f = 2; f <= 9; ++f)
-            if (value % f == 0 && value > 0) return sub(value / f, true) + Spaced("*") + sub(f, false);
-        break;
-    case 6: {
-        int d = Range(1, 5);
-        return sub(value * d + Pick(d), true) + Spaced("/") + sub(d, false);
-    }
-    case 7: {
-        int k = Range(1, 9);
-        return "-" + std::to_string(k) + Spaced("+") + sub(value + k, false);
-    }
-    default:
-        break;
+        case 4: {
+            int b = Pick(40);
+            return sub(value + b, true) + Spaced("-") + sub(b, false);
+        }
+        case 5:
+            for (int f = 2; f <= 9; ++f)
+                if (value % f == 0 && value > 0) return sub(value / f, true) + Spaced("*") + sub(f, false);
+            break;
+        case 6: {
+            int d = Range(1, 5);
+            return sub(value * d + Pick(d), true) + Spaced("/") + sub(d, false);
+        }
+        case 7: {
+            int k = Range(1, 9);
+            return "-" + std::to_string(k) + Spaced("+") + sub(value + k, false);
+        }
+        default:
+            break;
     }
     return Number(value);
 }
@@ -136,11 +138,13 @@ std::string Generator::ByteExpr(int value, int depth, bool leadingParen) {
 // An expression worth value (0 to 65535) made of numbers and word equates.
 std::string Generator::WordExpr(int value, int depth) {
     int form = depth > 1 ? 0 : Pick(5);
-    if (form == 1 && value >= 256) return std::to_string(value / 256) + Spaced("*") + "256" + Spaced("+") + Number(value % 256);
+    if (form == 1 && value >= 256)
+        return std::to_string(value / 256) + Spaced("*") + "256" + Spaced("+") + Number(value % 256);
     if (form == 2 && value >= 16) return WordExpr(value - 16, depth + 1) + Spaced("+") + "$10";
     if (form == 3) {
         for (const Equate& e : m_words)
-            if (e.value <= value && value - e.value < 64) return e.name + Spaced("+") + std::to_string(value - e.value);
+            if (e.value <= value && value - e.value < 64)
+                return e.name + Spaced("+") + std::to_string(value - e.value);
     }
     return Number(value);
 }
@@ -149,7 +153,8 @@ std::string Generator::WordExpr(int value, int depth) {
 std::string Generator::ByteOperand(bool immediate, int depth) {
     int form = Pick(10);
     if (form == 0 && !m_allLabels.empty()) return (Chance(50) ? "<" : ">") + Any(m_allLabels);
-    if (form == 1 && !m_allLabels.empty()) return "<" + Any(m_allLabels) + Spaced("+") + std::to_string(Pick(4));
+    if (form == 1 && !m_allLabels.empty())
+        return "<" + Any(m_allLabels) + Spaced("+") + std::to_string(Pick(4));
     if (form == 2) {
         const Equate& e = Any(m_lateBytes);
         return e.name;
@@ -191,26 +196,40 @@ std::string Generator::Instruction(int statement) {
     std::string x = Chance(50) ? "x" : "X", y = Chance(50) ? "y" : "Y";
     std::string comma = Spaced(",");
     switch (mode) {
-    case kImplied: return text;
-    case kImmediate: return text + Blank() + "#" + ByteOperand(true);
-    case kZeroPage: return text + Blank() + ByteOperand(false);
-    case kZeroPageX: return text + Blank() + ByteOperand(false) + comma + x;
-    case kZeroPageY: return text + Blank() + ByteOperand(false) + comma + y;
-    case kAbsolute: return text + Blank() + WordOperand();
-    case kAbsoluteX: return text + Blank() + WordOperand() + comma + x;
-    case kAbsoluteY: return text + Blank() + WordOperand() + comma + y;
-    case kIndirectX: return text + Blank() + "(" + ByteOperand(false) + comma + x + ")";
-    case kIndirectY: return text + Blank() + "(" + ByteOperand(false) + ")" + comma + y;
-    case kIndirect: return text + Blank() + "(" + WordOperand() + ")";
-    case kRelative: return text + Blank() + LabelNear(statement);
-    default: return text;
+        case kImplied:
+            return text;
+        case kImmediate:
+            return text + Blank() + "#" + ByteOperand(true);
+        case kZeroPage:
+            return text + Blank() + ByteOperand(false);
+        case kZeroPageX:
+            return text + Blank() + ByteOperand(false) + comma + x;
+        case kZeroPageY:
+            return text + Blank() + ByteOperand(false) + comma + y;
+        case kAbsolute:
+            return text + Blank() + WordOperand();
+        case kAbsoluteX:
+            return text + Blank() + WordOperand() + comma + x;
+        case kAbsoluteY:
+            return text + Blank() + WordOperand() + comma + y;
+        case kIndirectX:
+            return text + Blank() + "(" + ByteOperand(false) + comma + x + ")";
+        case kIndirectY:
+            return text + Blank() + "(" + ByteOperand(false) + ")" + comma + y;
+        case kIndirect:
+            return text + Blank() + "(" + WordOperand() + ")";
+        case kRelative:
+            return text + Blank() + LabelNear(statement);
+        default:
+            return text;
     }
 }
 
 // Printable text without quotes, backslashes, slashes (xa65 reads // as a comment) or carets (xa65
 // reads ^c in a text as a control character).
 std::string Generator::Text(int length) {
-    static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 !#$%&()*+,-.;:<=>?@[]_{|}~";
+    static const char kChars[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 !#$%&()*+,-.;:<=>?@[]_{|}~";
     std::string text;
     for (int i = 0; i < length; ++i) text += kChars[Pick((int)sizeof kChars - 1)];
     return text;
@@ -248,7 +267,8 @@ std::string Generator::Data() {
 }
 
 std::string Generator::Comment() {
-    static const char kWords[][8] = {"loop", "store", "the", "value", "next", "byte", "count", "(x)", "-", "ok!"};
+    static const char kWords[][8] = {"loop", "store", "the", "value", "next",
+                                     "byte", "count", "(x)", "-",     "ok!"};
     std::string text = ";";
     int n = Range(0, 5);
     for (int i = 0; i < n; ++i) text += std::string(" ") + kWords[Pick(10)];
@@ -318,7 +338,8 @@ std::string Generator::Random(unsigned int statements) {
 std::string Generator::Benchmark(unsigned int lines) {
     unsigned int labels = lines / 6;
     std::vector<std::string> names;
-    static const char kStems[][8] = {"loop", "next", "draw", "init", "copy", "fill", "wait", "read", "send", "test"};
+    static const char kStems[][8] = {"loop", "next", "draw", "init", "copy",
+                                     "fill", "wait", "read", "send", "test"};
     for (unsigned int i = 0; i < labels; ++i)
         names.push_back(std::string(kStems[Pick(10)]) + "_" + Cased("lbl") + std::to_string(i));
     std::string out = "; generated benchmark program\n*=$0200\n";
@@ -327,7 +348,8 @@ std::string Generator::Benchmark(unsigned int lines) {
         char text[96];
         int kind = Pick(100);
         if (line % 6 == 0 && label < labels) {
-            std::snprintf(text, sizeof text, "%s%s lda #$%02x\n", names[label].c_str(), Chance(50) ? ":" : "", Pick(256));
+            std::snprintf(text, sizeof text, "%s%s lda #$%02x\n", names[label].c_str(), Chance(50) ? ":" : "",
+                          Pick(256));
             ++label;
         } else if (kind < 20) {
             std::snprintf(text, sizeof text, "        sta $%02x,x    ; keep the value\n", Pick(256));
@@ -342,7 +364,8 @@ std::string Generator::Benchmark(unsigned int lines) {
         } else if (kind < 76) {
             std::snprintf(text, sizeof text, "        inx\n");
         } else if (kind < 84 && labels > 0) {
-            std::snprintf(text, sizeof text, "        lda %s+%d,y\n", names[Pick((int)labels)].c_str(), Pick(16));
+            std::snprintf(text, sizeof text, "        lda %s+%d,y\n", names[Pick((int)labels)].c_str(),
+                          Pick(16));
         } else if (kind < 90) {
             std::snprintf(text, sizeof text, "        .byt $%02x, %d, \"ok\"\n", Pick(256), Pick(256));
         } else if (kind < 95 && labels > 0) {
@@ -358,8 +381,12 @@ std::string Generator::Benchmark(unsigned int lines) {
 
 }  // namespace
 
-std::string RandomSource(uint32_t seed, unsigned int statements) { return Generator(seed).Random(statements); }
+std::string RandomSource(uint32_t seed, unsigned int statements) {
+    return Generator(seed).Random(statements);
+}
 
-std::string BenchmarkSource(uint32_t seed, unsigned int lines) { return Generator(seed).Benchmark(lines); }
+std::string BenchmarkSource(uint32_t seed, unsigned int lines) {
+    return Generator(seed).Benchmark(lines);
+}
 
 }  // namespace asm6502

@@ -15,14 +15,17 @@ using kiln::test::ReadWhole;
 using kiln::test::RunProgram;
 
 // UTF-8 text in a test compiled to code page 932.
-std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+std::string Utf8(const char8_t* text) {
+    return reinterpret_cast<const char*>(text);
+}
 
 TEST(Asm6502Command, AssemblesAndListsTheSample) {
     kiln::test::TempDir dir;
     std::string err = dir.host("err.txt");
-    ASSERT_EQ(RunProgram({KILN_ASM6502_PATH, KILN_ASM6502_SAMPLE, "-o", dir.host("s.bin"), "-l", dir.host("s.lst")},
-                         err),
-              0);
+    ASSERT_EQ(
+        RunProgram({KILN_ASM6502_PATH, KILN_ASM6502_SAMPLE, "-o", dir.host("s.bin"), "-l", dir.host("s.lst")},
+                   err),
+        0);
     EXPECT_EQ(ReadWhole(err), "");
     std::string bytes = dir.Read("s.bin");
     EXPECT_EQ(bytes, kiln::test::Assemble(ReadWhole(KILN_ASM6502_SAMPLE)).bytes);
@@ -30,7 +33,8 @@ TEST(Asm6502Command, AssemblesAndListsTheSample) {
     EXPECT_EQ(kiln::test::Hex(bytes.substr(0, 6)), "00 C0 A2 00 BD 31");
     std::string listing = dir.Read("s.lst");
     EXPECT_NE(listing.find("   13  C000   A2 00        start:  ldx #0\n"), std::string::npos) << listing;
-    EXPECT_NE(listing.find("   14  C002   BD 31 C0     print   lda greeting,x"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("   14  C002   BD 31 C0     print   lda greeting,x"), std::string::npos)
+        << listing;
 }
 
 TEST(Asm6502Command, ErrorsGoToStandardErrorInTheUsersCharset) {

@@ -16,10 +16,10 @@ namespace {
 
 const char kXa[] = "/usr/bin/xa";
 
-#define SKIP_WITHOUT_XA()                                                                           \
-    if (access(kXa, X_OK) != 0)                                                                     \
-    GTEST_SKIP() << "xa65 is not installed (" << kXa << "): scripts/install-deps installs it; the " \
-                    "comparison with it is skipped"
+const char kNoXa[] =
+    "xa65 is not installed (/usr/bin/xa): the comparison with it is skipped; scripts/install-deps installs it";
+
+bool HaveXa() { return access(kXa, X_OK) == 0; }
 
 // "" when xa65 refuses the source.
 std::string Xa65(const kiln::test::TempDir& dir, const std::string& source) {
@@ -43,7 +43,7 @@ std::string Compare(const kiln::test::TempDir& dir, const std::string& source) {
 }
 
 TEST(Asm6502Oracle, RandomSourcesGiveXa65sBytes) {
-    SKIP_WITHOUT_XA();
+    if (!HaveXa()) GTEST_SKIP() << kNoXa;
     kiln::test::TempDir dir;
     const int kSources = 300;
     int identical = 0;
@@ -60,7 +60,7 @@ TEST(Asm6502Oracle, RandomSourcesGiveXa65sBytes) {
 }
 
 TEST(Asm6502Oracle, TheSampleAndTheBenchmarkProgramGiveXa65sBytes) {
-    SKIP_WITHOUT_XA();
+    if (!HaveXa()) GTEST_SKIP() << kNoXa;
     kiln::test::TempDir dir;
     EXPECT_EQ(Compare(dir, kiln::test::ReadWhole(KILN_ASM6502_SAMPLE)), "");
     EXPECT_EQ(Compare(dir, asm6502::BenchmarkSource(7, 3000)), "");

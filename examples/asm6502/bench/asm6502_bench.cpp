@@ -72,10 +72,14 @@ int main(int argc, char** argv) {
     std::string xa = "/usr/bin/xa";
     std::string ours = KILN_ASM6502_PATH;
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--runs") == 0) runs = std::max(1, std::atoi(argv[i + 1]));
-        else if (std::strcmp(argv[i], "--lines") == 0) lines = (unsigned int)std::max(10, std::atoi(argv[i + 1]));
-        else if (std::strcmp(argv[i], "--xa") == 0) xa = argv[i + 1];
-        else if (std::strcmp(argv[i], "--asm") == 0) ours = argv[i + 1];
+        if (std::strcmp(argv[i], "--runs") == 0)
+            runs = std::max(1, std::atoi(argv[i + 1]));
+        else if (std::strcmp(argv[i], "--lines") == 0)
+            lines = (unsigned int)std::max(10, std::atoi(argv[i + 1]));
+        else if (std::strcmp(argv[i], "--xa") == 0)
+            xa = argv[i + 1];
+        else if (std::strcmp(argv[i], "--asm") == 0)
+            ours = argv[i + 1];
     }
     if (access(xa.c_str(), X_OK) != 0) {
         std::fprintf(stderr, "xa65 not found at %s (scripts/install-deps installs it)\n", xa.c_str());
@@ -95,10 +99,11 @@ int main(int argc, char** argv) {
     Seconds(xaRun);
     std::string ourBytes = ReadFile(ourOut), xaBytes = ReadFile(xaOut);
     long labels = std::count(text.begin(), text.end(), '\n') / 6;
-    std::printf("source: %u lines, %ld labels, %zu bytes of code from $0200\n", lines, labels, xaBytes.size());
+    std::printf("source: %u lines, %ld labels, %zu bytes of code from $0200\n", lines, labels,
+                xaBytes.size());
     if (ourBytes != xaBytes) {
-        std::fprintf(stderr, "the outputs differ (%zu and %zu bytes); see %s\n", ourBytes.size(), xaBytes.size(),
-                     dir.c_str());
+        std::fprintf(stderr, "the outputs differ (%zu and %zu bytes); see %s\n", ourBytes.size(),
+                     xaBytes.size(), dir.c_str());
         return 1;
     }
 
@@ -112,7 +117,8 @@ int main(int argc, char** argv) {
     }
     std::printf("kiln-asm6502: median %.2f ms over %d runs\n", Median(ourTimes) * 1e3, runs);
     std::printf("xa -C:        median %.2f ms over %d runs\n", Median(xaTimes) * 1e3, runs);
-    std::printf("RATIO kiln-asm6502/xa65 %.3f (median of the per-run ratios; below 1 is faster)\n", Median(ratios));
+    std::printf("RATIO kiln-asm6502/xa65 %.3f (median of the per-run ratios; below 1 is faster)\n",
+                Median(ratios));
     for (const std::string& f : {source, ourOut, xaOut}) std::remove(f.c_str());
     rmdir(folder);
     return 0;
