@@ -13,6 +13,15 @@ namespace {
 // bytes, so every branch stays within reach.
 constexpr int kBranchWindow = 12;
 
+// Joins the parts from left to right. (Writing "(" + text + ")" makes GCC 12 warn, wrongly, about
+// overlapping copies.)
+template <class... Parts>
+std::string Cat(const Parts&... parts) {
+    std::string out;
+    (out += ... += parts);
+    return out;
+}
+
 struct Equate {
     std::string name;
     int value;
@@ -36,7 +45,7 @@ private:
 
     std::string Name(const char* stem) { return stem + std::to_string(m_names++); }
     std::string Blank() { return Chance(70) ? " " : "\t"; }
-    std::string Spaced(const char* text) { return Chance(80) ? text : std::string(" ") + text + " "; }
+    std::string Spaced(const char* text) { return Chance(80) ? text : Cat(" ", text, " "); }
     std::string Cased(const std::string& word);
     std::string Number(int value);
     std::string ByteExpr(int value, int depth, bool leadingParen);
@@ -87,7 +96,7 @@ std::string Generator::Number(int value) {
     if (form == 3 && value > 0x20 && value < 0x7F && value != '\'' && value != '"' && value != '\\' &&
         value != '^') {
         char quote = Chance(80) ? '\'' : '"';
-        return std::string(1, quote) + (char)value + quote;
+        return Cat(quote, (char)value, quote);
     }
     return std::to_string(value);
 }
@@ -98,7 +107,7 @@ std::string Generator::ByteExpr(int value, int depth, bool leadingParen) {
     int form = depth > 2 ? 0 : Pick(8);
     auto sub = [&](int v, bool first) {
         bool nested = Chance(40) && (!first || leadingParen);
-        return nested ? "(" + ByteExpr(v, depth + 1, true) + ")" : ByteExpr(v, 3, false);
+        return nested ? Cat("(", ByteExpr(v, depth + 1, true), ")") : ByteExpr(v, 3, false);
     };
     switch (form) {
         case 1:
@@ -127,7 +136,7 @@ std::string Generator::ByteExpr(int value, int depth, bool leadingParen) {
         }
         case 7: {
             int k = Range(1, 9);
-            return "-" + std::to_string(k) + Spaced("+") + sub(value + k, false);
+            return Cat("-", std::to_string(k), Spaced("+"), sub(value + k, false));
         }
         default:
             break;
@@ -152,14 +161,14 @@ std::string Generator::WordExpr(int value, int depth) {
 // A byte: from numbers, byte equates above and below, or the low or high byte of an address.
 std::string Generator::ByteOperand(bool immediate, int depth) {
     int form = Pick(10);
-    if (form == 0 && !m_allLabels.empty()) return (Chance(50) ? "<" : ">") + Any(m_allLabels);
+    if (form == 0 && !m_allLabels.empty()) return Cat(Chance(50) ? "<" : ">", Any(m_allLabels));
     if (form == 1 && !m_allLabels.empty())
-        return "<" + Any(m_allLabels) + Spaced("+") + std::to_string(Pick(4));
+        return Cat("<", Any(m_allLabels), Spaced("+"), std::to_string(Pick(4)));
     if (form == 2) {
         const Equate& e = Any(m_lateBytes);
         return e.name;
     }
-    if (form == 3) return (Chance(50) ? "<" : ">") + WordExpr(Range(0, 0xFFFF), 1);
+    if (form == 3) return Cat(Chance(50) ? "<" : ">", WordExpr(Range(0, 0xFFFF), 1));
     return ByteExpr(Pick(256), depth, immediate);
 }
 
@@ -168,10 +177,10 @@ std::string Generator::WordOperand() {
     int form = Pick(8);
     if (form <= 2 && !m_allLabels.empty()) {
         std::string label = Any(m_allLabels);
-        if (Chance(30)) label += (Chance(50) ? "+" : "-") + std::to_string(Pick(16));
+        if (Chance(30)) label += Cat(Chance(50) ? "+" : "-", std::to_string(Pick(16)));
         return label;
     }
-    if (form == 3) return "*" + Spaced("+") + std::to_string(Pick(40));
+    if (form == 3) return Cat("*", Spaced("+"), std::to_string(Pick(40)));
     if (form == 4) return Any(m_words).name;
     if (form == 5) return ByteOperand(false);
     return WordExpr(Range(0, 0xFFFF), 0);
@@ -182,7 +191,7 @@ std::string Generator::LabelNear(int statement) {
     std::vector<std::string> near;
     for (int i = statement - kBranchWindow; i <= statement + kBranchWindow; ++i)
         if (i >= 0 && i < (int)m_label.size() && !m_label[i].empty()) near.push_back(m_label[i]);
-    if (near.empty() || Chance(15)) return "*" + Spaced(Chance(50) ? "+" : "-") + std::to_string(Pick(60));
+    if (near.empty() || Chance(15)) return Cat("*", Spaced(Chance(50) ? "+" : "-"), std::to_string(Pick(60)));
     return Any(near);
 }
 
@@ -271,7 +280,7 @@ std::string Generator::Comment() {
                                      "byte", "count", "(x)", "-",     "ok!"};
     std::string text = ";";
     int n = Range(0, 5);
-    for (int i = 0; i < n; ++i) text += std::string(" ") + kWords[Pick(10)];
+    for (int i = 0; i < n; ++i) text += Cat(" ", kWords[Pick(10)]);
     return text;
 }
 
@@ -309,7 +318,7 @@ std::string Generator::Random(unsigned int statements) {
 
     char origin[32];
     std::snprintf(origin, sizeof origin, Chance(50) ? "*=$%04x\n" : "* = $%04X\n", Range(0x200, 0xC000));
-    std::string out = "; generated test program\n" + std::string(origin) + top;
+    std::string out = Cat("; generated test program\n", origin, top);
     for (unsigned int i = 0; i < statements; ++i) {
         if (Chance(4)) out += Chance(50) ? "\n" : Comment() + "\n";
         std::string line;
@@ -341,7 +350,7 @@ std::string Generator::Benchmark(unsigned int lines) {
     static const char kStems[][8] = {"loop", "next", "draw", "init", "copy",
                                      "fill", "wait", "read", "send", "test"};
     for (unsigned int i = 0; i < labels; ++i)
-        names.push_back(std::string(kStems[Pick(10)]) + "_" + Cased("lbl") + std::to_string(i));
+        names.push_back(Cat(kStems[Pick(10)], "_", Cased("lbl"), std::to_string(i)));
     std::string out = "; generated benchmark program\n*=$0200\n";
     unsigned int label = 0;
     for (unsigned int line = 2; line < lines; ++line) {

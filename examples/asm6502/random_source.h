@@ -1,7 +1,9 @@
 // Generated 6502 sources for checking kiln-asm6502 against xa65 and for timing the two.
 //
 // Every source is valid for both assemblers and gives the same bytes with each: branches stay in
-// range, zero-page operands below 256, and no line uses a form that only one of them knows.
+// range, zero-page operands below 256, and no line uses a form that only one of them knows. A seed
+// gives the same source every time with the same build (the order in which a compiler evaluates
+// the parts of an expression decides the order of the random draws).
 #pragma once
 
 #include <cstdint>
