@@ -7,6 +7,7 @@
 #include <kiln/platform/cstring.h>
 #include <kiln/platform/exception.h>
 #include <kiln/platform/time.h>
+#include <kiln/platform/system_time.h>
 #include <kiln/platform/global_memory.h>
 #include <kiln/platform/last_error.h>
 #include <kiln/platform/path_map.h>
@@ -20,6 +21,9 @@
 #include <kiln/platform/message_box.h>
 #include <kiln/platform/message_queue.h>
 #include <kiln/platform/win_app.h>
+#include <kiln/platform/registry.h>
+#include <kiln/platform/private_profile.h>
+#include <kiln/platform/disk.h>
 #include <kiln/util/array_compare.h>
 #include <kiln/util/string_step.h>
 #include <kiln/util/separated_string.h>
@@ -41,5 +45,14 @@
 #include <kiln/diag/report.h>
 #include <kiln/diag/message_pump.h>
 #include <kiln/diag/std_alloc.h>
+#include <kiln/diag/log.h>
+#include <kiln/settings/valiant.h>
 #include <kiln/util/file_io.h>
 #include <kiln/util/create_folder.h>
+#include <kiln/settings/win_registry.h>
+#include <kiln/util/geometry.h>
+#include <kiln/util/cpu_features.h>
+#include <kiln/util/map_uint.h>
+#include <kiln/util/size_format.h>
+#include <kiln/util/disk_space.h>
+#include <kiln/util/file_info.h>

@@ -21,4 +21,29 @@ int RunInChild(const std::function<int()>& body, bool unprivileged) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+std::string RunInChildForReport(const std::function<std::string()>& body, bool unprivileged) {
+    int fds[2];
+    if (pipe(fds) != 0) return "no pipe";
+    int code = RunInChild(
+        [&] {
+            close(fds[0]);
+            std::string report = body();
+            for (size_t done = 0; done < report.size();) {
+                ssize_t n = write(fds[1], report.data() + done, report.size() - done);
+                if (n <= 0) return 1;
+                done += (size_t)n;
+            }
+            return 0;
+        },
+        unprivileged);
+    close(fds[1]);
+    std::string report;
+    char buffer[512];
+    ssize_t n;
+    while ((n = read(fds[0], buffer, sizeof buffer)) > 0) report.append(buffer, (size_t)n);
+    close(fds[0]);
+    if (code != 0) report += "child exit code " + std::to_string(code);
+    return report;
+}
+
 }  // namespace kiln::test

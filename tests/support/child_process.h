@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 namespace kiln::test {
 
@@ -10,5 +11,9 @@ namespace kiln::test {
 // user may not do (root may write anything). Returns the exit code, or -1 when the child did not
 // exit normally.
 int RunInChild(const std::function<int()>& body, bool unprivileged = false);
+
+// The same for a body that describes what went wrong (an empty text for success). The text comes back
+// through a pipe, followed by a note when the child did not exit normally.
+std::string RunInChildForReport(const std::function<std::string()>& body, bool unprivileged = false);
 
 }  // namespace kiln::test

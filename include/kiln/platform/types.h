@@ -98,6 +98,20 @@ struct SIZE {
     LONG cy;
 };
 
+// A 64-bit unsigned value with its 32-bit halves, as the disk-space functions return it.
+union ULARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        DWORD HighPart;
+    };
+    struct {
+        DWORD LowPart;
+        DWORD HighPart;
+    } u;
+    ULONGLONG QuadPart;
+};
+typedef ULARGE_INTEGER* PULARGE_INTEGER;
+
 struct SECURITY_ATTRIBUTES {
     DWORD nLength;
     LPVOID lpSecurityDescriptor;
@@ -206,6 +220,7 @@ typedef FILETIME* LPFILETIME;
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_INVALID_NAME 123L
 #define ERROR_DIR_NOT_EMPTY 145L
+#define ERROR_BAD_PATHNAME 161L
 #define ERROR_BUSY 170L
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_FILENAME_EXCED_RANGE 206L

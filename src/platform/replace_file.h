@@ -1,0 +1,20 @@
+// Replacing a file's contents so that no reader and no crash ever sees it half written.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+
+namespace kiln {
+
+// Writes bytes to a new temporary file in the folder of hostPath, syncs it, gives it the mode and
+// owner of the file it replaces (or the usual mode for a new file) and renames it over hostPath, then
+// syncs the folder. A symbolic link is followed: the file it names is replaced. Returns 0 or the
+// errno value of the step that failed; the old file is then untouched and no temporary file remains.
+int ReplaceFileContents(const std::string& hostPath, std::string_view bytes);
+
+// Creates a folder and its missing parents with the given mode. Returns 0 or an errno value.
+int MakeFolders(const std::string& dir, mode_t mode);
+
+}  // namespace kiln
