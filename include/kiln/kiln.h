@@ -34,14 +34,14 @@
 #include <kiln/core/text_alloc.h>
 #include <kiln/convert/decode.h>
 #include <kiln/convert/decode_enum.h>
-#include <kiln/convert/rw_stm.h>
-#include <kiln/convert/stack.h>
 #include <kiln/convert/skip_object.h>
 #include <kiln/convert/read_stm.h>
 #include <kiln/convert/error.h>
 #include <kiln/convert/symbol.h>
 #include <kiln/convert/symbol_table.h>
 #include <kiln/convert/convert.h>
+#include <kiln/convert/rw_stm.h>
+#include <kiln/convert/stack.h>
 #include <kiln/diag/report.h>
 #include <kiln/diag/message_pump.h>
 #include <kiln/diag/std_alloc.h>

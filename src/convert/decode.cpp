@@ -13,7 +13,11 @@ constexpr uint64_t kGrowthSlack = 2048;
 CDecode::CDecode() { Initialize(); }
 
 CDecode::CDecode(CDecode& source)
-    : CTextAlloc(source), m_pInterior(source.m_pInterior), m_nPC(source.m_nPC), m_nBitPos(source.m_nBitPos) {}
+    : CTextAlloc(source),
+      m_pInterior(source.m_pInterior),
+      m_nPC(source.m_nPC),
+      m_nBitPos(source.m_nBitPos),
+      m_bDirect(false) {}
 
 CDecode::~CDecode() = default;
 
@@ -21,6 +25,7 @@ void CDecode::Initialize() {
     m_pInterior = nullptr;
     m_nPC = 0;
     m_nBitPos = 0;
+    m_bDirect = false;
 }
 
 BOOL CDecode::Detach() {
@@ -38,12 +43,13 @@ BOOL CDecode::TryReAlloc(unsigned int n) {
     uint64_t size = (uint64_t)m_nLength + n + kGrowthSlack;
     if (size < (uint64_t)m_nPC + n) size = (uint64_t)m_nPC + n;
     if (size > UINT32_MAX) size = UINT32_MAX;
-    if (ReAlloc((unsigned int)size) == nullptr) return 0;
+    if (ReAlloc((unsigned int)size) == nullptr) {
+        LoseInterior();
+        return 0;
+    }
     InterLock();
     return 1;
 }
-
-BOOL CDecode::ReserveSlow(unsigned int n) { return TryReAlloc(n) && m_pInterior != nullptr; }
 
 void* CDecode::Attach(const char* text, const char* path, unsigned long position) {
     void* handle = Attach(text, path);
@@ -71,6 +77,7 @@ void* CDecode::Attach(void* data, unsigned int size, const char* path, unsigned 
 
 void* CDecode::InterLock() {
     m_pInterior = static_cast<BYTE*>(Lock());
+    m_bDirect = m_pInterior != nullptr && OwnGrowth();
     return m_pInterior;
 }
 
@@ -125,7 +132,9 @@ BOOL CDecode::Alignment(unsigned int unit) {
 BOOL CDecode::SmartSize() {
     CloseByte();
     if (m_nPC >= m_nLength) return 1;
-    return ReAlloc(m_nPC) != nullptr ? 1 : 0;
+    if (ReAlloc(m_nPC) != nullptr) return 1;
+    LoseInterior();
+    return 0;
 }
 
 BOOL CDecode::Decode(CAlloc& source) {
@@ -157,27 +166,35 @@ BOOL CDecode::Decode(int bit) {
     return 1;
 }
 
-BOOL CDecode::Decode(const char* text) { return Decode((const void*)text, (unsigned int)std::strlen(text) + 1); }
+BOOL CDecode::Decode(const char* text) {
+    return Decode((const void*)text, (unsigned int)std::strlen(text) + 1);
+}
 
 BOOL CDecode::Decode(const void* data, unsigned int n) {
+    if (!Direct(n)) return Emit(data, n);
+    if (n != 0) std::memcpy(m_pInterior + m_nPC, data, n);
+    m_nPC += n;
+    return 1;
+}
+
+BOOL CDecode::EmitValue(uint32_t value, unsigned int n) { return Emit(&value, n); }
+
+BOOL CDecode::Emit(const void* data, unsigned int n) {
     CloseByte();
-    if ((uint64_t)m_nPC + n <= m_nLength && m_pInterior != nullptr && OwnGrowth()) {
-        if (n != 0) std::memcpy(m_pInterior + m_nPC, data, n);
-        m_nPC += n;
-        return 1;
-    }
     // Bytes taken from this very block move with it when it grows.
     const BYTE* src = static_cast<const BYTE*>(data);
     bool inside = m_pInterior != nullptr && src >= m_pInterior && src < m_pInterior + m_nLength;
     size_t offset = inside ? (size_t)(src - m_pInterior) : 0;
-    if (!ReserveSlow(n)) return 0;
+    if (!Reserve(n)) return 0;
     if (inside) src = m_pInterior + offset;
     if (n != 0) std::memmove(m_pInterior + m_nPC, src, n);
     m_nPC += n;
     return 1;
 }
 
-BOOL CDecode::DecodeText(const char* text) { return Decode((const void*)text, (unsigned int)std::strlen(text)); }
+BOOL CDecode::DecodeText(const char* text) {
+    return Decode((const void*)text, (unsigned int)std::strlen(text));
+}
 
 // Kept writes touch only bytes inside the block: one outside it is a caller's error, refused with 0.
 BOOL CDecode::KeptWrite(uint64_t offset, const void* data, unsigned int n) {
@@ -186,7 +203,9 @@ BOOL CDecode::KeptWrite(uint64_t offset, const void* data, unsigned int n) {
     return 1;
 }
 
-BOOL CDecode::KeptDecode(unsigned int offset, void* data, unsigned int n) { return KeptWrite(offset, data, n); }
+BOOL CDecode::KeptDecode(unsigned int offset, void* data, unsigned int n) {
+    return KeptWrite(offset, data, n);
+}
 
 BOOL CDecode::KeptDecode(unsigned int offset, unsigned long value) {
     uint32_t v = (uint32_t)value;

@@ -62,6 +62,7 @@ BOOL CReadStm::Fetch(char* dst) {
 
 template <class Stop>
 BOOL CReadStm::SkipLoop(unsigned int& lines, Stop stop) {
+    if (m_pInter == nullptr) return 0;
     for (;;) {
         unsigned char c = FetchByte();
         if (m_nPC >= m_nLength) return 0;

@@ -11,6 +11,7 @@ IMPLEMENT_DYNAMIC(CSymbol, CDecode)
 namespace {
 
 constexpr unsigned int kRecordSize = 24;
+constexpr unsigned int kKeySize = 4;  // key index entry: chain link (16 bits), then the text's tag (16 bits)
 constexpr unsigned int kBuckets = 4096;
 constexpr unsigned int kMaxRecords = 65536;
 constexpr size_t kMaxLabel = 255;
@@ -57,6 +58,27 @@ inline unsigned short HashBytes(const char* p, size_t n, bool& zero) {
     return (unsigned short)(sum & (kBuckets - 1));
 }
 
+// A 16-bit tag of a text and its length, kept per record in the key index: lookups compare texts in
+// the pool only where the tags agree.
+inline WORD Tag(const char* p, size_t n) {
+    const uint64_t mix = 0x9E3779B97F4A7C15ull;
+    uint64_t h = n;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        h = (h ^ w) * mix;
+        h ^= h >> 29;
+    }
+    if (i < n) {
+        uint64_t w = 0;
+        std::memcpy(&w, p + i, n - i);
+        h = (h ^ w) * mix;
+        h ^= h >> 29;
+    }
+    return (WORD)(h >> 40);
+}
+
 inline size_t KeyLength(const char* begin, const char* end) {
     return (begin != nullptr && end > begin) ? (size_t)(end - begin) : 0;
 }
@@ -64,15 +86,16 @@ inline size_t KeyLength(const char* begin, const char* end) {
 }  // namespace
 
 CSymbol::CSymbol() : m_bEnable(1), m_bGrowing(0), m_bNulLabels(0) {
-    // A new table reports duplicates and emits behind its labels until the owner says otherwise.
+    // A new table starts enabled, so that a first pass that forgets to call Enable still reports
+    // duplicates and emits behind its labels.
     Initialize();
 }
 
 CSymbol::CSymbol(CSymbol& source)
     : CDecode(source), m_Records(source.m_Records), m_Buckets(source.m_Buckets), m_wLastHash(source.m_wLastHash),
       m_nCount(source.m_nCount), m_bEnable(source.m_bEnable), m_pError(source.m_pError),
-      m_dwOwner(source.m_dwOwner), m_pPass(source.m_pPass), m_pBucket(source.m_pBucket), m_bGrowing(0),
-      m_bNulLabels(source.m_bNulLabels) {}
+      m_dwOwner(source.m_dwOwner), m_pPass(source.m_pPass), m_pBucket(source.m_pBucket), m_Keys(source.m_Keys),
+      m_bGrowing(0), m_bNulLabels(source.m_bNulLabels) {}
 
 CSymbol::~CSymbol() = default;
 
@@ -96,7 +119,9 @@ void* CSymbol::InterLock() {
     if (m_bGrowing) return CDecode::InterLock();
     if (m_Records.Alloc(GetLength() >> 1) == nullptr) NOTICE(kHeapFailed);
     if (m_Buckets.Alloc(kBuckets * sizeof(WORD)) == nullptr) NOTICE(kHeapFailed);
+    if (m_Keys.Alloc((GetLength() >> 1) / (kRecordSize / kKeySize)) == nullptr) NOTICE(kHeapFailed);
     if (m_Records.InterLock() == nullptr) NOTICE(kHeapFailed);
+    if (m_Keys.InterLock() == nullptr) NOTICE(kHeapFailed);
     m_pBucket = static_cast<WORD*>(m_Buckets.Lock());
     if (m_pBucket == nullptr) NOTICE(kHeapFailed);
     void* pool = CDecode::InterLock();
@@ -108,10 +133,12 @@ void CSymbol::InterUnlock() {
     CDecode::InterUnlock();
     if (m_bGrowing) return;
     m_Records.InterUnlock();
+    m_Keys.InterUnlock();
     m_Buckets.Unlock();
     m_pBucket = nullptr;
     m_Buckets.Detach();
     m_Records.Detach();
+    m_Keys.Detach();
 }
 
 BOOL CSymbol::TryReAlloc(unsigned int n) {
@@ -137,20 +164,34 @@ unsigned int CSymbol::Find(const char* begin, const char* end, long) {
     m_wLastHash = HashBytes(begin, k, keyNul);
     if (m_pBucket == nullptr) return 0;
     unsigned int index = m_pBucket[m_wLastHash];
-    const BYTE* records = static_cast<const BYTE*>((void*)m_Records);
     const BYTE* pool = static_cast<const BYTE*>((void*)*this);
-    if (index == 0 || records == nullptr || pool == nullptr) return 0;
-    const size_t recordsLength = m_Records.GetLength();
+    if (index == 0 || pool == nullptr) return 0;
     const size_t poolLength = GetLength();
-    // Without NUL bytes in the key or in any label, a text can only match a record of its own length.
-    const bool anyLength = keyNul || m_bNulLabels;
-    while (index != 0 && (size_t)index * kRecordSize + kRecordSize <= recordsLength) {
-        const BYTE* record = records + (size_t)index * kRecordSize;
-        if (anyLength || Le16(record + 4) == k) {
-            size_t at = Le32(record + 20);
-            if (at + k < poolLength && pool[at + k] == 0 && std::memcmp(pool + at, begin, k) == 0) return index;
+    auto matches = [&](const BYTE* record) {
+        size_t at = Le32(record + 20);
+        return at + k < poolLength && pool[at + k] == 0 && std::memcmp(pool + at, begin, k) == 0;
+    };
+
+    if (keyNul || m_bNulLabels) {
+        // A NUL inside a key or a label lets texts of other lengths match: compare every record.
+        for (const BYTE* record; index != 0 && (record = RecordAt(index)) != nullptr; index = Le16(record + 6))
+            if (matches(record)) return index;
+        return 0;
+    }
+    // Otherwise only a record whose text has the key's length and bytes can match: the key index
+    // holds a tag of both beside the chain link, so the walk reads 4 bytes per record and goes to the
+    // record and the pool only where the tags agree.
+    const BYTE* keys = static_cast<const BYTE*>((void*)m_Keys);
+    if (keys == nullptr) return 0;
+    const size_t keysLength = m_Keys.GetLength();
+    const unsigned int wanted = Tag(begin, k);
+    while (index != 0 && (size_t)index * kKeySize + kKeySize <= keysLength) {
+        const BYTE* entry = keys + (size_t)index * kKeySize;
+        if (Le16(entry + 2) == wanted) {
+            const BYTE* record = RecordAt(index);
+            if (record != nullptr && Le16(record + 4) == k && matches(record)) return index;
         }
-        index = Le16(record + 6);
+        index = Le16(entry);
     }
     return 0;
 }
@@ -175,6 +216,9 @@ unsigned int CSymbol::Entry(const char* begin, const char* end, long scope, unsi
         Report(kHeapShort);
         return 0;
     }
+    // Taken before the pool grows: the text may lie in the pool itself.
+    const WORD tag = Tag(begin, k);
+    const bool hasNul = std::memchr(begin, 0, k) != nullptr;
     unsigned int offset = GetPC();
     if (!Decode(static_cast<const void*>(begin), (unsigned int)k) || !Decode((unsigned char)0)) {
         Report(kHeapShort);
@@ -203,13 +247,21 @@ unsigned int CSymbol::Entry(const char* begin, const char* end, long scope, unsi
     PutLe32(record + 12, (DWORD)value);
     PutLe32(record + 16, (DWORD)prm->param);
     PutLe32(record + 20, offset);
+    BYTE key[kKeySize];
+    std::memcpy(key, record + 6, 2);
+    PutLe16(key + 2, tag);
     // The whole record goes in at once, so a failed growth leaves bucket and count as they were.
+    if (!m_Keys.Decode(static_cast<const void*>(key), kKeySize)) {
+        Report(kHeapShort);
+        return 0;
+    }
     if (!m_Records.Decode(static_cast<const void*>(record), kRecordSize)) {
+        m_Keys.SetPC(m_Keys.GetPC() - kKeySize);
         Report(kHeapShort);
         return 0;
     }
     if (m_pBucket != nullptr) m_pBucket[m_wLastHash] = (WORD)index;
-    if (std::memchr(begin, 0, k) != nullptr) m_bNulLabels = 1;
+    if (hasNul) m_bNulLabels = 1;
     return m_nCount++;
 }
 

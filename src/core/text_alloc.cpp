@@ -20,7 +20,9 @@ const char kDoubleAlloc[] = "Warning! : 二重確保されました、無視し�
 CTextAlloc::CTextAlloc() { Initialize(); }
 
 CTextAlloc::CTextAlloc(CTextAlloc& source)
-    : CAlloc(source), m_strPathName(source.m_strPathName), m_nPathLength(source.m_nPathLength),
+    : CAlloc(source),
+      m_strPathName(source.m_strPathName),
+      m_nPathLength(source.m_nPathLength),
       m_bModified(source.m_bModified) {}
 
 CTextAlloc::~CTextAlloc() { m_strPathName.Empty(); }

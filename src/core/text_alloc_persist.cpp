@@ -173,13 +173,17 @@ BOOL CTextAlloc::SerializeToFile(const char* name, const char* ext, BOOL raw) {
     return 1;
 }
 
-BOOL CTextAlloc::SerializeToFile(const char* ext) { return SerializeToFile(m_strPathName.GetString(), ext, 0); }
+BOOL CTextAlloc::SerializeToFile(const char* ext) {
+    return SerializeToFile(m_strPathName.GetString(), ext, 0);
+}
 
 BOOL CTextAlloc::SerializeRawToFile(const char* ext) {
     return SerializeToFile(m_strPathName.GetString(), ext, 1);
 }
 
-BOOL CTextAlloc::SerializeRawToFile(const char* name, const char* ext) { return SerializeToFile(name, ext, 1); }
+BOOL CTextAlloc::SerializeRawToFile(const char* name, const char* ext) {
+    return SerializeToFile(name, ext, 1);
+}
 
 BOOL CTextAlloc::SerializeRawFromFile(const char* name) { return SerializeFromFile(name, 1); }
 

@@ -49,9 +49,13 @@ TEST_F(DecodeEnum, CountsDoubleByteCharactersAtTwiceTheirCode) {
     EXPECT_EQ(counters[0x10541], 0u);  // the odd byte is never touched
     EXPECT_EQ(out.DecodeEnum("AB", 2u), 1);
     EXPECT_EQ(out.GetPC(), 4u);
-    EXPECT_EQ(std::string(static_cast<const char*>((void*)out), 4), "\x82\xA0" "AB");
+    EXPECT_EQ(std::string(static_cast<const char*>((void*)out), 4),
+              "\x82\xA0"
+              "AB");
     // A trail byte in the ASCII range still belongs to its lead byte; the highest code counts too.
-    out.DecodeTextEnum("\x83\x41" "A\xFC\xFF");
+    out.DecodeTextEnum(
+        "\x83\x41"
+        "A\xFC\xFF");
     EXPECT_EQ(Counter(table, 0x8341), 1u);
     EXPECT_EQ(Counter(table, 0xFCFF), 1u);
     unsigned sum = 0;

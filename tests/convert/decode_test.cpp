@@ -140,8 +140,9 @@ TEST_F(Decode, ValuesAndTextsAreLittleEndianAndNulTerminatedAsStated) {
     d.Decode((unsigned short)0x1234);
     d.Decode((unsigned long)0x12345678);
     d.Decode((unsigned long)0xAABBCCDD11223344ul);  // the low 32 bits
-    d.Decode((DWORD)0x01020304);                      // a DWORD is the 32-bit form
-    EXPECT_EQ(Bytes(d, 0, 15), std::string("\x80\x34\x12\x78\x56\x34\x12\x44\x33\x22\x11\x04\x03\x02\x01", 15));
+    d.Decode((DWORD)0x01020304);                    // a DWORD is the 32-bit form
+    EXPECT_EQ(Bytes(d, 0, 15),
+              std::string("\x80\x34\x12\x78\x56\x34\x12\x44\x33\x22\x11\x04\x03\x02\x01", 15));
     EXPECT_EQ(d.GetPC(), 15u);
     d.Decode("ab");
     EXPECT_EQ(d.GetPC(), 18u);
@@ -299,6 +300,24 @@ TEST_F(Decode, RecordHoldsPcBitPositionAndTheTextRecord) {
     EXPECT_EQ(rb.GetPosition(), 41ul);
     EXPECT_EQ(rb.GetLength(), 3u);
     EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST_F(Decode, AFailedTrimStoresNothing) {
+    class NoResize : public CDecode {
+    public:
+        void* ReAlloc(unsigned int) override { return nullptr; }
+    } d;
+    d.Attach("abcdef", nullptr, 16ul);
+    EXPECT_EQ(d.SmartSize(), 0);
+    EXPECT_EQ(kiln::test::StoreBytes(d), "");
+    CMemFile file;
+    CArchive ar(&file, CArchive::store);
+    EXPECT_EQ(d.SerializeRaw(ar), 0);
+    ar.Close();
+    EXPECT_EQ(file.GetLength(), 0u);
+    // Nothing to trim: the record is stored.
+    d.SetPC(6);
+    EXPECT_EQ(kiln::test::StoreBytes(d).size(), 8u + 8 + 6);
 }
 
 TEST_F(Decode, FileFormsRunTheOutputBufferRecords) {

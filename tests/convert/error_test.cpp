@@ -92,7 +92,7 @@ TEST_F(ErrorList, PrecisionPlaceholderIsWrittenIntoTheMessage) {
     const char source[] = {'L', 'O', 'O', 'P', '+', '1'};
     list.Error(token, (UINT_PTR)source, 4);
     EXPECT_STREQ(undefined, "未定義 %.004s です");
-    list.Error(token, (UINT_PTR)source, 1234);  // taken as 999
+    list.Error(token, (UINT_PTR) "LOOP", 1234);  // taken as 999
     EXPECT_STREQ(undefined, "未定義 %.999s です");
 
     char plain[] = "no period %s";
@@ -140,6 +140,20 @@ TEST_F(ErrorList, ErrorCountAdvancesWithEveryRecordedLine) {
     }
     EXPECT_EQ(list.m_nErrorCount, 3u);
     EXPECT_EQ(Text(), "prog.asm (\?\?\?) e1\r\nprog.asm (\?\?\?) e2\r\nprog.asm (\?\?\?) エラーの数が多すぎます\r\n");
+}
+
+TEST_F(ErrorList, GarbledRecordsAreFormattedSafely) {
+    ERROR_INFO empty = {0, 0, nullptr};
+    EXPECT_EQ(list.Error(empty, 1, 5), 0);
+    char missing[] = "%s|%s|%d|%n|%%";  // more conversions than values, and a %n
+    ERROR_INFO garbled = {0, 0, missing};
+    EXPECT_EQ(list.Error(garbled, (UINT_PTR) "a", 0), 0);
+    char lone[] = "100%";
+    ERROR_INFO trailing = {0, 0, lone};
+    EXPECT_EQ(list.Error(trailing), 0);
+    std::string text = Text();
+    EXPECT_EQ(text.find("prog.asm (\?\?\?) \r\nprog.asm (\?\?\?) a|(null)|0||%\r\nprog.asm (\?\?\?) 100"), 0u);
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
 }
 
 TEST_F(ErrorList, NoErrorAppendsTheTextInAngleBrackets) {

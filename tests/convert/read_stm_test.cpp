@@ -323,6 +323,11 @@ TEST_F(Reader, UnlockedReaderReadsNothing) {
     EXPECT_EQ(r.Fetch(dst), 0);
     EXPECT_STREQ(dst, "zz");
     EXPECT_EQ(r.GetPtr(0), nullptr);
+    unsigned int lines = 0;
+    CSkipObject stop;
+    EXPECT_EQ(r.SkipEx(&stop, lines), 0);
+    EXPECT_EQ(r.SkipWhiteSpace(lines), 0);
+    EXPECT_EQ(r.GetPC(), 1u);
 }
 
 TEST_F(Reader, LockingDetachAndCopies) {

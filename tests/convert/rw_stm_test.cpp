@@ -120,7 +120,8 @@ TEST_F(RwStm, StringFetchCopiesUpToTheNul) {
     EXPECT_STREQ(dst, "ab");
     EXPECT_EQ(rw.GetRPC(), 3u);
     EXPECT_EQ(rw.Fetch(dst), 0);
-    EXPECT_EQ(std::string(dst, 3), std::string("cd\0", 3)) << "the old terminator stays after the unterminated copy";
+    EXPECT_EQ(std::string(dst, 3), std::string("cd\0", 3))
+        << "the old terminator stays after the unterminated copy";
     EXPECT_EQ(rw.GetRPC(), 5u);
 }
 

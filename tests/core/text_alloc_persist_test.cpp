@@ -72,7 +72,9 @@ TEST_F(Persist, CheckWordRecordBytes) {
     CTextAlloc t;
     t.Attach("abc", "x.txt");
     t.SetModifiedFlag(1);
-    EXPECT_EQ(StoreBytes(t), std::string("\x03\x00\x00\x00\xFC\xFF\xFF\xFF" "abc", 11));
+    EXPECT_EQ(StoreBytes(t), std::string("\x03\x00\x00\x00\xFC\xFF\xFF\xFF"
+                                         "abc",
+                                         11));
     EXPECT_EQ(t.IsModified(), 0);
     EXPECT_EQ(t.IsLocked(), 0u);
     CTextAlloc empty;

@@ -334,7 +334,8 @@ TEST_F(TextAlloc, WriteFormsEndInTheVirtualFullForm) {
     char data[] = "zz";
     t.Write(".y", data, 2u);
     t.Write("n.txt", ".z");
-    EXPECT_EQ(t.writes, (std::vector<std::string>{"p.txt||abc", "p.txt|.x|abc", "p.txt|.y|zz", "n.txt|.z|abc"}));
+    EXPECT_EQ(t.writes,
+              (std::vector<std::string>{"p.txt||abc", "p.txt|.x|abc", "p.txt|.y|zz", "n.txt|.z|abc"}));
     EXPECT_EQ(t.IsLocked(), 0u);
 }
 

@@ -68,24 +68,23 @@ public:
     virtual BOOL Decode(CAlloc& source);
     // The low 32 bits, little-endian.
     virtual BOOL Decode(unsigned long value) {
-        CloseByte();
-        if (!Reserve(4)) return 0;
         uint32_t v = (uint32_t)value;
+        if (!Direct(4)) return EmitValue(v, 4);
         std::memcpy(m_pInterior + m_nPC, &v, 4);
         m_nPC += 4;
         return 1;
     }
     virtual BOOL Decode(unsigned short value) {
-        CloseByte();
-        if (!Reserve(2)) return 0;
+        if (!Direct(2)) return EmitValue(value, 2);
         std::memcpy(m_pInterior + m_nPC, &value, 2);
         m_nPC += 2;
         return 1;
     }
     virtual BOOL Decode(unsigned char value) {
-        CloseByte();
-        if (!Reserve(1)) return 0;
-        m_pInterior[m_nPC++] = value;
+        unsigned int pc = m_nPC;
+        if (!Direct(1)) return EmitValue(value, 1);
+        m_pInterior[pc] = value;
+        m_nPC = pc + 1;
         return 1;
     }
     // One bit (0 or 1) at the bit position of the byte at the PC.
@@ -105,7 +104,9 @@ public:
 
     // A DWORD is 32 bits wide here (unsigned long on Windows): these take it as the 32-bit forms.
     BOOL Decode(unsigned int value) { return Decode((unsigned long)value); }
-    BOOL KeptDecode(unsigned int offset, unsigned int value) { return KeptDecode(offset, (unsigned long)value); }
+    BOOL KeptDecode(unsigned int offset, unsigned int value) {
+        return KeptDecode(offset, (unsigned long)value);
+    }
 
     operator void*() { return m_pInterior; }  // NOLINT(google-explicit-constructor)
 
@@ -119,13 +120,24 @@ protected:
             m_nBitPos = 0;
         }
     }
-    // TryReAlloc(n), without the virtual call when TryReAlloc is this class's own and there is
-    // room (it would return 1 at once); 0 also when there is no interior pointer to write through.
-    BOOL Reserve(unsigned int n) {
-        if ((uint64_t)m_nPC + n <= m_nLength && m_pInterior != nullptr && OwnGrowth()) return 1;
-        return ReserveSlow(n);
+    // True when an emission of n bytes may store at once: no byte is open, the growth rule would
+    // answer 1 without growing (it is CDecode's own and there is room), and the interior pointer
+    // is valid. Storing then is exactly what the full sequence does.
+    bool Direct(unsigned int n) const {
+        return m_nBitPos == 0 && m_bDirect && (uint64_t)m_nPC + n <= m_nLength;
     }
-    BOOL ReserveSlow(unsigned int n);
+    // The full sequence of a byte-wide emission: closes an open byte, asks the growth rule for n
+    // bytes and copies them (data may lie inside the block, which may move as it grows).
+    BOOL Emit(const void* data, unsigned int n);
+    // Emit of the n low bytes of value, little-endian (out of line, so that the value stays in a
+    // register on the fast path).
+    BOOL EmitValue(uint32_t value, unsigned int n);
+    // TryReAlloc(n), without the virtual call when that would answer 1 at once; 0 also when there
+    // is no interior pointer to write through.
+    BOOL Reserve(unsigned int n) {
+        if (m_bDirect && (uint64_t)m_nPC + n <= m_nLength) return 1;
+        return TryReAlloc(n) && m_pInterior != nullptr;
+    }
     // TryReAlloc(n) alone, for moves of the PC that write nothing.
     BOOL Room(unsigned int n) {
         if ((uint64_t)m_nPC + n <= m_nLength && OwnGrowth()) return 1;
@@ -133,12 +145,21 @@ protected:
     }
     // Copies n bytes to offset inside the block; 0 (nothing written) when they do not lie inside it.
     BOOL KeptWrite(uint64_t offset, const void* data, unsigned int n);
+    // Forgets the interior pointer after the block was lost to a failed resize.
+    void LoseInterior() {
+        m_pInterior = nullptr;
+        m_bDirect = false;
+    }
 
     BYTE* m_pInterior;
     unsigned int m_nPC;
     unsigned int m_nBitPos;
 
 private:
+    // Set by InterLock when the interior pointer is valid and TryReAlloc is CDecode's own, so that
+    // emissions with room need no virtual call; false until then (the full sequence is run).
+    bool m_bDirect;
+
     // True when the TryReAlloc this object runs is CDecode's (not an override).
     bool OwnGrowth() {
 #if defined(__GNUC__) && !defined(__clang__)

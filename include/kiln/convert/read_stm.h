@@ -1,8 +1,10 @@
 // CReadStm: a text buffer read through a position counter (PC).
 //
-// Reading needs the reader locked (InterLock .. InterUnlock). A sequential fetch of n bytes moves the
-// PC by n whether it succeeds or not, and succeeds only when old PC + n < length (the last byte of
-// the buffer is never delivered by a fetch) and the old PC is not negative as a signed 32-bit value.
+// Reading needs the reader locked (InterLock .. InterUnlock); an unlocked reader has no interior
+// pointer: its fetches and peeks fail as they do past the end, and its skips return 0 at once.
+// A sequential fetch of n bytes moves the PC by n whether it succeeds or not, and succeeds only when
+// old PC + n < length (the last byte of the buffer is never delivered by a fetch) and the old PC is
+// not negative as a signed 32-bit value.
 // A failed fetch gives 0. Peeks read at absolute offsets without moving the PC: GetByte reaches the
 // last byte, GetWord/GetDword may end exactly at the end, Gets/GetsToSztext need one byte to spare.
 // The skips fetch byte by byte, add 1 to the caller's line counter for every carriage return they

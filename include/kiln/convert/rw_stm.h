@@ -36,6 +36,8 @@ public:
     virtual BOOL ToDecode(CDecode* out, unsigned int from, unsigned int to);
     // Moves the RPC by delta (signed); 1 when the old RPC was valid and the new RPC <= PC.
     virtual BOOL Seek(int delta);
+    // Fetches count bytes; 1 when they all came before the last byte written. A count of 0 wraps:
+    // the skip runs to the end and gives 0.
     virtual BOOL Skip(unsigned int count, unsigned int& lines);
     virtual BOOL SkipWhiteSpace(unsigned int& lines);
     // Skips while pred->IsSkipEx(byte) is 0 and returns its first non-zero answer with the RPC on
@@ -81,12 +83,14 @@ public:
     }
     unsigned long Fetch4ByteLA() {
         const BYTE* p = Take(4);
-        return p ? (unsigned long)((uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24)
+        return p ? (unsigned long)((uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 |
+                                   (uint32_t)p[3] << 24)
                  : 0;
     }
     unsigned long Fetch4ByteBA() {
         const BYTE* p = Take(4);
-        return p ? (unsigned long)((uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | (uint32_t)p[3])
+        return p ? (unsigned long)((uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 |
+                                   (uint32_t)p[3])
                  : 0;
     }
 

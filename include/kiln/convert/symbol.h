@@ -8,6 +8,11 @@
 // first. Record index 0 is the null index: the first label entered after an empty start cannot be
 // found, so a table that needs every label found enters a placeholder first. Labels are at most 255
 // bytes and a table holds at most 65536 records. Problems are reported to the attached error list.
+// A new table is enabled (it reports duplicates and emits behind its labels) until Disable.
+//
+// Lookups keep, beside the records, a compact index of chain links and text tags, so that a walk
+// down a chain reads 4 bytes per record; the label texts in the pool are therefore not to be
+// overwritten while the table is locked (emitting behind them is what the pool is for).
 //
 // Record layout (little-endian): 0 ID, 1 memory, 2 second attribute, 3 third attribute, 4 length
 // (16 bits), 6 next index in the chain (16 bits), 8 scope, 12 value, 16 param, 20 text offset in the
@@ -32,7 +37,7 @@ class CSymbol : public CDecode {
     DECLARE_DYNAMIC(CSymbol)
 public:
     CSymbol();
-    // Shares the source's three blocks (only one of the two may release them) and copies every field.
+    // Shares the source's blocks (only one of the two may release them) and copies every field.
     CSymbol(CSymbol& source);
     ~CSymbol() override;
 
@@ -127,6 +132,9 @@ private:
     // Reports to the error list, when one is attached, with text as the value of its %s.
     void Report(const ERROR_INFO& info, const char* text = nullptr);
 
+    // Beside each record while locked: its chain link and a 16-bit tag of its text, so that lookups
+    // need neither the records nor the pool until a text is likely to match.
+    CDecode m_Keys;
     BOOL m_bGrowing;    // set while the pool grows
     BOOL m_bNulLabels;  // some label holds a NUL byte: lookups compare the slow way
 };

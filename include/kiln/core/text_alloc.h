@@ -11,6 +11,9 @@
 // when a file to be read does not exist (non-zero: the hook made it, reading goes on),
 // AfterSerialRead after the content has been read (0 makes the read fail).
 //
+// TryRead, the Write family and the file forms show the wait cursor while they run (CWaitCursor:
+// on a terminal only the application's wait count changes).
+//
 // File names are formed in MAX_PATH (260) byte buffers, the NUL included. A name that does not fit
 // once its new extension is applied is refused: the file operation fails with the file layer's
 // "cannot open" message, and AttachText(path, ext) empties the path name (see AttachText).
