@@ -27,6 +27,16 @@
 #include <kiln/util/path_string.h>
 #include <kiln/util/string_table.h>
 #include <kiln/core/alloc.h>
+#include <kiln/core/heap_interface.h>
+#include <kiln/stream/chank_ptr.h>
+#include <kiln/stream/read_stm_ptr.h>
+#include <kiln/stream/read_text_stm_ptr.h>
+#include <kiln/stream/write_stm_ptr.h>
+#include <kiln/stream/write_text_stm_ptr.h>
+#include <kiln/stream/read_bit_stm_ptr.h>
+#include <kiln/stream/write_bit_stm_ptr.h>
+#include <kiln/stream/write_word_bit_stm_ptr.h>
+#include <kiln/stream/write_le_bit_stm_ptr.h>
 #include <kiln/diag/report.h>
 #include <kiln/diag/message_pump.h>
 #include <kiln/diag/std_alloc.h>

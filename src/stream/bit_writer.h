@@ -1,0 +1,74 @@
+// The single-bit write shared by the bit writers, and where each writer puts the bits of a unit.
+#pragma once
+
+#include <kiln/stream/write_bit_stm_ptr.h>
+
+#include <typeinfo>
+
+class CWriteLEBitStmPtr;
+class CWriteWordBitStmPtr;
+
+namespace kiln::stream {
+
+// Each order names its writer class, the bytes of its unit, and the byte and mask of the bit that is
+// written when `free` bits of the unit at `unit` are left after it.
+struct MsbFirst {
+    using Writer = CWriteBitStmPtr;
+    static constexpr unsigned int kUnitBytes = 1;
+    static unsigned char* Bit(unsigned char* unit, int free, unsigned char& mask) {
+        mask = (unsigned char)(1u << free);
+        return unit;
+    }
+};
+
+struct LsbFirst {
+    using Writer = CWriteLEBitStmPtr;
+    static constexpr unsigned int kUnitBytes = 1;
+    static unsigned char* Bit(unsigned char* unit, int free, unsigned char& mask) {
+        mask = (unsigned char)(0x80u >> free);
+        return unit;
+    }
+};
+
+// A little-endian 16-bit word filled from bit 0 up to bit 15.
+struct WordLsbFirst {
+    using Writer = CWriteWordBitStmPtr;
+    static constexpr unsigned int kUnitBytes = 2;
+    static unsigned char* Bit(unsigned char* unit, int free, unsigned char& mask) {
+        int n = 15 - free;
+        mask = (unsigned char)(1u << (n & 7));
+        return unit + (n >> 3);
+    }
+};
+
+}  // namespace kiln::stream
+
+// Writer is the class whose own growth rule (CWriteStmPtr::TryReAlloc) may be tested in place: for
+// that exact class, units already inside the chunk need no call; a derived class that may have
+// replaced TryReAlloc is asked for every new unit.
+template <class Order>
+int CWriteBitStmPtr::PutBit(int bit) {
+    constexpr unsigned int kUnit = Order::kUnitBytes;
+    unsigned int p = m_nPC;
+    int f = m_nFreeBit;
+    if (p < kUnit) f = 0;  // no unit before the top of the chunk: start one
+    --f;
+    unsigned int length = ReachableLength();
+    if (f < 0) {
+        bool known = Inside(p, kUnit, length) && typeid(*this) == typeid(typename Order::Writer);
+        if (!known && !Reserve(kUnit, false, 1)) return 0;
+        p += kUnit;
+        f += 8 * kUnit;
+        m_nPC = p;
+    } else if (p > length && !Reserve(kUnit, true, 0)) {
+        return 0;
+    }
+    m_nFreeBit = f;
+    unsigned char mask;
+    unsigned char* at = Order::Bit(m_pChank + p - kUnit, f, mask);
+    if (bit != 0)
+        *at |= mask;
+    else
+        *at &= (unsigned char)~mask;
+    return 1;
+}

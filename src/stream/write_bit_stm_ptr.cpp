@@ -1,0 +1,126 @@
+#include <kiln/stream/write_bit_stm_ptr.h>
+
+#include <kiln/diag/report.h>
+
+#include <climits>
+
+#include "stream/bit_writer.h"
+
+IMPLEMENT_DYNAMIC(CWriteBitStmPtr, CWriteStmPtr)
+
+bool CWriteBitStmPtr::Reserve(unsigned int unitBytes, bool current, unsigned int units) {
+    unsigned int p = m_nPC;
+    bool ok = true;
+    if (current && p > ReachableLength()) {
+        m_nPC = p - unitBytes;
+        ok = TryReAlloc(unitBytes) != 0;
+    }
+    for (unsigned int i = 0; ok && i < units; ++i) {
+        m_nPC = p + i * unitBytes;
+        ok = TryReAlloc(unitBytes) != 0;
+    }
+    m_nPC = p;
+    unsigned int length = ReachableLength();
+    return ok && (!current || p <= length) && Inside(p, units * unitBytes, length);
+}
+
+int CWriteBitStmPtr::DecodeBit(unsigned long value, int count) {
+    if (count < 1 || count > 32) return 0;
+    value &= ~0ul >> (64 - count);
+    unsigned int p = m_nPC;
+    int f = p != 0 ? m_nFreeBit : 0;
+    int rest = f - count;
+    unsigned int k = rest >= 0 ? 0 : (unsigned int)(7 - rest) >> 3;  // new bytes
+    bool current = f > 0;
+    unsigned int length = ReachableLength();
+    bool known = (!current || p <= length) && Inside(p, k, length) &&
+                 (k == 0 || typeid(*this) == typeid(CWriteBitStmPtr));
+    if (!known && !Reserve(1, current, k)) return 0;
+
+    unsigned char* at = m_pChank + p;
+    if (rest >= 0) {
+        at[-1] |= (unsigned char)(value << rest);
+        m_nFreeBit = rest;
+        return 1;
+    }
+    int need = -rest;  // bits that go into the new bytes
+    if (current) at[-1] = (unsigned char)((at[-1] & (0xFFu << f)) | (value >> need));
+    uint64_t bits = (uint64_t)value << (64 - need);
+    for (unsigned int i = 0; i < k; ++i, bits <<= 8) at[i] = (unsigned char)(bits >> 56);
+    m_nPC = p + k;
+    m_nFreeBit = (int)(8 * k) - need;
+    return 1;
+}
+
+int CWriteBitStmPtr::DecodeBit(int bit) { return PutBit<kiln::stream::MsbFirst>(bit); }
+
+int CWriteBitStmPtr::Place(uint64_t bit, unsigned int unitBytes) {
+    uint64_t unitBits = 8 * unitBytes;
+    uint64_t position = (bit + unitBits - 1) / unitBits * unitBytes;
+    if (position > UINT_MAX) {
+        REPORT(szSeekOutOfChank);
+        return 0;
+    }
+    m_nPC = (unsigned int)position;
+    m_nFreeBit = (int)(position * 8 - bit);
+    return CheckPC();
+}
+
+int CWriteBitStmPtr::SetBPC(unsigned int bpc) { return Place(bpc, 1); }
+
+int CWriteBitStmPtr::SeekBitFromTop(unsigned int byteOffset, unsigned int bitOffset) {
+    return Place(8ull * byteOffset + bitOffset, 1);
+}
+
+int CWriteBitStmPtr::CloseAndAlign(unsigned int unit, unsigned int offset, unsigned int unitBytes) {
+    if (unit == 0) return 1;
+    unsigned int p = m_nPC;
+    int f = m_nFreeBit;
+    m_nFreeBit = 0;
+    // A word writer moves on past a word it has started before aligning.
+    if (f > 0 && unitBytes == 2) {
+        if (!TryReAlloc(2)) {
+            m_nFreeBit = f;
+            return 0;
+        }
+        m_nPC += 2;
+    }
+    uint64_t span = (uint64_t)unit * unitBytes;
+    uint64_t r = (uint64_t)(m_nPC + offset) % span;
+    if (r != 0) {
+        uint64_t gap = span - r;
+        if (gap > UINT_MAX || !TryReAlloc((unsigned int)gap)) {
+            m_nPC = p;
+            m_nFreeBit = f;
+            return 0;
+        }
+        m_nPC += (unsigned int)gap;
+    }
+    return 1;
+}
+
+int CWriteBitStmPtr::Alignment(unsigned int unit, unsigned int offset) { return CloseAndAlign(unit, offset, 1); }
+
+int CWriteBitStmPtr::Alignment(unsigned int unit) { return CloseAndAlign(unit, 0, 1); }
+
+// The bit number aligned is the writer's BPC; free bits of a unit before the top of the chunk count
+// as none.
+int CWriteBitStmPtr::AlignBits(unsigned int bits, unsigned int unitBytes) {
+    if (bits <= 1) return 1;
+    unsigned int p = m_nPC;
+    int f = p >= unitBytes ? m_nFreeBit : 0;
+    uint64_t b = (uint64_t)p * 8 - (uint64_t)f;
+    uint64_t r = b % bits;
+    if (r == 0) return 1;
+    uint64_t t = b - r + bits;
+    uint64_t unitBits = 8 * unitBytes;
+    uint64_t position = (t + unitBits - 1) / unitBits * unitBytes;
+    if (position > UINT_MAX) return 0;
+    unsigned int gap = position > p ? (unsigned int)(position - p) : 0;
+    if (!TryReAlloc(gap)) return 0;
+    m_nPC = (unsigned int)position;
+    m_nFreeBit = (int)(position * 8 - t);
+    return 1;
+}
+
+int CWriteBitStmPtr::AlignmentBit(unsigned int bits) { return AlignBits(bits, 1); }
