@@ -1,0 +1,143 @@
+// Random round trips: each writer writes random runs of bits of random widths, some of them over
+// bits written before, and the bytes must read back as the bits written.
+#include <kiln/stream/read_bit_stm_ptr.h>
+#include <kiln/stream/write_le_bit_stm_ptr.h>
+#include <kiln/stream/write_word_bit_stm_ptr.h>
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <random>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "stream/test_heap.h"
+#include "support/box_recorder.h"
+
+namespace {
+
+using kiln::test::VectorHeap;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRounds = 300;
+constexpr auto kTimeLimit = std::chrono::seconds(3);
+
+// Bit n of the stream as each writer lays it out.
+int MsbBit(const std::string& b, size_t n) { return ((unsigned char)b[n / 8] >> (7 - n % 8)) & 1; }
+int LsbBit(const std::string& b, size_t n) { return ((unsigned char)b[n / 8] >> (n % 8)) & 1; }
+int WordBit(const std::string& b, size_t n) {
+    size_t word = n / 16, bit = n % 16;
+    return ((unsigned char)b[2 * word + bit / 8] >> (bit % 8)) & 1;
+}
+
+// Writes a random run into a writer, keeping the bits it should hold; now and then the writer goes
+// back to an earlier bit and single bits overwrite what was there.
+template <class Writer, class WriteRun>
+std::vector<int> WriteRandom(std::mt19937& random, Writer& out, WriteRun writeRun) {
+    constexpr bool kTopFirst = std::is_same_v<Writer, CWriteBitStmPtr>;  // runs go most significant first
+    std::vector<int> bits;
+    size_t at = 0;
+    int steps = 1 + random() % 400;
+    for (int step = 0; step < steps; ++step) {
+        unsigned kind = random() % 10;
+        if (kind == 0 && at == bits.size() && !bits.empty()) {
+            at = random() % bits.size();
+            EXPECT_EQ(out.SetBPC((unsigned)at), 1);
+        } else if (kind < 4 || at < bits.size()) {
+            int bit = random() & 1;
+            EXPECT_EQ(out.DecodeBit(bit), 1);
+            if (at < bits.size())
+                bits[at] = bit;
+            else
+                bits.push_back(bit);
+            ++at;
+            if (at < bits.size() && random() % 8 == 0) {  // back to the end of the stream
+                at = bits.size();
+                EXPECT_EQ(out.SetBPC((unsigned)at), 1);
+            }
+        } else {
+            int count = 1 + random() % 32;
+            unsigned long value = random();
+            writeRun(out, value, count);
+            for (int i = 0; i < count; ++i)
+                bits.push_back(kTopFirst ? (value >> (count - 1 - i)) & 1 : (value >> i) & 1);
+            at += count;
+        }
+        EXPECT_EQ(out.GetBPC(), (unsigned)at);
+    }
+    return bits;
+}
+
+TEST(BitRoundTrip, MostSignificantFirstWriterAgainstTheReader) {
+    kiln::test::BoxRecorder boxes;
+    std::mt19937 random(20240501);
+    auto start = Clock::now();
+    for (int round = 0; round < kRounds && Clock::now() - start < kTimeLimit; ++round) {
+        VectorHeap heap;
+        std::vector<int> bits;
+        {
+            CWriteBitStmPtr out(&heap);
+            bits = WriteRandom(random, out, [](CWriteBitStmPtr& w, unsigned long v, int n) {
+                EXPECT_EQ(w.DecodeBit(v, n), 1);
+            });
+            out.SetBPC((unsigned)bits.size());
+            out.FitChankSize();
+            EXPECT_EQ(out.GetLength(), (bits.size() + 7) / 8);
+        }
+        std::string bytes = heap.Bytes();
+        for (size_t n = 0; n < bits.size(); ++n) ASSERT_EQ(MsbBit(bytes, n), bits[n]) << "bit " << n;
+
+        // Read back in random groups.
+        CReadBitStmPtr in(&heap);
+        size_t n = 0;
+        while (n < bits.size()) {
+            int count = std::min<int>(1 + random() % 32, (int)(bits.size() - n));
+            unsigned expected = 0;
+            for (int i = 0; i < count; ++i) expected = (expected << 1) | bits[n + i];
+            unsigned got = count == 1 && random() % 2 ? (unsigned)in.FetchBit() : (unsigned)in.FetchBits(count);
+            ASSERT_EQ(got, expected) << "round " << round << ", bit " << n << ", count " << count;
+            n += count;
+        }
+        int padding = (int)(8 * bytes.size() - bits.size());
+        if (padding > 0) {
+            EXPECT_EQ(in.FetchBits(padding), 0);
+        }
+        EXPECT_EQ(in.FetchBit(), 0);
+        EXPECT_EQ(in.IsFinished(), 1);
+    }
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST(BitRoundTrip, LeastSignificantFirstAndWordWriters) {
+    kiln::test::BoxRecorder boxes;
+    std::mt19937 random(77);
+    auto start = Clock::now();
+    for (int round = 0; round < kRounds && Clock::now() - start < kTimeLimit; ++round) {
+        VectorHeap leHeap, wordHeap;
+        std::vector<int> leBits, wordBits;
+        {
+            CWriteLEBitStmPtr le(&leHeap);
+            leBits = WriteRandom(random, le, [](CWriteLEBitStmPtr& w, unsigned long v, int n) {
+                EXPECT_EQ(w.DecodeBitNoReverse(v, n), 1);
+            });
+            CWriteWordBitStmPtr word(&wordHeap);
+            wordBits = WriteRandom(random, word, [](CWriteWordBitStmPtr& w, unsigned long v, int n) {
+                for (int i = 0; i < n; ++i) EXPECT_EQ(w.DecodeBit((int)((v >> i) & 1)), 1);
+            });
+            le.SetBPC((unsigned)leBits.size());
+            le.FitChankSize();
+            word.SetBPC((unsigned)wordBits.size());
+            word.FitChankSize();
+            EXPECT_EQ(word.GetLength() % 2, 0u);
+        }
+        std::string le = leHeap.Bytes(), word = wordHeap.Bytes();
+        ASSERT_EQ(le.size(), (leBits.size() + 7) / 8);
+        ASSERT_EQ(word.size(), (wordBits.size() + 15) / 16 * 2);
+        for (size_t n = 0; n < leBits.size(); ++n) ASSERT_EQ(LsbBit(le, n), leBits[n]) << "bit " << n;
+        for (size_t n = 0; n < wordBits.size(); ++n) ASSERT_EQ(WordBit(word, n), wordBits[n]) << "bit " << n;
+    }
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+}  // namespace
