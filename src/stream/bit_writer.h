@@ -66,9 +66,8 @@ int CWriteBitStmPtr::PutBit(int bit) {
     m_nFreeBit = f;
     unsigned char mask;
     unsigned char* at = Order::Bit(m_pChank + p - kUnit, f, mask);
-    if (bit != 0)
-        *at |= mask;
-    else
-        *at &= (unsigned char)~mask;
+    // Without a branch on the bit: random bits would make it a guess each time.
+    unsigned char set = (unsigned char)(-(int)(bit != 0) & mask);
+    *at = (unsigned char)((*at & ~mask) | set);
     return 1;
 }
