@@ -5,6 +5,8 @@
 
 #include <typeinfo>
 
+#include "stream/own_chunk.h"
+
 class CWriteLEBitStmPtr;
 class CWriteWordBitStmPtr;
 
@@ -50,12 +52,14 @@ template <class Order>
 int CWriteBitStmPtr::PutBit(int bit) {
     constexpr unsigned int kUnit = Order::kUnitBytes;
     unsigned int p = m_nPC;
-    int f = m_nFreeBit;
-    if (p < kUnit) f = 0;  // no unit before the top of the chunk: start one
-    --f;
-    unsigned int length = ReachableLength();
+    int f = (p >= kUnit ? m_nFreeBit : 0) - 1;  // no unit before the top of the chunk: start one
+    unsigned int length;
+    bool own = &typeid(*this) == &typeid(typename Order::Writer) &&
+               kiln::stream::OwnChunkLength(m_pInterface, m_pChank, length);
+    if (!own) length = ReachableLength();
     if (f < 0) {
-        bool known = Inside(p, kUnit, length) && typeid(*this) == typeid(typename Order::Writer);
+        bool known = own ? Inside(p, kUnit, length)
+                         : Inside(p, kUnit, length) && &typeid(*this) == &typeid(typename Order::Writer);
         if (!known && !Reserve(kUnit, false, 1)) return 0;
         p += kUnit;
         f += 8 * kUnit;

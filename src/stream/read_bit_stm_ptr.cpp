@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "stream/own_chunk.h"
+
 IMPLEMENT_DYNAMIC(CReadBitStmPtr, CReadStmPtr)
 
 int CReadBitStmPtr::FetchBit() {
@@ -21,12 +23,25 @@ int CReadBitStmPtr::FetchBit() {
     return *byte >> 7;
 }
 
-int CReadBitStmPtr::FetchBits(int count) {
+// The body of FetchBits, inlined in both callers so that the usual one calls nothing.
+[[gnu::always_inline]] inline int CReadBitStmPtr::FetchBitsFrom(int count, unsigned int length) {
     if (count < 1 || count > 32) return 0;
     unsigned int p = m_nPC;
-    unsigned int length = ReachableLength();
-    int rest = m_nRestBit;
-    if (p == 0 || p > length) rest = 0;  // no byte before the position to take bits from
+    int rest = p - 1 < length ? m_nRestBit : 0;  // no byte before the position: no bits left in it
+
+    // Away from the end the bits come out of one 8-byte window from the byte holding the first one.
+    unsigned int first = p - (rest > 0 ? 1 : 0);
+    if ((int)first >= 0 && Inside(first, 8, length)) {
+        uint64_t window;
+        std::memcpy(&window, m_pChank + first, 8);
+        window = __builtin_bswap64(window);
+        int skip = rest > 0 ? 8 - rest : 0;  // bits of the first byte already read
+        int used = skip + count;
+        m_nPC = first + (unsigned int)((used + 7) >> 3);
+        m_nRestBit = -used & 7;
+        return (int)(uint32_t)((window << skip) >> (64 - count));
+    }
+
     uint64_t value = rest > 0 ? m_pChank[p - 1] & ((1u << rest) - 1) : 0;
     if (rest >= count) {
         m_nRestBit = rest - count;
@@ -44,15 +59,18 @@ int CReadBitStmPtr::FetchBits(int count) {
     }
     const unsigned char* from = m_pChank + p;
     uint64_t bytes = 0;
-    if (Inside(p, 8, length)) {
-        std::memcpy(&bytes, from, 8);
-        bytes = __builtin_bswap64(bytes);
-    } else {
-        for (unsigned int i = 0; i < k; ++i) bytes = (bytes << 8) | from[i];
-        bytes <<= 64 - 8 * k;
-    }
+    for (unsigned int i = 0; i < k; ++i) bytes = (bytes << 8) | from[i];
+    bytes <<= 64 - 8 * k;
     value = (value << need) | (bytes >> (64 - need));
     m_nPC = p + k;
     m_nRestBit = (int)(8 * k) - need;
     return (int)(uint32_t)value;
 }
+
+int CReadBitStmPtr::FetchBits(int count) {
+    unsigned int length;
+    if (!kiln::stream::OwnChunkLength(m_pInterface, m_pChank, length)) return FetchBitsAnyChunk(count);
+    return FetchBitsFrom(count, length);
+}
+
+[[gnu::noinline]] int CReadBitStmPtr::FetchBitsAnyChunk(int count) { return FetchBitsFrom(count, ReachableLength()); }

@@ -3,8 +3,10 @@
 #include <kiln/diag/report.h>
 
 #include <climits>
+#include <cstring>
 
 #include "stream/bit_writer.h"
+#include "stream/own_chunk.h"
 
 IMPLEMENT_DYNAMIC(CWriteBitStmPtr, CWriteStmPtr)
 
@@ -24,7 +26,42 @@ bool CWriteBitStmPtr::Reserve(unsigned int unitBytes, bool current, unsigned int
     return ok && (!current || p <= length) && Inside(p, units * unitBytes, length);
 }
 
+// The bits go into an 8-byte window, aligned to 4 bytes, that holds the byte of the first bit (the
+// current byte when it has free bits, else the new byte at the position) and all the bytes the run
+// touches. When the run goes beyond the current byte, the rest of the last byte it touches is
+// cleared (new bytes are stored whole); a run that fits the current byte is or-ed in. The other
+// bytes of the window are written back as they were. Aligned windows keep each load at the address
+// of an earlier store, or clear of it, so the processor can hand the stored bytes straight on.
 int CWriteBitStmPtr::DecodeBit(unsigned long value, int count) {
+    unsigned int length;
+    if ((unsigned int)(count - 1) > 31 || &typeid(*this) != &typeid(CWriteBitStmPtr) ||
+        !kiln::stream::OwnChunkLength(m_pInterface, m_pChank, length))
+        return DecodeBitCarefully(value, count);
+    // Everything follows from the BPC; free bits with no byte before the top count as none.
+    int64_t bpc = (int64_t)m_nPC * 8 - m_nFreeBit;
+    if (bpc < 0) bpc = 0;
+    uint64_t start = (uint64_t)bpc >> 5 << 2;
+    if (start + 8 > length) return DecodeBitCarefully(value, count);
+
+    value &= ~0ul >> (64 - count);
+    int free = (int)-bpc & 7;
+    int used = (int)(bpc & 31);  // window bits before the run
+    int end = used + count;      // 1 to 63
+    int whole = (end + 7) & ~7;  // up to the end of the last byte touched
+    uint64_t spans = -(uint64_t)(count > free);  // all ones when the run leaves the current byte
+    uint64_t clear = (~0ull >> used) & (~0ull << (64 - whole)) & spans;
+    uint64_t window;
+    std::memcpy(&window, m_pChank + start, 8);
+    window = __builtin_bswap64((__builtin_bswap64(window) & ~clear) | (uint64_t)value << (64 - end));
+    std::memcpy(m_pChank + start, &window, 8);
+    bpc += count;
+    m_nPC = (unsigned int)((bpc + 7) >> 3);
+    m_nFreeBit = (int)-bpc & 7;
+    return 1;
+}
+
+// The same write, a byte at a time: for the end of the chunk, growth, and derived growth rules.
+[[gnu::noinline]] int CWriteBitStmPtr::DecodeBitCarefully(unsigned long value, int count) {
     if (count < 1 || count > 32) return 0;
     value &= ~0ul >> (64 - count);
     unsigned int p = m_nPC;
@@ -32,9 +69,9 @@ int CWriteBitStmPtr::DecodeBit(unsigned long value, int count) {
     int rest = f - count;
     unsigned int k = rest >= 0 ? 0 : (unsigned int)(7 - rest) >> 3;  // new bytes
     bool current = f > 0;
+    // The writer's own growth rule needs no call for bytes already in the chunk.
     unsigned int length = ReachableLength();
-    bool known = (!current || p <= length) && Inside(p, k, length) &&
-                 (k == 0 || typeid(*this) == typeid(CWriteBitStmPtr));
+    bool known = (!current || p <= length) && Inside(p, k, length) && &typeid(*this) == &typeid(CWriteBitStmPtr);
     if (!known && !Reserve(1, current, k)) return 0;
 
     unsigned char* at = m_pChank + p;

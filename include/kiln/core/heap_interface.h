@@ -29,23 +29,21 @@ class CAllocInterface : public IPmHeapInterface {
 public:
     CAllocInterface() = default;
     // Shares the source's memory under CAlloc's rule: only one of the two may release it.
-    CAllocInterface(CAllocInterface& source) : m_alloc(source.m_alloc) {}
+    CAllocInterface(CAllocInterface& source);
     CAllocInterface& operator=(const CAllocInterface&) = delete;
-    virtual ~CAllocInterface() = default;
+    virtual ~CAllocInterface();
 
-    BOOL Alloc(int size) override { return m_alloc.Alloc((unsigned int)size) != nullptr ? 1 : 0; }
-    BOOL ReAlloc(int size) override { return m_alloc.ReAlloc((unsigned int)size) != nullptr ? 1 : 0; }
-    void Free() override { m_alloc.Free(); }
-    unsigned char* Lock() override { return static_cast<unsigned char*>(m_alloc.Lock()); }
-    void Unlock() override { m_alloc.Unlock(); }
+    BOOL Alloc(int size) override;
+    BOOL ReAlloc(int size) override;
+    void Free() override;
+    unsigned char* Lock() override;
+    void Unlock() override;
     unsigned int GetLength() const override { return m_alloc.GetLength(); }
 
     // Refers to the source's memory without copying it: both then hold the same handle, and the
     // caller takes it away from one of them (DetachWithoutFree) before either is destroyed. Refused
     // with the double-allocation warning when the adapter already holds a block.
-    BOOL FromCAlloc(const CAlloc& source) {
-        return m_alloc.Attach(source.GetLength(), source.GetID()) != nullptr ? 1 : 0;
-    }
+    BOOL FromCAlloc(const CAlloc& source);
 
 private:
     CAlloc m_alloc;

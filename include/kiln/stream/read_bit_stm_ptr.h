@@ -23,5 +23,9 @@ public:
     int FetchBits(int count);
 
 protected:
+    // FetchBits over a chunk whose reachable length is length; AnyChunk asks the chunk for it.
+    int FetchBitsFrom(int count, unsigned int length);
+    int FetchBitsAnyChunk(int count);
+
     int m_nRestBit = 0;
 };

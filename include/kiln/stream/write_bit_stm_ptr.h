@@ -50,6 +50,9 @@ protected:
     // TryReAlloc for each unit that is not, one unit at a time as the writer advances; the position
     // is put back. False when the chunk cannot provide them.
     bool Reserve(unsigned int unitBytes, bool current, unsigned int units);
+    // The multi-bit write where the fast one cannot go: near the end of the chunk, over growth, or
+    // when a derived class may have replaced TryReAlloc.
+    int DecodeBitCarefully(unsigned long value, int count);
     // The shared positioning of the writers whose units have unitBytes bytes.
     int Place(uint64_t bit, unsigned int unitBytes);
     int CloseAndAlign(unsigned int unit, unsigned int offset, unsigned int unitBytes);
