@@ -188,33 +188,43 @@ TEST(BitRoundTrip, BothWaysOfWritingAndReadingAgree) {
     }
 }
 
+template <class Heap>
+void LeastSignificantFirstAndWordRoundTrip(std::mt19937& random, Heap& leHeap, Heap& wordHeap) {
+    std::vector<int> leBits, wordBits;
+    {
+        CWriteLEBitStmPtr le(&leHeap);
+        leBits = WriteRandom(random, le, [](CWriteLEBitStmPtr& w, unsigned long v, int n) {
+            EXPECT_EQ(w.DecodeBitNoReverse(v, n), 1);
+        });
+        CWriteWordBitStmPtr word(&wordHeap);
+        wordBits = WriteRandom(random, word, [](CWriteWordBitStmPtr& w, unsigned long v, int n) {
+            for (int i = 0; i < n; ++i) EXPECT_EQ(w.DecodeBit((int)((v >> i) & 1)), 1);
+        });
+        le.SetBPC((unsigned)leBits.size());
+        le.FitChankSize();
+        word.SetBPC((unsigned)wordBits.size());
+        word.FitChankSize();
+    }
+    std::string le(leHeap.GetLength(), '\0'), word(wordHeap.GetLength(), '\0');
+    CReadStmPtr(&leHeap).Read(0, le.data(), (unsigned)le.size());
+    CReadStmPtr(&wordHeap).Read(0, word.data(), (unsigned)word.size());
+    ASSERT_EQ(le.size(), (leBits.size() + 7) / 8);
+    ASSERT_EQ(word.size(), (wordBits.size() + 15) / 16 * 2);
+    for (size_t n = 0; n < leBits.size(); ++n) ASSERT_EQ(LsbBit(le, n), leBits[n]) << "bit " << n;
+    for (size_t n = 0; n < wordBits.size(); ++n) ASSERT_EQ(WordBit(word, n), wordBits[n]) << "bit " << n;
+}
+
 TEST(BitRoundTrip, LeastSignificantFirstAndWordWriters) {
     kiln::test::BoxRecorder boxes;
     std::mt19937 random(77);
     auto start = Clock::now();
     for (int round = 0; round < kRounds && Clock::now() - start < kTimeLimit; ++round) {
         VectorHeap leHeap, wordHeap;
-        std::vector<int> leBits, wordBits;
-        {
-            CWriteLEBitStmPtr le(&leHeap);
-            leBits = WriteRandom(random, le, [](CWriteLEBitStmPtr& w, unsigned long v, int n) {
-                EXPECT_EQ(w.DecodeBitNoReverse(v, n), 1);
-            });
-            CWriteWordBitStmPtr word(&wordHeap);
-            wordBits = WriteRandom(random, word, [](CWriteWordBitStmPtr& w, unsigned long v, int n) {
-                for (int i = 0; i < n; ++i) EXPECT_EQ(w.DecodeBit((int)((v >> i) & 1)), 1);
-            });
-            le.SetBPC((unsigned)leBits.size());
-            le.FitChankSize();
-            word.SetBPC((unsigned)wordBits.size());
-            word.FitChankSize();
-            EXPECT_EQ(word.GetLength() % 2, 0u);
-        }
-        std::string le = leHeap.Bytes(), word = wordHeap.Bytes();
-        ASSERT_EQ(le.size(), (leBits.size() + 7) / 8);
-        ASSERT_EQ(word.size(), (wordBits.size() + 15) / 16 * 2);
-        for (size_t n = 0; n < leBits.size(); ++n) ASSERT_EQ(LsbBit(le, n), leBits[n]) << "bit " << n;
-        for (size_t n = 0; n < wordBits.size(); ++n) ASSERT_EQ(WordBit(word, n), wordBits[n]) << "bit " << n;
+        LeastSignificantFirstAndWordRoundTrip(random, leHeap, wordHeap);
+        CAllocInterface leOwn, wordOwn;
+        leOwn.Alloc(0);
+        wordOwn.Alloc(0);
+        LeastSignificantFirstAndWordRoundTrip(random, leOwn, wordOwn);
     }
     EXPECT_EQ(boxes.Count(), 0u);
 }
