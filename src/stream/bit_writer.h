@@ -45,22 +45,45 @@ struct WordLsbFirst {
 
 }  // namespace kiln::stream
 
-// Writer is the class whose own growth rule (CWriteStmPtr::TryReAlloc) may be tested in place: for
-// that exact class, units already inside the chunk need no call; a derived class that may have
-// replaced TryReAlloc is asked for every new unit.
+// The single-bit write places the bit from the BPC when the writer is exactly Order's class (whose
+// growth rule is CWriteStmPtr's), the chunk is the library's own, the position is on a unit past
+// the top and the unit lies in the chunk. Everything else, growth included, goes the careful way.
 template <class Order>
 int CWriteBitStmPtr::PutBit(int bit) {
     constexpr unsigned int kUnit = Order::kUnitBytes;
+    constexpr int64_t kUnitBits = 8 * kUnit;
+    unsigned int length;
+    unsigned int p = m_nPC;
+    if (&typeid(*this) == &typeid(typename Order::Writer) && p != 0 && p % kUnit == 0 &&
+        kiln::stream::OwnChunkLength(m_pInterface, m_pChank, length)) {
+        int f = m_nFreeBit;
+        uint64_t bpc = (uint64_t)p * 8 - (unsigned int)f;
+        uint64_t unit = bpc / kUnitBits * kUnit;
+        if (unit + kUnit <= length) {
+            unsigned char mask;
+            unsigned char* at = Order::Bit(m_pChank + unit, (int)(kUnitBits - 1 - bpc % kUnitBits), mask);
+            // Without a branch on the bit: random bits would make it a guess each time.
+            *at = (unsigned char)((*at & ~mask) | (-(int)(bit != 0) & mask));
+            m_nPC = p + kUnit * (unsigned int)(f == 0);  // a new unit was started
+            m_nFreeBit = (int)((f - 1) & (kUnitBits - 1));
+            return 1;
+        }
+    }
+    return PutBitCarefully<Order>(bit);
+}
+
+// Writer is the class whose own growth rule may be tested in place: for that exact class, units
+// already inside the chunk need no call; a derived class that may have replaced TryReAlloc is asked
+// for every new unit.
+template <class Order>
+[[gnu::noinline]] int CWriteBitStmPtr::PutBitCarefully(int bit) {
+    constexpr unsigned int kUnit = Order::kUnitBytes;
     unsigned int p = m_nPC;
     int f = (p >= kUnit ? m_nFreeBit : 0) - 1;  // no unit before the top of the chunk: start one
-    unsigned int length;
-    bool own = &typeid(*this) == &typeid(typename Order::Writer) &&
-               kiln::stream::OwnChunkLength(m_pInterface, m_pChank, length);
-    if (!own) length = ReachableLength();
+    bool ownGrowth = &typeid(*this) == &typeid(typename Order::Writer);
+    unsigned int length = ReachableLength();
     if (f < 0) {
-        bool known = own ? Inside(p, kUnit, length)
-                         : Inside(p, kUnit, length) && &typeid(*this) == &typeid(typename Order::Writer);
-        if (!known && !Reserve(kUnit, false, 1)) return 0;
+        if (!(ownGrowth && Inside(p, kUnit, length)) && !Reserve(kUnit, false, 1)) return 0;
         p += kUnit;
         f += 8 * kUnit;
         m_nPC = p;
@@ -70,8 +93,6 @@ int CWriteBitStmPtr::PutBit(int bit) {
     m_nFreeBit = f;
     unsigned char mask;
     unsigned char* at = Order::Bit(m_pChank + p - kUnit, f, mask);
-    // Without a branch on the bit: random bits would make it a guess each time.
-    unsigned char set = (unsigned char)(-(int)(bit != 0) & mask);
-    *at = (unsigned char)((*at & ~mask) | set);
+    *at = (unsigned char)((*at & ~mask) | (-(int)(bit != 0) & mask));
     return 1;
 }

@@ -34,29 +34,28 @@ bool CWriteBitStmPtr::Reserve(unsigned int unitBytes, bool current, unsigned int
 // of an earlier store, or clear of it, so the processor can hand the stored bytes straight on.
 int CWriteBitStmPtr::DecodeBit(unsigned long value, int count) {
     unsigned int length;
-    if ((unsigned int)(count - 1) > 31 || &typeid(*this) != &typeid(CWriteBitStmPtr) ||
+    unsigned int p = m_nPC;
+    if ((unsigned int)(count - 1) > 31 || p == 0 || &typeid(*this) != &typeid(CWriteBitStmPtr) ||
         !kiln::stream::OwnChunkLength(m_pInterface, m_pChank, length))
         return DecodeBitCarefully(value, count);
-    // Everything follows from the BPC; free bits with no byte before the top count as none.
-    int64_t bpc = (int64_t)m_nPC * 8 - m_nFreeBit;
-    if (bpc < 0) bpc = 0;
-    uint64_t start = (uint64_t)bpc >> 5 << 2;
+    int f = m_nFreeBit;
+    uint64_t bpc = (uint64_t)p * 8 - (unsigned int)f;
+    uint64_t start = bpc >> 5 << 2;
     if (start + 8 > length) return DecodeBitCarefully(value, count);
 
     value &= ~0ul >> (64 - count);
-    int free = (int)-bpc & 7;
     int used = (int)(bpc & 31);  // window bits before the run
     int end = used + count;      // 1 to 63
     int whole = (end + 7) & ~7;  // up to the end of the last byte touched
-    uint64_t spans = -(uint64_t)(count > free);  // all ones when the run leaves the current byte
+    uint64_t spans = -(uint64_t)(count > f);  // all ones when the run leaves the current byte
     uint64_t clear = (~0ull >> used) & (~0ull << (64 - whole)) & spans;
     uint64_t window;
     std::memcpy(&window, m_pChank + start, 8);
     window = __builtin_bswap64((__builtin_bswap64(window) & ~clear) | (uint64_t)value << (64 - end));
     std::memcpy(m_pChank + start, &window, 8);
-    bpc += count;
-    m_nPC = (unsigned int)((bpc + 7) >> 3);
-    m_nFreeBit = (int)-bpc & 7;
+    // The new BPC is bpc + count, written straight from the old fields.
+    m_nPC = p + (unsigned int)((count + 7 - f) >> 3);
+    m_nFreeBit = (f - count) & 7;
     return 1;
 }
 

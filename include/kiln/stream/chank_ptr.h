@@ -6,8 +6,9 @@
 // caller decides what to do next. Misuse (double open, unlock without lock, ...) is reported with
 // REPORT in fixed English texts and then ignored.
 //
-// A cursor that is closed or unlocked reaches no bytes: its reads and writes fail as if the chunk
-// were empty, and nothing outside the chunk is ever touched.
+// A cursor that is closed or unlocked reaches no bytes: its reads and writes fail (0) and change
+// nothing (a Write is still reported when its data lies beyond the chunk's length). No operation
+// ever touches memory outside the chunk, whatever the position or offset.
 #pragma once
 
 #include <kiln/core/heap_interface.h>

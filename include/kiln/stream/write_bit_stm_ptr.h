@@ -46,6 +46,8 @@ protected:
     // The single-bit write of every writer; Order tells the unit's size and where its bits go.
     template <class Order>
     int PutBit(int bit);
+    template <class Order>
+    int PutBitCarefully(int bit);
     // Makes the current unit (when current) and units more units from the position reachable, asking
     // TryReAlloc for each unit that is not, one unit at a time as the writer advances; the position
     // is put back. False when the chunk cannot provide them.
