@@ -200,7 +200,10 @@ void AccumulatorWriteSingleBits(benchmark::State& state) {
         benchmark::DoNotOptimize(out.Finish().data());
     }
 }
-BENCHMARK(AccumulatorWriteSingleBits)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(AccumulatorWriteSingleBits)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 void BitStreamDecodeSingleBits(benchmark::State& state) {
     const std::vector<uint8_t>& bits = SingleBits();
@@ -214,7 +217,10 @@ void BitStreamDecodeSingleBits(benchmark::State& state) {
         out.Close();
     }
 }
-BENCHMARK(BitStreamDecodeSingleBits)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BitStreamDecodeSingleBits)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 KILN_COMPARE("BitStreamDecodeSingleBits", "AccumulatorWriteSingleBits", 0);
 

@@ -73,4 +73,6 @@ int CReadBitStmPtr::FetchBits(int count) {
     return FetchBitsFrom(count, length);
 }
 
-[[gnu::noinline]] int CReadBitStmPtr::FetchBitsAnyChunk(int count) { return FetchBitsFrom(count, ReachableLength()); }
+[[gnu::noinline]] int CReadBitStmPtr::FetchBitsAnyChunk(int count) {
+    return FetchBitsFrom(count, ReachableLength());
+}

@@ -10,7 +10,8 @@ int CReadTextStmPtr::Fetch(char* out) {
     const unsigned char* from = m_pChank + m_nPC;
     unsigned int left = length - m_nPC;
     const void* nul = std::memchr(from, 0, left);
-    unsigned int n = nul != nullptr ? (unsigned int)(static_cast<const unsigned char*>(nul) - from) + 1 : left;
+    unsigned int n =
+        nul != nullptr ? (unsigned int)(static_cast<const unsigned char*>(nul) - from) + 1 : left;
     std::memcpy(out, from, n);
     m_nPC += n;
     return nul != nullptr ? 1 : 0;

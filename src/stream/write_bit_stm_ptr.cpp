@@ -30,8 +30,8 @@ bool CWriteBitStmPtr::Reserve(unsigned int unitBytes, bool current, unsigned int
 // current byte when it has free bits, else the new byte at the position) and all the bytes the run
 // touches. When the run goes beyond the current byte, the rest of the last byte it touches is
 // cleared (new bytes are stored whole); a run that fits the current byte is or-ed in. The other
-// bytes of the window are written back as they were. Aligned windows keep each load at the address
-// of an earlier store, or clear of it, so the processor can hand the stored bytes straight on.
+// bytes of the window are written back as they were. A window on a 4-byte boundary always has room
+// for the 7 bits a byte may already hold and 32 more.
 int CWriteBitStmPtr::DecodeBit(unsigned long value, int count) {
     unsigned int length;
     unsigned int p = m_nPC;
@@ -44,9 +44,9 @@ int CWriteBitStmPtr::DecodeBit(unsigned long value, int count) {
     if (start + 8 > length) return DecodeBitCarefully(value, count);
 
     value &= ~0ul >> (64 - count);
-    int used = (int)(bpc & 31);  // window bits before the run
-    int end = used + count;      // 1 to 63
-    int whole = (end + 7) & ~7;  // up to the end of the last byte touched
+    int used = (int)(bpc & 31);               // window bits before the run
+    int end = used + count;                   // 1 to 63
+    int whole = (end + 7) & ~7;               // up to the end of the last byte touched
     uint64_t spans = -(uint64_t)(count > f);  // all ones when the run leaves the current byte
     uint64_t clear = (~0ull >> used) & (~0ull << (64 - whole)) & spans;
     uint64_t window;
@@ -70,7 +70,8 @@ int CWriteBitStmPtr::DecodeBit(unsigned long value, int count) {
     bool current = f > 0;
     // The writer's own growth rule needs no call for bytes already in the chunk.
     unsigned int length = ReachableLength();
-    bool known = (!current || p <= length) && Inside(p, k, length) && &typeid(*this) == &typeid(CWriteBitStmPtr);
+    bool known =
+        (!current || p <= length) && Inside(p, k, length) && &typeid(*this) == &typeid(CWriteBitStmPtr);
     if (!known && !Reserve(1, current, k)) return 0;
 
     unsigned char* at = m_pChank + p;
@@ -113,7 +114,8 @@ int CWriteBitStmPtr::CloseAndAlign(unsigned int unit, unsigned int offset, unsig
     unsigned int p = m_nPC;
     int f = m_nFreeBit;
     m_nFreeBit = 0;
-    // A word writer moves on past a word it has started before aligning.
+    // A word writer moves on past the word after the one it has started before aligning; the chunk
+    // grows for it, so that the position never passes the end.
     if (f > 0 && unitBytes == 2) {
         if (!TryReAlloc(2)) {
             m_nFreeBit = f;
@@ -135,12 +137,14 @@ int CWriteBitStmPtr::CloseAndAlign(unsigned int unit, unsigned int offset, unsig
     return 1;
 }
 
-int CWriteBitStmPtr::Alignment(unsigned int unit, unsigned int offset) { return CloseAndAlign(unit, offset, 1); }
+int CWriteBitStmPtr::Alignment(unsigned int unit, unsigned int offset) {
+    return CloseAndAlign(unit, offset, 1);
+}
 
 int CWriteBitStmPtr::Alignment(unsigned int unit) { return CloseAndAlign(unit, 0, 1); }
 
-// The bit number aligned is the writer's BPC; free bits of a unit before the top of the chunk count
-// as none.
+// The bit number aligned is the writer's own BPC, so that AlignmentBit aligns from any state, as its
+// caller expects (free bits of a unit before the top of the chunk count as none).
 int CWriteBitStmPtr::AlignBits(unsigned int bits, unsigned int unitBytes) {
     if (bits <= 1) return 1;
     unsigned int p = m_nPC;

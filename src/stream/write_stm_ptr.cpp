@@ -97,4 +97,6 @@ int CWriteStmPtr::Write(unsigned int offset, unsigned short value) {
     return CWriteStmPtr::Write(offset, bytes, 2);
 }
 
-int CWriteStmPtr::Write(unsigned int offset, unsigned char value) { return CWriteStmPtr::Write(offset, &value, 1); }
+int CWriteStmPtr::Write(unsigned int offset, unsigned char value) {
+    return CWriteStmPtr::Write(offset, &value, 1);
+}

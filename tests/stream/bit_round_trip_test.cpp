@@ -86,9 +86,8 @@ void MostSignificantFirstRoundTrip(std::mt19937& random, Heap& heap, const char*
     std::vector<int> bits;
     {
         CWriteBitStmPtr out(&heap);
-        bits = WriteRandom(random, out, [](CWriteBitStmPtr& w, unsigned long v, int n) {
-            EXPECT_EQ(w.DecodeBit(v, n), 1);
-        });
+        bits = WriteRandom(
+            random, out, [](CWriteBitStmPtr& w, unsigned long v, int n) { EXPECT_EQ(w.DecodeBit(v, n), 1); });
         out.SetBPC((unsigned)bits.size());
         out.FitChankSize();
         EXPECT_EQ(out.GetLength(), (bits.size() + 7) / 8);
@@ -163,8 +162,9 @@ TEST(BitRoundTrip, BothWaysOfWritingAndReadingAgree) {
             ASSERT_EQ(a.GetBPC(), b.GetBPC()) << "step " << step;
             ASSERT_EQ(a.GetLength(), b.GetLength()) << "step " << step;
             std::string expected = other.Bytes(), got = BytesOf(own);
-            ASSERT_TRUE(expected == got) << "step " << step << "\n" << kiln::test::Hex(expected.substr(0, 64))
-                                         << "\n" << kiln::test::Hex(got.substr(0, 64));
+            ASSERT_TRUE(expected == got) << "step " << step << "\n"
+                                         << kiln::test::Hex(expected.substr(0, 64)) << "\n"
+                                         << kiln::test::Hex(got.substr(0, 64));
         }
         a.FitChankSize();
         b.FitChankSize();

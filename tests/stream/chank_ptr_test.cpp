@@ -79,26 +79,34 @@ TEST_F(ChankPtr, VirtualOperationsKeepTheirSlotOrder) {
     using Align1 = int (CChankPtr::*)(unsigned int);
     long base = VirtualSlot(&CObject::Dump);
     const long cursor[] = {
-        VirtualSlot(&CChankPtr::Open),        VirtualSlot(&CChankPtr::Close),
-        VirtualSlot(&CChankPtr::Lock),        VirtualSlot(&CChankPtr::Unlock),
-        VirtualSlot(&CChankPtr::GetLength),   VirtualSlot(&CChankPtr::GetPosition),
-        VirtualSlot(&CChankPtr::Seek),        VirtualSlot(&CChankPtr::SeekFromTop),
-        VirtualSlot(&CChankPtr::SeekFromEnd), VirtualSlot(&CChankPtr::SeekToTop),
-        VirtualSlot(&CChankPtr::SeekToEnd),   VirtualSlot((Align2)&CChankPtr::Alignment),
-        VirtualSlot((Align1)&CChankPtr::Alignment), VirtualSlot(Probe::kTryReAlloc),
+        VirtualSlot(&CChankPtr::Open),
+        VirtualSlot(&CChankPtr::Close),
+        VirtualSlot(&CChankPtr::Lock),
+        VirtualSlot(&CChankPtr::Unlock),
+        VirtualSlot(&CChankPtr::GetLength),
+        VirtualSlot(&CChankPtr::GetPosition),
+        VirtualSlot(&CChankPtr::Seek),
+        VirtualSlot(&CChankPtr::SeekFromTop),
+        VirtualSlot(&CChankPtr::SeekFromEnd),
+        VirtualSlot(&CChankPtr::SeekToTop),
+        VirtualSlot(&CChankPtr::SeekToEnd),
+        VirtualSlot((Align2)&CChankPtr::Alignment),
+        VirtualSlot((Align1)&CChankPtr::Alignment),
+        VirtualSlot(Probe::kTryReAlloc),
     };
-    for (long i = 0; i < (long)std::size(cursor); ++i) EXPECT_EQ(cursor[i], base + 1 + i) << "operation " << i;
+    for (long i = 0; i < (long)std::size(cursor); ++i)
+        EXPECT_EQ(cursor[i], base + 1 + i) << "operation " << i;
 
     const long writer[] = {
         VirtualSlot(&CWriteStmPtr::FitChankSize),
-        VirtualSlot((int (CWriteStmPtr::*)(unsigned long)) & CWriteStmPtr::Decode),
-        VirtualSlot((int (CWriteStmPtr::*)(unsigned short)) & CWriteStmPtr::Decode),
-        VirtualSlot((int (CWriteStmPtr::*)(unsigned char)) & CWriteStmPtr::Decode),
-        VirtualSlot((int (CWriteStmPtr::*)(const void*, unsigned int)) & CWriteStmPtr::Decode),
-        VirtualSlot((int (CWriteStmPtr::*)(unsigned int, const void*, unsigned int)) & CWriteStmPtr::Write),
-        VirtualSlot((int (CWriteStmPtr::*)(unsigned int, unsigned long)) & CWriteStmPtr::Write),
-        VirtualSlot((int (CWriteStmPtr::*)(unsigned int, unsigned short)) & CWriteStmPtr::Write),
-        VirtualSlot((int (CWriteStmPtr::*)(unsigned int, unsigned char)) & CWriteStmPtr::Write),
+        VirtualSlot((int(CWriteStmPtr::*)(unsigned long)) & CWriteStmPtr::Decode),
+        VirtualSlot((int(CWriteStmPtr::*)(unsigned short)) & CWriteStmPtr::Decode),
+        VirtualSlot((int(CWriteStmPtr::*)(unsigned char)) & CWriteStmPtr::Decode),
+        VirtualSlot((int(CWriteStmPtr::*)(const void*, unsigned int)) & CWriteStmPtr::Decode),
+        VirtualSlot((int(CWriteStmPtr::*)(unsigned int, const void*, unsigned int)) & CWriteStmPtr::Write),
+        VirtualSlot((int(CWriteStmPtr::*)(unsigned int, unsigned long)) & CWriteStmPtr::Write),
+        VirtualSlot((int(CWriteStmPtr::*)(unsigned int, unsigned short)) & CWriteStmPtr::Write),
+        VirtualSlot((int(CWriteStmPtr::*)(unsigned int, unsigned char)) & CWriteStmPtr::Write),
     };
     long last = cursor[std::size(cursor) - 1];
     for (long i = 0; i < (long)std::size(writer); ++i) EXPECT_EQ(writer[i], last + 1 + i) << "writer " << i;
@@ -106,8 +114,8 @@ TEST_F(ChankPtr, VirtualOperationsKeepTheirSlotOrder) {
     const long bits[] = {
         VirtualSlot(&CWriteBitStmPtr::AlignmentBit),
         VirtualSlot(&CWriteBitStmPtr::SeekBitFromTop),
-        VirtualSlot((int (CWriteBitStmPtr::*)(unsigned long, int)) & CWriteBitStmPtr::DecodeBit),
-        VirtualSlot((int (CWriteBitStmPtr::*)(int)) & CWriteBitStmPtr::DecodeBit),
+        VirtualSlot((int(CWriteBitStmPtr::*)(unsigned long, int)) & CWriteBitStmPtr::DecodeBit),
+        VirtualSlot((int(CWriteBitStmPtr::*)(int)) & CWriteBitStmPtr::DecodeBit),
         VirtualSlot(&CWriteBitStmPtr::SetBPC),
     };
     last = writer[std::size(writer) - 1];

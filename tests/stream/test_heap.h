@@ -28,7 +28,8 @@ public:
         EXPECT_EQ(locks, 0) << "resized while locked";
         if (refuseGrowth && (size_t)size > m_bytes.size()) return 0;
         // A fresh vector each time, so that a cursor keeping the old address reads freed memory.
-        std::vector<unsigned char> bigger(m_bytes.begin(), m_bytes.begin() + std::min((size_t)size, m_bytes.size()));
+        std::vector<unsigned char> bigger(m_bytes.begin(),
+                                          m_bytes.begin() + std::min((size_t)size, m_bytes.size()));
         bigger.resize((size_t)size, 0);
         m_bytes.swap(bigger);
         return 1;

@@ -69,7 +69,8 @@ TEST_F(WriteBitStmPtr, SingleAndMultiBitWritesFillBytesFromTheTop) {
 
 // Over the library's chunk and over another one: the writer takes a shorter way over its own.
 template <class Heap>
-void EveryCountAcrossByteBoundaries(Heap& heap, int lead, int count, unsigned long leadBits, unsigned long value) {
+void EveryCountAcrossByteBoundaries(Heap& heap, int lead, int count, unsigned long leadBits,
+                                    unsigned long value) {
     std::string expected = Pack(Bits(leadBits, lead) + Bits(value, count) + "1");
     {
         CWriteBitStmPtr out(&heap);
