@@ -133,7 +133,7 @@ void AccumulatorWriteRuns(benchmark::State& state) {
     }
     state.counters["bits"] = (double)kBits;
 }
-BENCHMARK(AccumulatorWriteRuns)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(AccumulatorWriteRuns)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 void BitStreamDecodeBitRuns(benchmark::State& state) {
     const Runs& runs = TheRuns();
@@ -150,7 +150,7 @@ void BitStreamDecodeBitRuns(benchmark::State& state) {
         out.Close();
     }
 }
-BENCHMARK(BitStreamDecodeBitRuns)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BitStreamDecodeBitRuns)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 KILN_COMPARE("BitStreamDecodeBitRuns", "AccumulatorWriteRuns", 2.0);
 
@@ -164,7 +164,7 @@ void AccumulatorReadRuns(benchmark::State& state) {
         benchmark::DoNotOptimize(sum);
     }
 }
-BENCHMARK(AccumulatorReadRuns)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(AccumulatorReadRuns)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 void BitStreamFetchBitsRuns(benchmark::State& state) {
     const Runs& runs = TheRuns();
@@ -188,7 +188,7 @@ void BitStreamFetchBitsRuns(benchmark::State& state) {
         benchmark::DoNotOptimize(sum);
     }
 }
-BENCHMARK(BitStreamFetchBitsRuns)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BitStreamFetchBitsRuns)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 KILN_COMPARE("BitStreamFetchBitsRuns", "AccumulatorReadRuns", 2.0);
 
