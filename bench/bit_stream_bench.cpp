@@ -202,7 +202,7 @@ void AccumulatorWriteSingleBits(benchmark::State& state) {
 }
 BENCHMARK(AccumulatorWriteSingleBits)
     ->Unit(benchmark::kMillisecond)
-    ->Repetitions(3)
+    ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
 void BitStreamDecodeSingleBits(benchmark::State& state) {
@@ -219,7 +219,7 @@ void BitStreamDecodeSingleBits(benchmark::State& state) {
 }
 BENCHMARK(BitStreamDecodeSingleBits)
     ->Unit(benchmark::kMillisecond)
-    ->Repetitions(3)
+    ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
 KILN_COMPARE("BitStreamDecodeSingleBits", "AccumulatorWriteSingleBits", 0);
