@@ -42,6 +42,16 @@
 #include <kiln/convert/convert.h>
 #include <kiln/convert/rw_stm.h>
 #include <kiln/convert/stack.h>
+#include <kiln/core/heap_interface.h>
+#include <kiln/stream/chank_ptr.h>
+#include <kiln/stream/read_stm_ptr.h>
+#include <kiln/stream/read_text_stm_ptr.h>
+#include <kiln/stream/write_stm_ptr.h>
+#include <kiln/stream/write_text_stm_ptr.h>
+#include <kiln/stream/read_bit_stm_ptr.h>
+#include <kiln/stream/write_bit_stm_ptr.h>
+#include <kiln/stream/write_word_bit_stm_ptr.h>
+#include <kiln/stream/write_le_bit_stm_ptr.h>
 #include <kiln/diag/report.h>
 #include <kiln/diag/message_pump.h>
 #include <kiln/diag/std_alloc.h>
