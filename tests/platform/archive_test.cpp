@@ -22,14 +22,14 @@ using kiln::test::CauseOf;
 class CArcNode : public CObject {
     DECLARE_SERIAL(CArcNode)
 public:
-    CArcNode() { Live().insert(this); }
+    explicit CArcNode(LONG n = 0) : m_n(n) { Live().insert(this); }
     ~CArcNode() override { Live().erase(this); }
     static std::set<CArcNode*>& Live() {
         static std::set<CArcNode*> live;
         return live;
     }
     void Serialize(CArchive& ar) override { ar.IsStoring() ? ar << m_n << m_pNext : ar >> m_n >> m_pNext; }
-    LONG m_n = 0;
+    LONG m_n;
     CArcNode* m_pNext = nullptr;
 };
 IMPLEMENT_SERIAL(CArcNode, CObject, 1)
@@ -37,8 +37,9 @@ IMPLEMENT_SERIAL(CArcNode, CObject, 1)
 class CArcLeaf : public CObject {
     DECLARE_SERIAL(CArcLeaf)
 public:
+    explicit CArcLeaf(LONG n = 0) : m_n(n) {}
     void Serialize(CArchive& ar) override { ar.IsStoring() ? ar << m_n : ar >> m_n; }
-    LONG m_n = 0;
+    LONG m_n;
 };
 IMPLEMENT_SERIAL(CArcLeaf, CObject, 1)
 
@@ -46,6 +47,7 @@ IMPLEMENT_SERIAL(CArcLeaf, CObject, 1)
 class CArcVersioned : public CObject {
     DECLARE_SERIAL(CArcVersioned)
 public:
+    explicit CArcVersioned(LONG a = 0, LONG b = -1) : m_a(a), m_b(b) {}
     void Serialize(CArchive& ar) override {
         if (ar.IsStoring()) {
             ar << m_a << m_b;
@@ -56,7 +58,7 @@ public:
         ar >> m_a;
         if (m_nSchema >= 2) ar >> m_b;
     }
-    LONG m_a = 0, m_b = -1;
+    LONG m_a, m_b;
     UINT m_nSchema = 0, m_nSchemaAgain = 0;
 };
 IMPLEMENT_SERIAL(CArcVersioned, CObject, VERSIONABLE_SCHEMA | 2)
@@ -337,9 +339,7 @@ TEST(Archive, StringLoadingAcceptsLongFormsUnicodeAndRefusesTruncation) {
 }
 
 TEST(ArchiveObjects, StoresClassesAndObjectsInMfcsTagFormat) {
-    CArcLeaf a, b;
-    a.m_n = 0x11223344;
-    b.m_n = 0x55667788;
+    CArcLeaf a(0x11223344), b(0x55667788);
     Bytes bytes = Stored([&](CArchive& ar) { ar << &a << &b << &a << (CObject*)nullptr << &b; });
     Bytes expected = Cat({NewClass(1, "CArcLeaf"),   // class, index 1
                           {0x44, 0x33, 0x22, 0x11},  // a, index 2
@@ -364,10 +364,7 @@ TEST(ArchiveObjects, StoresClassesAndObjectsInMfcsTagFormat) {
 }
 
 TEST(ArchiveObjects, LoadingRestoresTheGraphWithItsSharedPointers) {
-    CArcNode a, b, self;
-    a.m_n = 1;
-    b.m_n = 2;
-    self.m_n = 3;
+    CArcNode a(1), b(2), self(3);
     a.m_pNext = &b;
     b.m_pNext = &a;  // a cycle
     self.m_pNext = &self;
@@ -410,9 +407,7 @@ TEST(ArchiveObjects, VersionableSchemaHandsTheStoredSchemaToSerialize) {
         EXPECT_EQ(std::tuple(q->m_nSchema, q->m_a), std::tuple(1u, 6));
     });
 
-    CArcVersioned current;
-    current.m_a = 7;
-    current.m_b = 8;
+    CArcVersioned current(7, 8);
     Bytes v2 = Stored([&](CArchive& ar) { ar << &current; });
     EXPECT_EQ(v2, Cat({NewClass(2, "CArcVersioned"), {7, 0, 0, 0, 8, 0, 0, 0}}));
     Loaded(v2, [](CArchive& ar) {
@@ -528,9 +523,7 @@ TEST(ArchiveObjects, ClassesThatCannotBeStoredByPointerAreNotSupported) {
 
 TEST(ArchiveObjects, IndicesFrom0x7FFFUseTheBigTag) {
     std::vector<CArcLeaf> filler(0x7FFE);  // indices 1 to 0x7FFE
-    CArcLeaf a, b;
-    a.m_n = 1;
-    b.m_n = 2;
+    CArcLeaf a(1), b(2);
     Bytes bytes = Stored([&](CArchive& ar) {
         for (CArcLeaf& o : filler) ar.MapObject(&o);
         ar << &filler.back() << &a << &b << &a;
