@@ -4,14 +4,14 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
 #include <gtest/gtest.h>
 
-#include <kiln/platform/last_error.h>
-
+#include "support/expect_error.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
@@ -19,7 +19,6 @@ namespace {
 
 using kiln::test::ScopedCwd;
 using kiln::test::ScopedEnv;
-using kiln::test::TempDir;
 
 // The mount table's file system type for the mount point mountPoint ("" when it is none).
 std::string MountedType(const std::string& mountPoint) {
@@ -34,38 +33,36 @@ std::string MountedType(const std::string& mountPoint) {
     return type;
 }
 
-bool IsTmpfsMount(const std::string& mountPoint) { return MountedType(mountPoint) == "tmpfs"; }
+const bool kShmIsTmpfs = MountedType("/dev/shm") == "tmpfs";
 
-// File systems on a local disk that the kernel does not mark removable here.
-bool IsLocalDiskType(const std::string& type) {
-    static const std::set<std::string> local{"ext2", "ext3", "ext4", "xfs", "btrfs", "overlay", "zfs"};
-    return local.count(type) != 0;
-}
-
-struct statvfs Vfs(const std::string& host) {
+// Bytes of the kind of blocks a statvfs field counts (f_blocks, f_bavail, f_bfree) on host's disk.
+double VfsBytes(const std::string& host, fsblkcnt_t statvfs::*field) {
     struct statvfs vfs {};
     EXPECT_EQ(0, statvfs(host.c_str(), &vfs)) << host;
-    return vfs;
+    return (double)(vfs.*field) * vfs.f_frsize;
 }
+
+// Free figures move with other processes' writes: they need only be near the kernel's.
+constexpr double kSlack = 256.0 * 1024 * 1024;
 
 class Disk : public ::testing::Test {
 protected:
     ScopedEnv drives{"KILN_DRIVES", nullptr};
+    kiln::test::TempDir dir;
 };
 
-TEST_F(Disk, DriveTypeOfRootsAndMountPoints) {
-    const std::string rootType = MountedType("/");
-    if (IsLocalDiskType(rootType)) {
-        EXPECT_EQ((UINT)DRIVE_FIXED, GetDriveTypeA("Z:\\"));
-        EXPECT_EQ((UINT)DRIVE_FIXED, GetDriveTypeA("z:"));
-        EXPECT_EQ((UINT)DRIVE_FIXED, GetDriveTypeA("/"));
+TEST_F(Disk, DriveTypeOfRootsMountPointsAndDrives) {
+    // File systems on a local disk that the kernel does not mark removable here.
+    static const std::set<std::string> local{"ext2", "ext3", "ext4", "xfs", "btrfs", "overlay", "zfs"};
+    if (local.count(MountedType("/")) != 0) {
+        for (const char* root : {"Z:\\", "z:", "/"})
+            EXPECT_EQ((UINT)DRIVE_FIXED, GetDriveTypeA(root)) << root;
     }
     EXPECT_NE((UINT)DRIVE_NO_ROOT_DIR, GetDriveTypeA("Z:\\"));
     {
         ScopedCwd cwd("/tmp");
         EXPECT_EQ(GetDriveTypeA("Z:\\"), GetDriveTypeA(nullptr));
     }
-
     // A folder that is no mount point is no root; a mount point is.
     struct stat tmp = {}, root = {};
     ASSERT_EQ(0, stat("/tmp", &tmp));
@@ -73,100 +70,82 @@ TEST_F(Disk, DriveTypeOfRootsAndMountPoints) {
     if (tmp.st_dev == root.st_dev) {
         EXPECT_EQ((UINT)DRIVE_NO_ROOT_DIR, GetDriveTypeA("Z:\\tmp\\"));
     }
-    if (IsTmpfsMount("/dev/shm")) {
+    if (kShmIsTmpfs) {
         EXPECT_EQ((UINT)DRIVE_RAMDISK, GetDriveTypeA("Z:\\dev\\shm\\"));
         EXPECT_EQ((UINT)DRIVE_RAMDISK, GetDriveTypeA("/dev/shm"));
     }
-}
 
-TEST_F(Disk, DriveTypeOfMappedAndUnmappedDrives) {
-    TempDir dir;
+    // A drive's root need not be a mount point: it takes the type of the disk it lies on.
     const std::string mapping = "C=" + dir.host() + ";M=" + dir.host("missing") + ";Z=";
     ScopedEnv mapped("KILN_DRIVES", mapping.c_str());
-    // A drive's root need not be a mount point: it takes the type of the disk it lies on.
     EXPECT_NE((UINT)DRIVE_NO_ROOT_DIR, GetDriveTypeA("C:\\"));
-    EXPECT_EQ((UINT)DRIVE_NO_ROOT_DIR, GetDriveTypeA("M:\\"));
-    EXPECT_EQ((UINT)DRIVE_NO_ROOT_DIR, GetDriveTypeA("Q:\\"));
-    EXPECT_EQ((UINT)DRIVE_NO_ROOT_DIR, GetDriveTypeA("Z:\\"));
-    if (IsTmpfsMount("/dev/shm")) {
+    for (const char* root : {"M:\\", "Q:\\", "Z:\\"})
+        EXPECT_EQ((UINT)DRIVE_NO_ROOT_DIR, GetDriveTypeA(root)) << root;
+    if (kShmIsTmpfs) {
         ScopedEnv ram("KILN_DRIVES", "R=/dev/shm");
         EXPECT_EQ((UINT)DRIVE_RAMDISK, GetDriveTypeA("R:\\"));
     }
 }
 
-TEST_F(Disk, FreeSpaceInBytes) {
-    TempDir dir;
-    const struct statvfs vfs = Vfs(dir.host());
+TEST_F(Disk, FreeSpaceInBytesAndClusters) {
     ULARGE_INTEGER available{}, total{}, free{};
     ASSERT_TRUE(GetDiskFreeSpaceExA(dir.win().c_str(), &available, &total, &free));
-    EXPECT_EQ((ULONGLONG)vfs.f_blocks * vfs.f_frsize, total.QuadPart);
-    EXPECT_EQ(total.LowPart, (DWORD)total.QuadPart);
-    EXPECT_EQ(total.u.HighPart, (DWORD)(total.QuadPart >> 32));
-    // Free figures move with other processes' writes: near the kernel's, and in their order.
-    const double slack = 256.0 * 1024 * 1024;
-    EXPECT_NEAR((double)vfs.f_bavail * vfs.f_frsize, (double)available.QuadPart, slack);
-    EXPECT_NEAR((double)vfs.f_bfree * vfs.f_frsize, (double)free.QuadPart, slack);
+    EXPECT_EQ(VfsBytes(dir.host(), &statvfs::f_blocks), (double)total.QuadPart);
+    EXPECT_EQ(std::tuple(total.LowPart, total.u.HighPart),
+              std::tuple((DWORD)total.QuadPart, (DWORD)(total.QuadPart >> 32)));
+    EXPECT_NEAR(VfsBytes(dir.host(), &statvfs::f_bavail), (double)available.QuadPart, kSlack);
+    EXPECT_NEAR(VfsBytes(dir.host(), &statvfs::f_bfree), (double)free.QuadPart, kSlack);
     EXPECT_LE(available.QuadPart, free.QuadPart);
     EXPECT_LE(free.QuadPart, total.QuadPart);
+    EXPECT_TRUE(
+        GetDiskFreeSpaceExA(dir.win().c_str(), nullptr, nullptr, nullptr));  // every figure is optional
 
-    // Every figure is optional.
-    EXPECT_TRUE(GetDiskFreeSpaceExA(dir.win().c_str(), nullptr, nullptr, nullptr));
-
-    // A null folder is the working directory itself.
-    if (IsTmpfsMount("/dev/shm")) {
-        ScopedCwd cwd("/dev/shm");
-        ASSERT_TRUE(GetDiskFreeSpaceExA(nullptr, nullptr, &total, nullptr));
-        EXPECT_EQ((ULONGLONG)Vfs("/dev/shm").f_blocks * Vfs("/dev/shm").f_frsize, total.QuadPart);
-    }
-}
-
-TEST_F(Disk, FreeSpaceInClusters) {
-    const struct statvfs vfs = Vfs("/");
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
     ASSERT_TRUE(
         GetDiskFreeSpaceA("Z:\\", &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters));
-    EXPECT_EQ((ULONGLONG)vfs.f_blocks * vfs.f_frsize,
-              (ULONGLONG)totalClusters * sectorsPerCluster * bytesPerSector);
+    const double cluster = (double)sectorsPerCluster * bytesPerSector;
+    EXPECT_EQ(VfsBytes("/", &statvfs::f_blocks), totalClusters * cluster);
+    EXPECT_NEAR(VfsBytes("/", &statvfs::f_bavail), freeClusters * cluster, kSlack);
+    struct statvfs vfs {};
+    ASSERT_EQ(0, statvfs("/", &vfs));
     if (vfs.f_frsize % 512 == 0) {
         EXPECT_EQ(512u, bytesPerSector);
     }
-    EXPECT_NEAR((double)vfs.f_bavail * vfs.f_frsize,
-                (double)freeClusters * sectorsPerCluster * bytesPerSector, 256.0 * 1024 * 1024);
 
-    // A null root is the root of the working directory's drive, not the working directory's disk.
-    ScopedCwd cwd(IsTmpfsMount("/dev/shm") ? "/dev/shm" : "/tmp");
+    // A null folder is the working directory itself for the bytes, but its drive's root for the
+    // clusters.
+    ScopedCwd cwd(kShmIsTmpfs ? "/dev/shm" : "/tmp");
     DWORD nullTotal = 0;
     ASSERT_TRUE(GetDiskFreeSpaceA(nullptr, nullptr, nullptr, nullptr, &nullTotal));
     EXPECT_EQ(totalClusters, nullTotal);
+    if (kShmIsTmpfs) {
+        ASSERT_TRUE(GetDiskFreeSpaceExA(nullptr, nullptr, &total, nullptr));
+        EXPECT_EQ(VfsBytes("/dev/shm", &statvfs::f_blocks), (double)total.QuadPart);
+    }
 }
 
 TEST_F(Disk, FreeSpaceFailures) {
-    TempDir dir;
     dir.Write("file", "x");
     const std::string mapping = "M=" + dir.host("missing");
     ScopedEnv mapped("KILN_DRIVES", mapping.c_str());
     ULARGE_INTEGER total{};
     total.QuadPart = 7;
     DWORD clusters = 7;
-
-    struct Case {
-        std::string path;
-        DWORD error;
+    const std::pair<std::string, DWORD> cases[] = {
+        {"Q:\\", ERROR_PATH_NOT_FOUND},
+        {"M:\\", ERROR_PATH_NOT_FOUND},
+        {dir.win("missing\\"), ERROR_PATH_NOT_FOUND},
+        {dir.win("file\\sub"), ERROR_PATH_NOT_FOUND},
+        {dir.win("file"), ERROR_DIRECTORY},
+        {"\\\\server\\share\\", ERROR_PATH_NOT_FOUND},
+        {"", ERROR_PATH_NOT_FOUND},
     };
-    for (const Case& c :
-         {Case{"Q:\\", ERROR_PATH_NOT_FOUND}, Case{"M:\\", ERROR_PATH_NOT_FOUND},
-          Case{dir.win("missing\\"), ERROR_PATH_NOT_FOUND}, Case{dir.win("file\\sub"), ERROR_PATH_NOT_FOUND},
-          Case{dir.win("file"), ERROR_DIRECTORY}, Case{"\\\\server\\share\\", ERROR_PATH_NOT_FOUND},
-          Case{"", ERROR_PATH_NOT_FOUND}}) {
-        SetLastError(0);
-        EXPECT_FALSE(GetDiskFreeSpaceExA(c.path.c_str(), nullptr, &total, nullptr)) << c.path;
-        EXPECT_EQ(c.error, GetLastError()) << c.path;
-        SetLastError(0);
-        EXPECT_FALSE(GetDiskFreeSpaceA(c.path.c_str(), nullptr, nullptr, nullptr, &clusters)) << c.path;
-        EXPECT_EQ(c.error, GetLastError()) << c.path;
+    for (const auto& [path, error] : cases) {
+        EXPECT_LAST_ERROR(GetDiskFreeSpaceExA(path.c_str(), nullptr, &total, nullptr), FALSE, error);
+        EXPECT_LAST_ERROR(GetDiskFreeSpaceA(path.c_str(), nullptr, nullptr, nullptr, &clusters), FALSE,
+                          error);
     }
-    EXPECT_EQ(7u, total.QuadPart);
-    EXPECT_EQ(7u, clusters);
+    EXPECT_EQ(std::tuple(total.QuadPart, clusters), std::tuple(7ull, 7u));
 }
 
 }  // namespace

@@ -4,35 +4,31 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <kiln/platform/last_error.h>
-
+#include "support/expect_error.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-using kiln::test::ScopedCwd;
 using kiln::test::ScopedEnv;
-using kiln::test::TempDir;
+using List = std::vector<std::string>;
 
 // Every name a search finds, in order; empty when FindFile finds nothing.
-std::vector<std::string> Names(const std::string& pattern) {
-    std::vector<std::string> names;
+List Names(const std::string& pattern) {
+    List names;
     CFileFind finder;
-    BOOL more = finder.FindFile(pattern.c_str());
-    while (more) {
+    for (BOOL more = finder.FindFile(pattern.c_str()); more;) {
         more = finder.FindNextFile();
         names.push_back(finder.GetFileName().GetString());
     }
     return names;
 }
-
-using List = std::vector<std::string>;
 
 class FileFind : public ::testing::Test {
 protected:
@@ -44,10 +40,10 @@ protected:
     std::string Win(const std::string& pattern) const { return dir.win(pattern); }
 
     ScopedEnv drives{"KILN_DRIVES", nullptr};
-    TempDir dir;
+    kiln::test::TempDir dir;
 };
 
-TEST_F(FileFind, WildcardsAndCase) {
+TEST_F(FileFind, WildcardsCaseAndDoubleByteNames) {
     const List all = {".", "..", ".hidden", "a.txt", "ab.txt.bak", "B.TXT", "c.dat", "noext", "sub"};
     EXPECT_EQ(Names(Win("*.*")), all);
     EXPECT_EQ(Names(Win("*")), all);
@@ -58,35 +54,40 @@ TEST_F(FileFind, WildcardsAndCase) {
     EXPECT_EQ(Names(Win("A.TXT")), (List{"a.txt"}));
     EXPECT_EQ(Names(Win("*b*")), (List{"ab.txt.bak", "B.TXT", "sub"}));
     EXPECT_EQ(Names(Win("s?b")), (List{"sub"}));
-}
 
-TEST_F(FileFind, NothingFound) {
+    const std::string hyo = "表";  // 0x95 0x5C: its trail byte is a backslash
+    dir.Write(hyo + ".txt", "");
+    dir.Write("x" + hyo + "y.txt", "");
+    EXPECT_EQ(Names(Win("?.txt")), (List{"a.txt", "B.TXT", hyo + ".txt"}));  // one character, two bytes
+    EXPECT_EQ(Names(Win(hyo + ".*")), (List{hyo + ".txt"}));
+    EXPECT_EQ(Names(Win("x?y.TXT")), (List{"x" + hyo + "y.txt"}));
+    std::filesystem::create_directory(dir.host(hyo));
+    dir.Write(hyo + "/in.txt", "");
     CFileFind finder;
-    EXPECT_FALSE(finder.FindFile(Win("*.none").c_str()));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(finder.FindFile(Win("missing\\*.*").c_str()));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
-    EXPECT_FALSE(finder.FindFile("Q:\\*.*"));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
-    EXPECT_FALSE(finder.FindNextFile());
-    EXPECT_EQ(finder.GetFileName(), "");
+    ASSERT_TRUE(finder.FindFile(Win(hyo + "\\*.txt").c_str()));
+    finder.FindNextFile();
+    EXPECT_EQ(finder.GetFilePath(), (dir.win() + "\\" + hyo + "\\in.txt").c_str());
 }
 
-TEST_F(FileFind, FindNextFileIsFalseForTheLastOne) {
+TEST_F(FileFind, FindNextFileIsFalseForTheLastOneAndNothingFoundFails) {
     CFileFind finder;
     ASSERT_TRUE(finder.FindFile(Win("c.dat").c_str()));
     EXPECT_EQ(finder.GetFileName(), "");  // nothing current before the first FindNextFile
     EXPECT_FALSE(finder.FindNextFile());
     EXPECT_EQ(finder.GetFileName(), "c.dat");
     EXPECT_EQ(finder.GetLength(), 2u);
-
     ASSERT_TRUE(finder.FindFile(Win("*.txt").c_str()));
     EXPECT_TRUE(finder.FindNextFile());
     EXPECT_EQ(finder.GetFileName(), "a.txt");
-    EXPECT_FALSE(finder.FindNextFile());
+    EXPECT_LAST_ERROR(finder.FindNextFile(), FALSE, ERROR_NO_MORE_FILES);
     EXPECT_EQ(finder.GetFileName(), "B.TXT");
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_NO_MORE_FILES);
     finder.Close();
+    EXPECT_EQ(finder.GetFileName(), "");
+
+    EXPECT_LAST_ERROR(finder.FindFile(Win("*.none").c_str()), FALSE, ERROR_FILE_NOT_FOUND);
+    EXPECT_LAST_ERROR(finder.FindFile(Win("missing\\*.*").c_str()), FALSE, ERROR_PATH_NOT_FOUND);
+    EXPECT_LAST_ERROR(finder.FindFile("Q:\\*.*"), FALSE, ERROR_PATH_NOT_FOUND);
+    EXPECT_FALSE(finder.FindNextFile());
     EXPECT_EQ(finder.GetFileName(), "");
 }
 
@@ -99,25 +100,20 @@ TEST_F(FileFind, PathsAndAttributes) {
     int seen = 0;
     for (BOOL more = TRUE; more; ++seen) {
         more = finder.FindNextFile();
-        CString name = finder.GetFileName();
-        EXPECT_EQ(finder.GetFilePath(), (dir.win() + "\\" + name.GetString()).c_str());
-        bool dots = name == "." || name == "..";
-        EXPECT_EQ(finder.IsDots(), dots ? TRUE : FALSE) << name.GetString();
-        EXPECT_EQ(finder.IsDirectory(), dots || name == "sub" ? TRUE : FALSE) << name.GetString();
-        EXPECT_EQ(finder.IsArchive(), finder.IsDirectory() ? FALSE : TRUE) << name.GetString();
-        EXPECT_EQ(finder.IsHidden(), name == ".hidden" ? TRUE : FALSE) << name.GetString();
-        EXPECT_FALSE(finder.IsSystem());
-        if (name == "a.txt") {
-            EXPECT_EQ(finder.GetFileTitle(), "a");
-            CTime written;
-            ASSERT_TRUE(finder.GetLastWriteTime(written));
-            EXPECT_EQ(written.GetTime(), 1300000000);
-            EXPECT_TRUE(finder.MatchesMask(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_DIRECTORY));
-            EXPECT_FALSE(finder.MatchesMask(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN));
-        }
-        if (name == "sub") {
-            EXPECT_EQ(finder.GetLength(), 0u);
-        }
+        std::string name = finder.GetFileName().GetString();
+        SCOPED_TRACE(name);
+        bool dots = name == "." || name == "..", folder = dots || name == "sub";
+        EXPECT_EQ(finder.GetFilePath(), (dir.win() + "\\" + name).c_str());
+        EXPECT_EQ(std::tuple(finder.IsDots(), finder.IsDirectory(), finder.IsArchive(), finder.IsHidden(),
+                             finder.IsSystem(), finder.GetLength()),
+                  std::tuple(dots, folder, !folder, name == ".hidden", false, folder ? 0u : 2u));
+        if (name != "a.txt") continue;
+        EXPECT_EQ(finder.GetFileTitle(), "a");
+        CTime written;
+        ASSERT_TRUE(finder.GetLastWriteTime(written));
+        EXPECT_EQ(written.GetTime(), 1300000000);
+        EXPECT_TRUE(finder.MatchesMask(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_DIRECTORY));
+        EXPECT_FALSE(finder.MatchesMask(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN));
     }
     EXPECT_EQ(seen, 9);
 }
@@ -132,27 +128,12 @@ TEST_F(FileFind, DriveRootHasNoDotsAndRelativeSearch) {
     EXPECT_EQ(finder.GetFilePath(), "K:\\a.txt");
     EXPECT_EQ(Names("K:\\*.*").front(), ".hidden");
 
-    ScopedCwd here(root + "/sub");
+    kiln::test::ScopedCwd here(root + "/sub");
     dir.Write("sub/inner.txt", "");
     EXPECT_EQ(Names("*.*"), (List{".", "..", "inner.txt"}));
     ASSERT_TRUE(finder.FindFile());  // no pattern: everything in the working directory
     finder.FindNextFile();
     EXPECT_EQ(finder.GetRoot(), "K:\\sub");
-}
-
-TEST_F(FileFind, DoubleByteNames) {
-    const std::string hyo = "表";  // 0x95 0x5C: its trail byte is a backslash
-    dir.Write(hyo + ".txt", "");
-    dir.Write("x" + hyo + "y.txt", "");
-    EXPECT_EQ(Names(Win("?.txt")), (List{"a.txt", "B.TXT", hyo + ".txt"}));  // one character, two bytes
-    EXPECT_EQ(Names(Win(hyo + ".*")), (List{hyo + ".txt"}));
-    EXPECT_EQ(Names(Win("x?y.TXT")), (List{"x" + hyo + "y.txt"}));
-    std::filesystem::create_directory(dir.host(hyo));
-    dir.Write(hyo + "/in.txt", "");
-    CFileFind finder;
-    ASSERT_TRUE(finder.FindFile(Win(hyo + "\\*.txt").c_str()));
-    finder.FindNextFile();
-    EXPECT_EQ(finder.GetFilePath(), (dir.win() + "\\" + hyo + "\\in.txt").c_str());
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include <kiln/platform/global_memory.h>
-#include <kiln/platform/last_error.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+
+#include "support/expect_error.h"
 
 namespace {
 
@@ -16,8 +18,7 @@ TEST(GlobalMemory, LockCountIsCountedAndReadAsEightBits) {
     EXPECT_EQ(GlobalFlags(h) & GMEM_LOCKCOUNT, 2u);
     EXPECT_TRUE(GlobalUnlock(h));
     EXPECT_FALSE(GlobalUnlock(h));
-    EXPECT_FALSE(GlobalUnlock(h));  // already 0: stays 0
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_NOT_LOCKED);
+    EXPECT_LAST_ERROR(GlobalUnlock(h), FALSE, ERROR_NOT_LOCKED);  // already 0: stays 0
     EXPECT_EQ(GlobalFlags(h) & GMEM_LOCKCOUNT, 0u);
     for (int i = 0; i < 257; ++i) GlobalLock(h);
     EXPECT_EQ(GlobalFlags(h) & GMEM_LOCKCOUNT, 1u);
@@ -25,24 +26,25 @@ TEST(GlobalMemory, LockCountIsCountedAndReadAsEightBits) {
 }
 
 TEST(GlobalMemory, ZeroFillOnAllocationAndEveryGrowth) {
+    auto bytes = [](HGLOBAL h, size_t from, size_t to, int value) {
+        auto* p = static_cast<unsigned char*>(GlobalLock(h));
+        bool all = std::all_of(p + from, p + to, [&](unsigned char c) { return c == value; });
+        GlobalUnlock(h);
+        return all;
+    };
     HGLOBAL h = GlobalAlloc(GHND, 8);
-    auto* p = static_cast<unsigned char*>(GlobalLock(h));
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(p[i], 0);
-    std::memset(p, 0xAB, 8);
+    EXPECT_TRUE(bytes(h, 0, 8, 0));
+    std::memset(GlobalLock(h), 0xAB, 8);
     GlobalUnlock(h);
     // Shrink, then grow again inside the kept capacity: the bytes that come back are zero.
     ASSERT_EQ(GlobalReAlloc(h, 4, GHND), h);
     ASSERT_EQ(GlobalReAlloc(h, 8, GHND), h);
-    p = static_cast<unsigned char*>(GlobalLock(h));
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(p[i], 0xAB);
-    for (int i = 4; i < 8; ++i) EXPECT_EQ(p[i], 0) << i;
-    GlobalUnlock(h);
+    EXPECT_TRUE(bytes(h, 0, 4, 0xAB));
+    EXPECT_TRUE(bytes(h, 4, 8, 0));
     ASSERT_EQ(GlobalReAlloc(h, 100000, GHND), h);
     EXPECT_EQ(GlobalSize(h), 100000u);
-    p = static_cast<unsigned char*>(GlobalLock(h));
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(p[i], 0xAB);
-    for (int i = 4; i < 100000; ++i) ASSERT_EQ(p[i], 0) << i;
-    GlobalUnlock(h);
+    EXPECT_TRUE(bytes(h, 0, 4, 0xAB));
+    EXPECT_TRUE(bytes(h, 4, 100000, 0));
     GlobalFree(h);
 }
 
@@ -55,7 +57,7 @@ TEST(GlobalMemory, GrowthInSmallStepsMovesTheDataRarely) {
         ASSERT_NE(GlobalReAlloc(h, size, GHND), nullptr);
         void* now = GlobalLock(h);
         GlobalUnlock(h);
-        if (now != last) ++moves;
+        moves += now != last;
         last = now;
         ASSERT_EQ(GlobalSize(h), size);
     }
@@ -69,20 +71,16 @@ TEST(GlobalMemory, EmptyBlocksAndFailures) {
     EXPECT_EQ(GlobalSize(h), 0u);
     EXPECT_NE(GlobalLock(h), nullptr);
     GlobalUnlock(h);
-    SetLastError(0);
-    EXPECT_EQ(GlobalReAlloc(h, 0x80000000u, GHND), nullptr);
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_LAST_ERROR(GlobalReAlloc(h, 0x80000000u, GHND), nullptr, ERROR_NOT_ENOUGH_MEMORY);
     EXPECT_EQ(GlobalSize(h), 0u);  // a failed resize keeps the block
     GlobalFree(h);
     EXPECT_EQ(GlobalAlloc(GHND, 0xFFFFFFFFu), nullptr);
-    EXPECT_EQ(GlobalLock(nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_HANDLE);
+    EXPECT_LAST_ERROR(GlobalLock(nullptr), nullptr, ERROR_INVALID_HANDLE);
     EXPECT_EQ(GlobalFree(nullptr), nullptr);
     EXPECT_EQ(GlobalFlags(nullptr), GMEM_INVALID_HANDLE);
-}
 
-TEST(GlobalMemory, WithoutZeroInitGrowthKeepsContents) {
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, 3);
+    // Without zero-fill growth keeps the contents too.
+    h = GlobalAlloc(GMEM_MOVEABLE, 3);
     std::memcpy(GlobalLock(h), "abc", 3);
     GlobalUnlock(h);
     ASSERT_EQ(GlobalReAlloc(h, 1 << 20, GMEM_MOVEABLE), h);

@@ -3,21 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <cstring>
 #include <string>
+#include <tuple>
+
+#include "support/expect_error.h"
 
 namespace {
 
-int FileCause(auto&& f) {
-    try {
-        f();
-    } catch (CFileException* e) {
-        int cause = e->m_cause;
-        e->Delete();
-        return cause;
-    }
-    return -1;
-}
+int FileCause(const std::function<void()>& body) { return kiln::test::CauseOf<CFileException>(body); }
 
 std::string ReadAll(CMemFile& f) {
     std::string s((size_t)f.GetLength(), '\0');
@@ -25,8 +20,6 @@ std::string ReadAll(CMemFile& f) {
     EXPECT_EQ(f.Read(s.data(), (UINT)s.size()), s.size());
     return s;
 }
-
-}  // namespace
 
 TEST(MemFile, GrowsAndReadsBackWhatWasWritten) {
     CMemFile f(16);
@@ -36,10 +29,8 @@ TEST(MemFile, GrowsAndReadsBackWhatWasWritten) {
         f.Write(chunk, 3);
         expected.append(chunk, 3);
     }
-    EXPECT_EQ(f.GetLength(), expected.size());
-    EXPECT_EQ(f.GetPosition(), expected.size());
+    EXPECT_EQ(std::tuple(f.GetLength(), f.GetPosition()), std::tuple(expected.size(), expected.size()));
     EXPECT_EQ(ReadAll(f), expected);
-
     // Reads stop at the end: a short count, then 0.
     char buf[10];
     EXPECT_EQ(f.Seek(-4, CFile::end), expected.size() - 4);
@@ -49,7 +40,7 @@ TEST(MemFile, GrowsAndReadsBackWhatWasWritten) {
     EXPECT_TRUE(f.GetFilePath().IsEmpty());
 }
 
-TEST(MemFile, SeeksPastTheEndAndFillsTheGapWithZeros) {
+TEST(MemFile, SeeksAndSetLengthFillGapsWithZeros) {
     CMemFile f;
     f.Write("ab", 2);
     EXPECT_EQ(f.Seek(3, CFile::current), 5u);
@@ -57,18 +48,14 @@ TEST(MemFile, SeeksPastTheEndAndFillsTheGapWithZeros) {
     EXPECT_EQ(f.Read(buf, sizeof buf), 0u);  // nothing there yet
     EXPECT_EQ(f.GetLength(), 2u);
     f.Write("z", 1);
-    EXPECT_EQ(f.GetLength(), 6u);
     EXPECT_EQ(ReadAll(f), std::string("ab\0\0\0z", 6));
-
     // Before the start is refused and the position stays where it was.
     f.Seek(1, CFile::begin);
     EXPECT_EQ(FileCause([&] { f.Seek(-2, CFile::current); }), CFileException::badSeek);
     EXPECT_EQ(FileCause([&] { f.Seek(-7, CFile::end); }), CFileException::badSeek);
     EXPECT_EQ(f.GetPosition(), 1u);
-}
 
-TEST(MemFile, SetLengthZeroFillsAndClampsThePosition) {
-    CMemFile f;
+    f.SetLength(0);
     f.Write("abcdef", 6);
     f.SetLength(3);
     EXPECT_EQ(f.GetPosition(), 3u);
@@ -79,17 +66,13 @@ TEST(MemFile, SetLengthZeroFillsAndClampsThePosition) {
 TEST(MemFile, FixedBufferRefusesToGrowAndKeepsItsContents) {
     BYTE buffer[4] = {'w', 'x', 'y', 'z'};
     CMemFile f(buffer, sizeof buffer);
-    EXPECT_EQ(f.GetLength(), 4u);
     EXPECT_EQ(ReadAll(f), "wxyz");
-
     f.Seek(1, CFile::begin);
     f.Write("XY", 2);
     EXPECT_EQ(FileCause([&] { f.Write("12", 2); }), CFileException::diskFull);
     EXPECT_EQ(FileCause([&] { f.SetLength(5); }), CFileException::diskFull);
     EXPECT_EQ(std::string((char*)buffer, 4), "wXYz");
-    EXPECT_EQ(f.GetLength(), 4u);
-    EXPECT_EQ(f.GetPosition(), 3u);
-
+    EXPECT_EQ(std::tuple(f.GetLength(), f.GetPosition()), std::tuple(4ull, 3ull));
     EXPECT_EQ(f.Detach(), buffer);
     EXPECT_EQ(f.GetLength(), 0u);
 }
@@ -105,8 +88,8 @@ TEST(MemFile, GrowableAttachedBufferAndDetachHandOverTheBlock) {
     EXPECT_EQ(memcmp(detached, "123456789", 9), 0);
     EXPECT_EQ(f.GetLength(), 0u);
     free(detached);
-
-    // After Detach the file starts a fresh block of its own.
-    f.Write("q", 1);
+    f.Write("q", 1);  // after Detach the file starts a fresh block of its own
     EXPECT_EQ(ReadAll(f), "q");
 }
+
+}  // namespace

@@ -2,20 +2,21 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
+#include <tuple>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include <kiln/platform/last_error.h>
 #include <kiln/platform/resources.h>
 #include <kiln/platform/win_app.h>
 
 #include "platform/terminal_box.h"
 #include "platform/user_charset.h"
 #include "support/box_recorder.h"
+#include "support/expect_error.h"
+#include "support/scoped_env.h"
 
 namespace {
 
@@ -23,22 +24,9 @@ using kiln::MessageBoxCall;
 using kiln::MessageBoxHandler;
 using kiln::SetMessageBoxHandler;
 using kiln::test::BoxRecorder;
+using kiln::test::ScopedEnv;
 
 std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
-
-// Sets LC_ALL for one test and puts the old value back.
-class ScopedLocale {
-public:
-    explicit ScopedLocale(const char* name) {
-        if (const char* old = std::getenv("LC_ALL")) m_old = old, m_had = true;
-        setenv("LC_ALL", name, 1);
-    }
-    ~ScopedLocale() { m_had ? (void)setenv("LC_ALL", m_old.c_str(), 1) : (void)unsetenv("LC_ALL"); }
-
-private:
-    std::string m_old;
-    bool m_had = false;
-};
 
 // Runs the terminal dialogue with the given keyboard input; returns the answer and the screen.
 std::pair<int, std::string> Ask(unsigned style, const std::string& typed, const char* text = "text") {
@@ -54,28 +42,30 @@ std::pair<int, std::string> Ask(unsigned style, const std::string& typed, const 
     return {answer, screen};
 }
 
+// The answer of the default handler in batch, and what it printed.
+std::tuple<int, std::string> Batch(const char* text, const char* caption, unsigned style) {
+    testing::internal::CaptureStderr();
+    int answer = MessageBoxA(nullptr, text, caption, style);
+    return {answer, testing::internal::GetCapturedStderr()};
+}
+
 TEST(MessageBoxHandler, InstallReturnsThePreviousOneAndEmptyRestoresTheDefault) {
     std::vector<std::string> seen;
     MessageBoxHandler first = [&](const MessageBoxCall& c) {
-        seen.push_back(std::string("first:") + c.text + "|" + c.caption + "|" + std::to_string(c.style));
+        seen.push_back(std::string(c.text) + "|" + c.caption + "|" + std::to_string(c.style));
         return IDYES;
     };
-    MessageBoxHandler previous = SetMessageBoxHandler(first);
-    EXPECT_FALSE(previous) << "the default handler is in force at the start";
+    EXPECT_FALSE(SetMessageBoxHandler(first)) << "the default handler is in force at the start";
     EXPECT_EQ(MessageBoxA(nullptr, "question", "Caption", MB_YESNO), IDYES);
-
     MessageBoxHandler replaced = SetMessageBoxHandler([](const MessageBoxCall&) { return IDNO; });
     ASSERT_TRUE(replaced);
     EXPECT_EQ(MessageBoxA(nullptr, "again", nullptr, MB_YESNO), IDNO);
     EXPECT_EQ(replaced(MessageBoxCall{"direct", "C", 0}), IDYES) << "the returned handler is the first one";
-    EXPECT_EQ(seen, (std::vector<std::string>{"first:question|Caption|4", "first:direct|C|0"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"question|Caption|4", "direct|C|0"}));
 
     EXPECT_TRUE(SetMessageBoxHandler({}));
-    testing::internal::CaptureStderr();
-    int answer = MessageBoxA(nullptr, "batch", "Default", MB_OKCANCEL | MB_DEFBUTTON2);
-    std::string printed = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(answer, IDCANCEL);
-    EXPECT_EQ(printed, "Default: batch [OK/Cancel: Cancel]\n");
+    EXPECT_EQ(Batch("batch", "Default", MB_OKCANCEL | MB_DEFBUTTON2),
+              std::tuple(IDCANCEL, std::string("Default: batch [OK/Cancel: Cancel]\n")));
     EXPECT_FALSE(SetMessageBoxHandler({})) << "the default was in force again";
 }
 
@@ -84,13 +74,9 @@ TEST(MessageBoxHandler, MissingTextsBadStylesAndNoBox) {
     boxes.Answer(0);
     EXPECT_EQ(MessageBoxA(nullptr, nullptr, nullptr, MB_ICONHAND), 0) << "0: the handler showed no box";
     ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Last().text, "");
-    EXPECT_EQ(boxes.Last().caption, "Error");
-    EXPECT_EQ(boxes.Last().style, MB_ICONHAND);
-
-    SetLastError(0);
-    EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", 7), 0);
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_MSGBOX_STYLE);
+    EXPECT_EQ(std::tuple(boxes.Last().text, boxes.Last().caption, boxes.Last().style),
+              std::tuple("", "Error", MB_ICONHAND));
+    EXPECT_LAST_ERROR(MessageBoxA(nullptr, "text", "caption", 7), 0, ERROR_INVALID_MSGBOX_STYLE);
     EXPECT_EQ(AfxMessageBox("text", 0x0F), 0);
     EXPECT_EQ(boxes.Count(), 1u) << "a box with an unknown button type is never shown";
 }
@@ -112,7 +98,8 @@ TEST(MessageBoxHandler, HandlersRunWithoutLocksAndBoxesComeFromAnyThread) {
     std::atomic<int> okAnswers{0};
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&] {
-            for (int i = 0; i < 50; ++i) okAnswers += MessageBoxA(nullptr, "from a thread", "c", MB_OK) == IDOK;
+            for (int i = 0; i < 50; ++i)
+                okAnswers += MessageBoxA(nullptr, "from a thread", "c", MB_OK) == IDOK;
         });
     for (std::thread& t : threads) t.join();
     EXPECT_EQ(outer.Count(), 200u);
@@ -120,12 +107,7 @@ TEST(MessageBoxHandler, HandlersRunWithoutLocksAndBoxesComeFromAnyThread) {
 }
 
 TEST(DefaultMessageBox, BatchAnswersEachStylesDefaultButtonAtOnce) {
-    struct Case {
-        unsigned style;
-        int answer;
-        const char* suffix;
-    };
-    const Case cases[] = {
+    const std::tuple<unsigned, int, const char*> cases[] = {
         {MB_OK, IDOK, ""},
         {MB_OK | MB_DEFBUTTON3, IDOK, ""},
         {MB_OKCANCEL, IDOK, " [OK/Cancel: OK]"},
@@ -136,39 +118,37 @@ TEST(DefaultMessageBox, BatchAnswersEachStylesDefaultButtonAtOnce) {
         {MB_RETRYCANCEL, IDRETRY, " [Retry/Cancel: Retry]"},
         {MB_CANCELTRYCONTINUE | MB_DEFBUTTON3, IDCONTINUE, " [Cancel/Try Again/Continue: Continue]"},
     };
-    for (const Case& c : cases) {
-        testing::internal::CaptureStderr();
-        int answer = MessageBoxA(nullptr, "message", "Tool", c.style);
-        std::string printed = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(answer, c.answer) << "style " << c.style;
-        EXPECT_EQ(printed, std::string("Tool: message") + c.suffix + "\n") << "style " << c.style;
-    }
+    for (auto [style, answer, suffix] : cases)
+        EXPECT_EQ(Batch("message", "Tool", style),
+                  std::tuple(answer, "Tool: message" + std::string(suffix) + "\n"))
+            << style;
 }
 
-TEST(DefaultMessageBox, BatchShowsCp932TextInTheUsersCharset) {
-    ScopedLocale utf8("C.UTF-8");
-    testing::internal::CaptureStderr();
-    MessageBoxA(nullptr, "二重確保されました\r\n次の行\x1b[2J", "ｶｷﾞ", MB_OK);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              Utf8(u8"ｶｷﾞ: 二重確保されました\n次の行?[2J\n"));
+TEST(DefaultMessageBox, TextsAreShownInTheUsersCharset) {
+    ScopedEnv utf8("LC_ALL", "C.UTF-8");
+    EXPECT_EQ(Batch("二重確保されました\r\n次の行\x1b[2J", "ｶｷﾞ", MB_OK),
+              std::tuple(IDOK, Utf8(u8"ｶｷﾞ: 二重確保されました\n次の行?[2J\n")));
+    // Bytes that are not CP932 become one '?' each: a lone byte, a lead byte at the end or without
+    // a trail byte, an unassigned double-byte code.
+    EXPECT_EQ(kiln::ToUserCharset("a\xFF"
+                                  "b"),
+              "a?b");
+    EXPECT_EQ(kiln::ToUserCharset("x\x81"), "x?");
+    EXPECT_EQ(kiln::ToUserCharset("\x81\x20z"), "? z");
+    EXPECT_EQ(kiln::ToUserCharset("\x85\x40"
+                                  "k"),
+              "?k");
+    EXPECT_EQ(kiln::ToUserCharset(std::string(3000, 'a') + "字"), std::string(3000, 'a') + Utf8(u8"字"));
 
-    ScopedLocale plain("C");
+    ScopedEnv plain("LC_ALL", "C");
     EXPECT_EQ(kiln::UserCharset(), "UTF-8") << "the C locale reads UTF-8 too";
     EXPECT_EQ(kiln::ToUserCharset("漢字"), Utf8(u8"漢字"));
 }
 
-TEST(UserCharset, BytesThatAreNotCp932BecomeQuestionMarks) {
-    ScopedLocale utf8("C.UTF-8");
-    EXPECT_EQ(kiln::ToUserCharset("a\xFF" "b"), "a?b");
-    EXPECT_EQ(kiln::ToUserCharset("x\x81"), "x?") << "a lead byte at the end";
-    EXPECT_EQ(kiln::ToUserCharset("\x81\x20z"), "? z") << "a lead byte without a trail byte takes one '?'";
-    EXPECT_EQ(kiln::ToUserCharset("\x85\x40" "k"), "?k") << "an unassigned double-byte code is one character";
-    EXPECT_EQ(kiln::ToUserCharset(std::string(3000, 'a') + "字"), std::string(3000, 'a') + Utf8(u8"字"));
-}
-
 TEST(TerminalBox, AsksUntilAButtonIsChosen) {
-    ScopedLocale utf8("C.UTF-8");
-    auto [answer, screen] = Ask(MB_ABORTRETRYIGNORE | MB_DEFBUTTON3 | MB_ICONEXCLAMATION, "x\nretry\nr\n", "警告");
+    ScopedEnv utf8("LC_ALL", "C.UTF-8");
+    auto [answer, screen] =
+        Ask(MB_ABORTRETRYIGNORE | MB_DEFBUTTON3 | MB_ICONEXCLAMATION, "x\nretry\nr\n", "警告");
     EXPECT_EQ(answer, IDRETRY);
     const std::string prompt = "Abort (a), Retry (r), Ignore (i) [Enter = Ignore]: ";
     EXPECT_EQ(screen, "[Warning] Title\n" + Utf8(u8"警告") + "\n" + prompt + prompt + prompt);
@@ -177,7 +157,8 @@ TEST(TerminalBox, AsksUntilAButtonIsChosen) {
     EXPECT_EQ(Ask(MB_ABORTRETRYIGNORE, "  A \n").first, IDABORT) << "letters in either case";
     EXPECT_EQ(Ask(MB_CANCELTRYCONTINUE, "o\n").first, IDCONTINUE);
     EXPECT_EQ(Ask(MB_CANCELTRYCONTINUE, "t\n").first, IDTRYAGAIN);
-    EXPECT_EQ(Ask(MB_YESNOCANCEL | MB_DEFBUTTON2, "q\n").first, IDNO) << "a wrong letter, then the end of input";
+    EXPECT_EQ(Ask(MB_YESNOCANCEL | MB_DEFBUTTON2, "q\n").first, IDNO)
+        << "a wrong letter, then the end of input";
     EXPECT_EQ(Ask(MB_YESNO | MB_ICONQUESTION, "").second,
               "[Question] Title\ntext\nYes (y), No (n) [Enter = Yes]: Yes\n");
 }
@@ -186,17 +167,16 @@ TEST(AfxMessageBox, CaptionIsTheAppNameAndIdsComeFromTheStringTable) {
     static const kiln::StringResource strings[] = {{62001, "文字列表から"}};
     kiln::AddStringTable(strings, 1);
     BoxRecorder boxes;
-
     EXPECT_EQ(AfxMessageBox("plain", MB_ICONEXCLAMATION), IDOK);
-    EXPECT_EQ(boxes.Last().caption, "kiln_platform_tests") << "the program's name without an app object";
-    EXPECT_EQ(boxes.Last().style, MB_ICONEXCLAMATION);
+    // Without an app object, the program's name.
+    EXPECT_EQ(std::tuple(boxes.Last().caption, boxes.Last().style),
+              std::tuple("kiln_platform_tests", MB_ICONEXCLAMATION));
     {
         CWinApp app("アプリ");
         boxes.Answer(IDNO);
         EXPECT_EQ(AfxMessageBox(62001, MB_YESNO), IDNO);
-        EXPECT_EQ(boxes.Last().text, "文字列表から");
-        EXPECT_EQ(boxes.Last().caption, "アプリ");
-        EXPECT_EQ(boxes.Last().style, MB_YESNO);
+        EXPECT_EQ(std::tuple(boxes.Last().text, boxes.Last().caption, boxes.Last().style),
+                  std::tuple("文字列表から", "アプリ", MB_YESNO));
     }
     AfxMessageBox(62002);
     EXPECT_EQ(boxes.Last().text, "") << "an id without a string shows an empty text";

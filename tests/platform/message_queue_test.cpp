@@ -3,11 +3,13 @@
 #include <future>
 #include <thread>
 #include <vector>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
-#include <kiln/platform/last_error.h>
 #include <kiln/platform/system.h>
+
+#include "support/expect_error.h"
 
 namespace {
 
@@ -31,18 +33,15 @@ TEST(MessageQueue, PostedOrderFiltersAndPeekingWithoutRemoving) {
         ASSERT_TRUE(PostMessageA(nullptr, WM_USER + 1, 11, -11));
         ASSERT_TRUE(PostMessageA(nullptr, WM_PAINT, 0, 0));
         ASSERT_TRUE(PostMessageA(nullptr, WM_USER + 3, 33, 0));
-
         EXPECT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
         EXPECT_EQ(msg.message, WM_USER + 1);
         EXPECT_TRUE(PeekMessageA(&msg, (HWND)-1, 0, 0, PM_NOREMOVE));
-        EXPECT_EQ(msg.message, WM_USER + 1) << "PM_NOREMOVE leaves the message where it was";
-        EXPECT_EQ(msg.hwnd, nullptr);
-        EXPECT_EQ(msg.wParam, 11u);
-        EXPECT_EQ(msg.lParam, -11);
-
+        // PM_NOREMOVE leaves the message where it was.
+        EXPECT_EQ(std::tuple(msg.message, msg.hwnd, msg.wParam, msg.lParam),
+                  std::tuple(WM_USER + 1, (HWND) nullptr, 11u, -11));
         EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_USER + 2, WM_USER + 3, PM_REMOVE));
-        EXPECT_EQ(msg.message, WM_USER + 3) << "the first message inside the range";
-        EXPECT_EQ(msg.wParam, 33u);
+        EXPECT_EQ(std::tuple(msg.message, msg.wParam), std::tuple(WM_USER + 3, 33u))
+            << "the first inside the range";
         EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE));
         EXPECT_EQ(msg.message, WM_PAINT);
         EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_APP, 0xFFFF, PM_REMOVE));
@@ -61,16 +60,14 @@ TEST(MessageQueue, QuitComesOnlyAfterThePostedMessages) {
         EXPECT_GT(GetMessageA(&msg, nullptr, 0, 0), 0);
         EXPECT_EQ(msg.message, WM_USER + 1) << "posted after the quit request, still taken before it";
         EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), 0);
-        EXPECT_EQ(msg.message, WM_QUIT);
-        EXPECT_EQ((int)msg.wParam, 7);
+        EXPECT_EQ(std::tuple(msg.message, (int)msg.wParam), std::tuple((UINT)WM_QUIT, 7));
         EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "the quit request is taken once";
 
         // A filter that admits no posted message lets the quit request through.
         PostMessageA(nullptr, WM_APP, 0, 0);
         PostQuitMessage(-2);
         EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE));
-        EXPECT_EQ(msg.message, WM_QUIT);
-        EXPECT_EQ((int)msg.wParam, -2);
+        EXPECT_EQ(std::tuple(msg.message, (int)msg.wParam), std::tuple((UINT)WM_QUIT, -2));
         EXPECT_EQ(TakeAll(), (std::vector<UINT>{WM_APP, WM_QUIT}));
     });
 }
@@ -93,15 +90,12 @@ TEST(MessageQueue, PostThreadMessageWakesTheWaitingThread) {
     worker.join();
 
     ASSERT_EQ(received.size(), 2u);
-    EXPECT_EQ(received[0].message, WM_USER + 5);
-    EXPECT_EQ(received[0].wParam, 42u);
-    EXPECT_EQ(received[0].lParam, 43);
+    EXPECT_EQ(std::tuple(received[0].message, received[0].wParam, received[0].lParam),
+              std::tuple(WM_USER + 5, 42u, 43));
     EXPECT_EQ(received[1].message, WM_QUIT);
     EXPECT_EQ(lastResult, 0) << "a posted WM_QUIT ends GetMessageA too";
-
-    SetLastError(0);
-    EXPECT_FALSE(PostThreadMessageA(id, WM_USER, 0, 0)) << "the thread and its queue are gone";
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_THREAD_ID);
+    // The thread and its queue are gone.
+    EXPECT_LAST_ERROR(PostThreadMessageA(id, WM_USER, 0, 0), FALSE, ERROR_INVALID_THREAD_ID);
 }
 
 TEST(MessageQueue, BadArgumentsAndAFullQueueFail) {
@@ -109,19 +103,16 @@ TEST(MessageQueue, BadArgumentsAndAFullQueueFail) {
         MSG msg;
         HWND noSuchWindow = (HWND)0x1234;
         EXPECT_EQ(GetMessageA(nullptr, nullptr, 0, 0), -1);
-        EXPECT_EQ(GetMessageA(&msg, noSuchWindow, 0, 0), -1);
-        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_WINDOW_HANDLE);
+        EXPECT_LAST_ERROR(GetMessageA(&msg, noSuchWindow, 0, 0), -1, ERROR_INVALID_WINDOW_HANDLE);
         EXPECT_FALSE(PeekMessageA(&msg, noSuchWindow, 0, 0, PM_REMOVE));
-        EXPECT_FALSE(PostMessageA(noSuchWindow, WM_USER, 0, 0));
-        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_WINDOW_HANDLE);
+        EXPECT_LAST_ERROR(PostMessageA(noSuchWindow, WM_USER, 0, 0), FALSE, ERROR_INVALID_WINDOW_HANDLE);
 
         DWORD self = GetCurrentThreadId();
-        EXPECT_FALSE(PostThreadMessageA(self, WM_USER, 0, 0)) << "failed calls made no queue";
-        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_THREAD_ID);
+        // The failed calls made no queue.
+        EXPECT_LAST_ERROR(PostThreadMessageA(self, WM_USER, 0, 0), FALSE, ERROR_INVALID_THREAD_ID);
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
         for (int i = 0; i < 10000; ++i) ASSERT_TRUE(PostThreadMessageA(self, WM_USER, (WPARAM)i, 0));
-        EXPECT_FALSE(PostThreadMessageA(self, WM_USER, 0, 0));
-        EXPECT_EQ(GetLastError(), (DWORD)ERROR_NOT_ENOUGH_QUOTA);
+        EXPECT_LAST_ERROR(PostThreadMessageA(self, WM_USER, 0, 0), FALSE, ERROR_NOT_ENOUGH_QUOTA);
         EXPECT_EQ(TakeAll().size(), 10000u);
         EXPECT_TRUE(PostThreadMessageA(self, WM_USER, 0, 0)) << "room again once taken";
     });

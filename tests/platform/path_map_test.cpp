@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
@@ -12,140 +14,121 @@ namespace {
 
 using kiln::test::ScopedCwd;
 using kiln::test::ScopedEnv;
-using kiln::test::TempDir;
+using Cases = std::vector<std::pair<const char*, std::string>>;
 
-std::string Host(const char* windowsPath) {
-    std::string host;
-    EXPECT_TRUE(kiln::ToHostPath(windowsPath, host)) << windowsPath;
-    return host;
-}
-
-bool Maps(const char* windowsPath) {
-    std::string host = "untouched";
-    bool mapped = kiln::ToHostPath(windowsPath, host);
-    if (!mapped) {
-        EXPECT_EQ(host, "") << windowsPath;
+// Expects each Windows path to map to its host path, or to none where that is "-" (and the result is
+// then empty).
+void ExpectHost(const Cases& cases) {
+    for (const auto& [windows, expected] : cases) {
+        const char* shown = windows != nullptr ? windows : "(null)";
+        std::string host = "untouched";
+        bool mapped = kiln::ToHostPath(windows, host);
+        EXPECT_EQ(mapped ? host : "-", expected) << shown;
+        EXPECT_TRUE(mapped || host.empty()) << shown;
     }
-    return mapped;
 }
 
 // The Windows form of a host path, the way the platform's own functions spell it.
-std::string WinOf(const std::string& host) {
-    std::string out = "Z:" + host;
-    for (char& c : out)
-        if (c == '/') c = '\\';
-    return out;
+std::string WinOf(std::string host) {
+    std::replace(host.begin(), host.end(), '/', '\\');
+    return "Z:" + host;
 }
 
-TEST(PathMap, DriveZIsTheHostRoot) {
+// clang-format off
+TEST(PathMap, DriveZIsTheHostRootAndHostPathsStay) {
     ScopedEnv drives("KILN_DRIVES", nullptr);
-    EXPECT_EQ(Host("Z:\\home\\me\\a.src"), "/home/me/a.src");
-    EXPECT_EQ(Host("z:\\home\\me"), "/home/me");
-    EXPECT_EQ(Host("Z:\\"), "/");
-    EXPECT_EQ(Host("Z:/usr/lib"), "/usr/lib");
-    EXPECT_EQ(Host("Z:\\a\\.\\b\\..\\c"), "/a/c");
-    EXPECT_EQ(Host("Z:\\..\\..\\x"), "/x");  // ".." stops at the drive's root
-    EXPECT_EQ(Host("Z:\\dir\\"), "/dir/");   // a trailing separator is kept
-    EXPECT_FALSE(Maps("C:\\Windows"));       // no other drive by default
-    EXPECT_FALSE(Maps("\\\\server\\share\\file.txt"));
-    EXPECT_FALSE(Maps(""));
-    EXPECT_FALSE(Maps(nullptr));
-}
-
-TEST(PathMap, HostPathsStayHostPaths) {
-    ScopedEnv drives("KILN_DRIVES", nullptr);
-    EXPECT_EQ(Host("/usr/lib"), "/usr/lib");
-    EXPECT_EQ(Host("/tmp/work\\out.bin"), "/tmp/work/out.bin");
+    // ".." stops at the drive's root, a trailing separator is kept, there is no other drive.
+    ExpectHost({{"Z:\\home\\me\\a.src", "/home/me/a.src"}, {"z:\\home\\me", "/home/me"}, {"Z:\\", "/"},
+                {"Z:/usr/lib", "/usr/lib"}, {"Z:\\a\\.\\b\\..\\c", "/a/c"}, {"Z:\\..\\..\\x", "/x"},
+                {"Z:\\dir\\", "/dir/"}, {"C:\\Windows", "-"}, {"\\\\server\\share\\file.txt", "-"}, {"", "-"},
+                {nullptr, "-"}, {"/usr/lib", "/usr/lib"}, {"/tmp/work\\out.bin", "/tmp/work/out.bin"}});
     EXPECT_EQ(kiln::FullWindowsPath("/tmp/work\\out.bin"), "Z:\\tmp\\work\\out.bin");
 }
 
 TEST(PathMap, DrivesFromTheEnvironment) {
     ScopedEnv drives("KILN_DRIVES", "C=/srv/c;d=/mnt/d/;bogus;E=relative");
-    EXPECT_EQ(Host("C:\\x\\y.txt"), "/srv/c/x/y.txt");
-    EXPECT_EQ(Host("c:\\x"), "/srv/c/x");
-    EXPECT_EQ(Host("D:\\y"), "/mnt/d/y");
-    EXPECT_EQ(Host("C:"), "/srv/c");
-    EXPECT_EQ(Host("C:foo\\bar"), "/srv/c/foo/bar");   // a drive without backslash: from its root
-    EXPECT_EQ(Host("C:\\..\\..\\etc"), "/srv/c/etc");  // never above the drive's root
-    EXPECT_EQ(Host("Z:\\etc"), "/etc");
-    EXPECT_FALSE(Maps("E:\\x"));  // a root that is not absolute is ignored
-    EXPECT_FALSE(Maps("F:\\x"));
-
+    // A drive without backslash starts at its root, ".." never goes above it; a root that is not
+    // absolute is ignored.
+    ExpectHost({{"C:\\x\\y.txt", "/srv/c/x/y.txt"}, {"c:\\x", "/srv/c/x"}, {"D:\\y", "/mnt/d/y"}, {"C:", "/srv/c"},
+                {"C:foo\\bar", "/srv/c/foo/bar"}, {"C:\\..\\..\\etc", "/srv/c/etc"}, {"Z:\\etc", "/etc"},
+                {"E:\\x", "-"}, {"F:\\x", "-"}});
     // The variable is read again when its value changes.
     ScopedEnv remap("KILN_DRIVES", "Z=/home/me;C=/srv/other");
-    EXPECT_EQ(Host("Z:\\a.src"), "/home/me/a.src");
-    EXPECT_EQ(Host("C:\\x"), "/srv/other/x");
-    EXPECT_FALSE(Maps("D:\\y"));
+    ExpectHost({{"Z:\\a.src", "/home/me/a.src"}, {"C:\\x", "/srv/other/x"}, {"D:\\y", "-"}});
     ScopedEnv removed("KILN_DRIVES", "Z=");
-    EXPECT_FALSE(Maps("Z:\\a.src"));
+    ExpectHost({{"Z:\\a.src", "-"}});
 }
+// clang-format on
 
 TEST(PathMap, RelativePathsStartAtTheWorkingDirectory) {
     ScopedEnv drives("KILN_DRIVES", nullptr);
-    TempDir dir;
+    kiln::test::TempDir dir;
     std::filesystem::create_directory(dir.host("sub"));
     std::string cwd = std::filesystem::canonical(dir.host("sub")).string();
     std::string parent = std::filesystem::path(cwd).parent_path().string();
     ScopedCwd here(cwd);
-
-    EXPECT_EQ(Host("a\\b.txt"), cwd + "/a/b.txt");
-    EXPECT_EQ(Host(".\\a.txt"), cwd + "/a.txt");
-    EXPECT_EQ(Host("..\\x.txt"), parent + "/x.txt");
-    EXPECT_EQ(Host("\\etc\\hosts"), "/etc/hosts");  // the root of the working directory's drive
+    // A rooted path is on the working directory's drive.
+    ExpectHost({{"a\\b.txt", cwd + "/a/b.txt"},
+                {".\\a.txt", cwd + "/a.txt"},
+                {"..\\x.txt", parent + "/x.txt"},
+                {"\\etc\\hosts", "/etc/hosts"}});
     EXPECT_EQ(kiln::FullWindowsPath("a\\..\\b\\c.txt"), WinOf(cwd) + "\\b\\c.txt");
     EXPECT_EQ(kiln::FullWindowsPath("."), WinOf(cwd));
     EXPECT_EQ(kiln::ToWindowsPath("rel/x"), WinOf(cwd) + "\\rel\\x");
 
-    // With the working directory on a mapped drive, a rooted path is on that drive.
     ScopedEnv mapped("KILN_DRIVES", ("W=" + parent).c_str());
     EXPECT_EQ(kiln::FullWindowsPath("x.txt"), "W:\\sub\\x.txt");
     EXPECT_EQ(kiln::FullWindowsPath("\\top.txt"), "W:\\top.txt");
-    EXPECT_EQ(Host("\\top.txt"), parent + "/top.txt");
+    ExpectHost({{"\\top.txt", parent + "/top.txt"}});
 }
 
 TEST(PathMap, TrailByteBackslashStaysInItsCharacter) {
     ScopedEnv drives("KILN_DRIVES", nullptr);
     const std::string table = "表";  // code page 932: 0x95 0x5C
     ASSERT_EQ(table, "\x95\x5C");
-    EXPECT_EQ(Host(("Z:\\tmp\\" + table + "\\x.txt").c_str()), "/tmp/" + table + "/x.txt");
-    EXPECT_EQ(Host(("Z:\\tmp\\" + table).c_str()), "/tmp/" + table);
-    EXPECT_EQ(Host(("Z:\\tmp\\" + table + "\\..\\y").c_str()), "/tmp/y");
+    const std::string dir = "Z:\\tmp\\" + table, x = dir + "\\x.txt", up = dir + "\\..\\y";
+    // A lead byte at the very end has no trail byte to take.
+    ExpectHost({{x.c_str(), "/tmp/" + table + "/x.txt"},
+                {dir.c_str(), "/tmp/" + table},
+                {up.c_str(), "/tmp/y"},
+                {"Z:\\a\x95", "/a\x95"}});
     EXPECT_EQ(kiln::FullWindowsPath(("Z:\\" + table + "\\").c_str()), "Z:\\" + table + "\\");
     EXPECT_EQ(kiln::ToWindowsPath("/" + table + "/a"), "Z:\\" + table + "\\a");
-    // A lead byte at the very end has no trail byte to take.
-    EXPECT_EQ(Host("Z:\\a\x95"), "/a\x95");
 }
 
 TEST(PathMap, ReverseMappingTakesTheLongestRoot) {
     ScopedEnv drives("KILN_DRIVES", "C=/srv/c;D=/srv/c/deep;Y=/");
-    EXPECT_EQ(kiln::ToWindowsPath("/srv/c/work/a.txt"), "C:\\work\\a.txt");
-    EXPECT_EQ(kiln::ToWindowsPath("/srv/c/deep/x"), "D:\\x");
-    EXPECT_EQ(kiln::ToWindowsPath("/srv/c"), "C:\\");
-    EXPECT_EQ(kiln::ToWindowsPath("/srv/cc/x"), "Y:\\srv\\cc\\x");  // whole components only
-    EXPECT_EQ(kiln::ToWindowsPath("/srv/c/a/../../b"), "Y:\\srv\\b");
-
+    const std::pair<const char*, const char*> cases[] = {
+        {"/srv/c/work/a.txt", "C:\\work\\a.txt"},
+        {"/srv/c/deep/x", "D:\\x"},
+        {"/srv/c", "C:\\"},
+        {"/srv/cc/x", "Y:\\srv\\cc\\x"},  // whole components only
+        {"/srv/c/a/../../b", "Y:\\srv\\b"}};
+    for (auto [host, windows] : cases) EXPECT_EQ(kiln::ToWindowsPath(host), windows);
     ScopedEnv plain("KILN_DRIVES", nullptr);
     EXPECT_EQ(kiln::ToWindowsPath("/home/me/a.src"), "Z:\\home\\me\\a.src");
     EXPECT_EQ(kiln::ToWindowsPath("/"), "Z:\\");
 
     // With Z: moved away, a host path outside every drive keeps a rooted form that maps back.
-    TempDir dir;
+    kiln::test::TempDir dir;
     ScopedCwd here(dir.host());
     ScopedEnv moved("KILN_DRIVES", "Z=/nonexistent-root");
     EXPECT_EQ(kiln::ToWindowsPath("/usr/lib"), "\\usr\\lib");
-    EXPECT_EQ(Host("\\usr\\lib"), "/usr/lib");
+    ExpectHost({{"\\usr\\lib", "/usr/lib"}});
     EXPECT_EQ(kiln::ToWindowsPath("/nonexistent-root/x"), "Z:\\x");
 }
 
 TEST(PathMap, FullWindowsPathResolvesLikeGetFullPathName) {
     ScopedEnv drives("KILN_DRIVES", nullptr);
-    EXPECT_EQ(kiln::FullWindowsPath("c:\\a\\.\\b\\..\\"), "C:\\a\\");
-    EXPECT_EQ(kiln::FullWindowsPath("C:\\a\\b\\.."), "C:\\a");
-    EXPECT_EQ(kiln::FullWindowsPath("C:\\.."), "C:\\");
-    EXPECT_EQ(kiln::FullWindowsPath("C:x"), "C:\\x");
-    EXPECT_EQ(kiln::FullWindowsPath("C:/a//b"), "C:\\a\\b");
-    EXPECT_EQ(kiln::FullWindowsPath("\\\\srv\\share\\a\\..\\..\\b"), "\\\\srv\\share\\b");
-    EXPECT_EQ(kiln::FullWindowsPath(""), "");
+    const std::pair<const char*, const char*> cases[] = {
+        {"c:\\a\\.\\b\\..\\", "C:\\a\\"},
+        {"C:\\a\\b\\..", "C:\\a"},
+        {"C:\\..", "C:\\"},
+        {"C:x", "C:\\x"},
+        {"C:/a//b", "C:\\a\\b"},
+        {"\\\\srv\\share\\a\\..\\..\\b", "\\\\srv\\share\\b"},
+        {"", ""}};
+    for (auto [path, full] : cases) EXPECT_EQ(kiln::FullWindowsPath(path), full) << path;
 }
 
 }  // namespace

@@ -9,20 +9,14 @@ CString Fmt(const char* fmt, std::initializer_list<INT_PTR> values) {
 }
 
 TEST(PrintfArgs, EachConversionGetsItsOwnType) {
-    const char* name = "label";
-    EXPECT_STREQ(Fmt("%s=%d", {(INT_PTR)name, -5}), "label=-5");
+    EXPECT_STREQ(Fmt("%s=%d", {(INT_PTR) "label", -5}), "label=-5");
     EXPECT_STREQ(Fmt("%u %x %X %o", {-1, 255, 255, 8}), "4294967295 ff FF 10");
     EXPECT_STREQ(Fmt("%ld %lu", {-1, -1}), "-1 4294967295");  // long is 32 bits, as on Windows
     EXPECT_STREQ(Fmt("%lld %I64d", {(INT_PTR)1 << 40, (INT_PTR)1 << 33}), "1099511627776 8589934592");
-    EXPECT_STREQ(Fmt("%c%c", {'o', 'k'}), "ok");
-    EXPECT_STREQ(Fmt("%hd", {70000}), "4464");
-    EXPECT_STREQ(Fmt("%.1f", {3}), "3.0");
-}
-
-TEST(PrintfArgs, FlagsWidthPrecisionAndStars) {
+    EXPECT_STREQ(Fmt("%c%c %hd %.1f", {'o', 'k', 70000, 3}), "ok 4464 3.0");
     EXPECT_STREQ(Fmt("[%-4d][%04d][%+d]", {7, 7, 7}), "[7   ][0007][+7]");
-    EXPECT_STREQ(Fmt("[%*d][%.*s]", {5, 42, 2, (INT_PTR) "abcdef"}), "[   42][ab]");
-    EXPECT_STREQ(Fmt("[%.3s]", {(INT_PTR) "abcdef"}), "[abc]");
+    EXPECT_STREQ(Fmt("[%*d][%.*s][%.3s]", {5, 42, 2, (INT_PTR) "abcdef", (INT_PTR) "abcdef"}),
+                 "[   42][ab][abc]");
 }
 
 TEST(PrintfArgs, OddInputIsHarmless) {

@@ -8,13 +8,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-
-#include <kiln/platform/last_error.h>
+#include <tuple>
 
 #include "support/child_process.h"
+#include "support/expect_error.h"
 #include "support/temp_dir.h"
 
 namespace {
+
+using namespace std::string_literals;
 
 class PrivateProfileTest : public ::testing::Test {
 protected:
@@ -48,42 +50,30 @@ protected:
 };
 
 TEST_F(PrivateProfileTest, ReadsEntriesAsWindowsDoes) {
-    dir.Write("app.ini",
-              "; settings\r\n"
-              "orphan=before any section\r\n"
-              "[Main]\r\n"
-              "  Name = Kiln Tool  \r\n"
-              "Quoted=\"  spaced  \"\r\n"
-              "Single='x'\r\n"
-              "Half=\"open\r\n"
-              "name=second one is ignored\r\n"
-              ";Hidden=comment\r\n"
-              "a line without equals\r\n"
-              "Empty=\r\n"
-              "\r\n"
-              "[ Other ]\n"
-              "k=lf only\n"
-              "[main]\r\n"
-              "Late=in a repeated section\r\n"
-              "[ゾ]\r\n"
-              "ア=a\r\n"
-              "ツ=tsu");
-    EXPECT_EQ("Kiln Tool", Get("MAIN", "name"));
-    EXPECT_EQ("  spaced  ", Get("Main", "Quoted"));
-    EXPECT_EQ("x", Get("Main", "Single"));
-    EXPECT_EQ("\"open", Get("Main", "Half"));
-    EXPECT_EQ("", Get("Main", "Empty", "default"));
-    EXPECT_EQ("default", Get("Main", "Hidden", "default"));
-    EXPECT_EQ("default", Get("Main", "Late", "default"));  // only the first [main] counts
-    EXPECT_EQ("default", Get("Main", "orphan", "default"));
-    EXPECT_EQ("lf only", Get("other", "K"));
     // "ゾ" ends in the byte of "]"; "ア" and "ツ" differ in a byte that reads as "A" or "a".
-    EXPECT_EQ("a", Get("ゾ", "ア"));
-    EXPECT_EQ("tsu", Get("ゾ", "ツ"));
+    dir.Write("app.ini",
+              "; settings\r\norphan=before any section\r\n[Main]\r\n  Name = Kiln Tool  \r\n"
+              "Quoted=\"  spaced  \"\r\nSingle='x'\r\nHalf=\"open\r\nname=second one is ignored\r\n"
+              ";Hidden=comment\r\na line without equals\r\nEmpty=\r\n\r\n[ Other ]\nk=lf only\n"
+              "[main]\r\nLate=in a repeated section\r\n[ゾ]\r\nア=a\r\nツ=tsu");
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"MAIN", "name", "Kiln Tool"},
+        {"Main", "Quoted", "  spaced  "},
+        {"Main", "Single", "x"},
+        {"Main", "Half", "\"open"},
+        {"Main", "Empty", ""},
+        {"Main", "Hidden", "default"},
+        {"Main", "orphan", "default"},
+        {"other", "K", "lf only"},
+        {"ゾ", "ア", "a"},
+        {"ゾ", "ツ", "tsu"},
+        {"Main", "Late", "default"},  // only the first [main] counts
+    };
+    for (auto [section, key, value] : cases) EXPECT_EQ(value, Get(section, key, "default")) << key;
 
-    EXPECT_EQ(std::string("Main\0Other\0ゾ\0\0", 15), List(nullptr));
-    EXPECT_EQ(std::string("Name\0Quoted\0Single\0Half\0Empty\0\0", 31), List("main"));
-    EXPECT_EQ(std::string("\0", 1), List("nothing"));
+    EXPECT_EQ("Main\0Other\0ゾ\0\0"s, List(nullptr));
+    EXPECT_EQ("Name\0Quoted\0Single\0Half\0Empty\0\0"s, List("main"));
+    EXPECT_EQ("\0"s, List("nothing"));
     char names[64];
     EXPECT_EQ(14u, GetPrivateProfileSectionNamesA(names, sizeof names, ini.c_str()));
 }
@@ -95,9 +85,9 @@ TEST_F(PrivateProfileTest, CutsResultsToTheBufferWithWindowsReturnValues) {
     EXPECT_EQ("0123456789", Get("Section", "key", "", 11));
 
     // Lists are cut to nSize - 2 bytes, then two zeros.
-    EXPECT_EQ(std::string("key\0se\0", 7), List("Section", 8));
-    EXPECT_EQ(std::string("key\0second\0\0", 12), List("Section", 12));
-    EXPECT_EQ(std::string("Sec\0", 4), List(nullptr, 5));
+    EXPECT_EQ("key\0se\0"s, List("Section", 8));
+    EXPECT_EQ("key\0second\0\0"s, List("Section", 12));
+    EXPECT_EQ("Sec\0"s, List(nullptr, 5));
     char one[1] = {'x'};
     EXPECT_EQ(0u, GetPrivateProfileStringA(nullptr, nullptr, nullptr, one, 1, ini.c_str()));
     EXPECT_EQ('\0', one[0]);
@@ -107,27 +97,22 @@ TEST_F(PrivateProfileTest, CutsResultsToTheBufferWithWindowsReturnValues) {
     EXPECT_EQ("def", Get("Section", "none", "def   "));
     EXPECT_EQ("", Get("Section", "none", nullptr));
     EXPECT_EQ("de", Get("Section", "none", "default", 3));
-
-    SetLastError(0);
-    std::string missing = dir.win("missing.ini");
     char buffer[16];
-    EXPECT_EQ(3u, GetPrivateProfileStringA("a", "b", "xyz", buffer, sizeof buffer, missing.c_str()));
+    EXPECT_LAST_ERROR(
+        GetPrivateProfileStringA("a", "b", "xyz", buffer, sizeof buffer, dir.win("no.ini").c_str()), 3u,
+        ERROR_FILE_NOT_FOUND);
     EXPECT_STREQ("xyz", buffer);
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, (LONG)GetLastError());
 }
 
 TEST_F(PrivateProfileTest, ReadsIntegers) {
     dir.Write("app.ini",
               "[n]\r\ndec=42\r\nneg=-5\r\nhex=0x1F\r\ntail=12abc\r\nword=abc\r\nempty=\r\nspaced= 7 \r\n");
-    const char* f = ini.c_str();
-    EXPECT_EQ(42u, GetPrivateProfileIntA("n", "dec", 9, f));
-    EXPECT_EQ((UINT)-5, GetPrivateProfileIntA("n", "neg", 9, f));
-    EXPECT_EQ(31u, GetPrivateProfileIntA("n", "hex", 9, f));
-    EXPECT_EQ(12u, GetPrivateProfileIntA("n", "tail", 9, f));
-    EXPECT_EQ(0u, GetPrivateProfileIntA("n", "word", 9, f));
-    EXPECT_EQ(9u, GetPrivateProfileIntA("n", "empty", 9, f));
-    EXPECT_EQ(7u, GetPrivateProfileIntA("n", "spaced", 9, f));
-    EXPECT_EQ((UINT)-1, GetPrivateProfileIntA("n", "missing", -1, f));
+    const std::pair<const char*, UINT> cases[] = {
+        {"dec", 42}, {"neg", (UINT)-5}, {"hex", 31},   {"tail", 12},
+        {"word", 0}, {"empty", 9},      {"spaced", 7}, {"missing", 9},
+    };
+    for (auto [key, value] : cases) EXPECT_EQ(value, GetPrivateProfileIntA("n", key, 9, ini.c_str())) << key;
+    EXPECT_EQ((UINT)-1, GetPrivateProfileIntA("n", "missing", -1, ini.c_str()));
     EXPECT_EQ(3u, GetPrivateProfileIntA("n", "dec", 3, dir.win("none.ini").c_str()));
 }
 
@@ -144,7 +129,6 @@ TEST_F(PrivateProfileTest, WritesLinesInPlaceAndKeepsTheRest) {
     EXPECT_EQ(
         "; keep me\r\n[Main]\r\nname=new\r\nodd line\r\nother=2\r\nadded=3\r\n\r\n[Last]\r\nz=9\r\ny=8\r\n",
         dir.Read("app.ini"));
-
     ASSERT_TRUE(Write("Main", "other", nullptr));
     ASSERT_TRUE(Write("Main", "nothing", nullptr));
     EXPECT_EQ("; keep me\r\n[Main]\r\nname=new\r\nodd line\r\nadded=3\r\n\r\n[Last]\r\nz=9\r\ny=8\r\n",
@@ -163,8 +147,8 @@ TEST_F(PrivateProfileTest, WritesLinesInPlaceAndKeepsTheRest) {
     EXPECT_TRUE(WritePrivateProfileStringA("a", "k", nullptr, none.c_str()));
     EXPECT_TRUE(WritePrivateProfileStringA("a", nullptr, nullptr, none.c_str()));
     EXPECT_FALSE(dir.Exists("none.ini"));
-    EXPECT_FALSE(WritePrivateProfileStringA(nullptr, "k", "v", none.c_str()));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, (LONG)GetLastError());
+    EXPECT_LAST_ERROR(WritePrivateProfileStringA(nullptr, "k", "v", none.c_str()), FALSE,
+                      ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(PrivateProfileTest, ReplacesTheFileWholeAndLeavesNothingBehind) {
@@ -185,8 +169,8 @@ TEST_F(PrivateProfileTest, ReplacesTheFileWholeAndLeavesNothingBehind) {
     ASSERT_EQ(0, lstat(dir.host("link.ini").c_str(), &st));
     EXPECT_TRUE(S_ISLNK(st.st_mode));
 
-    EXPECT_FALSE(WritePrivateProfileStringA("a", "k", "v", dir.win("no\\such\\app.ini").c_str()));
-    EXPECT_EQ(ERROR_PATH_NOT_FOUND, (LONG)GetLastError());
+    EXPECT_LAST_ERROR(WritePrivateProfileStringA("a", "k", "v", dir.win("no\\such\\app.ini").c_str()), FALSE,
+                      ERROR_PATH_NOT_FOUND);
     EXPECT_FALSE(WritePrivateProfileStringA("a", "k", "v", "Q:\\unmapped\\app.ini"));
 
     // In a folder the user may not write, the write fails and the file stays as it was.
@@ -195,12 +179,11 @@ TEST_F(PrivateProfileTest, ReplacesTheFileWholeAndLeavesNothingBehind) {
     std::string file = ini;
     std::string report = kiln::test::RunInChildForReport(
         [file] {
-            if (WritePrivateProfileStringA("a", "k", "3", file.c_str()))
-                return std::string("write succeeded");
+            if (WritePrivateProfileStringA("a", "k", "3", file.c_str())) return "write succeeded"s;
             if (GetLastError() != ERROR_ACCESS_DENIED) return "error " + std::to_string(GetLastError());
             char value[8];
             GetPrivateProfileStringA("a", "k", "", value, sizeof value, file.c_str());
-            return std::string(value) == "2" ? std::string() : "read " + std::string(value);
+            return std::string(value) == "2" ? ""s : "read " + std::string(value);
         },
         true);
     EXPECT_EQ("", report);
@@ -223,42 +206,31 @@ TEST_F(PrivateProfileTest, AFileNameWithoutFolderLivesInTheSettingsFolder) {
 TEST_F(PrivateProfileTest, BinaryGarbageIsReadSafelyAndKeptByteForByte) {
     std::string garbage = "[head]\r\n";
     unsigned seed = 12345;
-    for (int i = 0; i < 20000; ++i) {
-        seed = seed * 1103515245 + 12345;
-        garbage += (char)(seed >> 16);
-    }
+    for (int i = 0; i < 20000; ++i) garbage += (char)((seed = seed * 1103515245 + 12345) >> 16);
     garbage += "\r\n[tail\r\n=\r\n[]\r\n\x83";  // an unclosed section, an empty key, a lone lead byte
     dir.Write("app.ini", garbage);
 
     char buffer[4096];
     GetPrivateProfileStringA(nullptr, nullptr, "", buffer, sizeof buffer, ini.c_str());
     GetPrivateProfileStringA("tail", nullptr, "", buffer, sizeof buffer, ini.c_str());
-    EXPECT_EQ(std::string("\0\0", 2), std::string(buffer, 2));  // "[tail" holds one entry with an empty name
+    EXPECT_EQ("\0\0"s, std::string(buffer, 2));  // "[tail" holds one entry with an empty name
     EXPECT_EQ(0u, GetPrivateProfileStringA("tail", "", "", buffer, sizeof buffer, ini.c_str()));
     EXPECT_EQ(5u, GetPrivateProfileIntA("none", "k", 5, ini.c_str()));
-
     ASSERT_TRUE(Write("fresh", "k", "v"));
-    std::string after = dir.Read("app.ini");
-    EXPECT_EQ(garbage + "\r\n[fresh]\r\nk=v\r\n", after);
+    EXPECT_EQ(garbage + "\r\n[fresh]\r\nk=v\r\n", dir.Read("app.ini"));
     EXPECT_EQ("v", Get("fresh", "k"));
 }
 
 TEST_F(PrivateProfileTest, WritersInSeveralProcessesLoseNothing) {
-    constexpr int kWriters = 4;
-    constexpr int kKeys = 40;
+    constexpr int kWriters = 4, kKeys = 40;
+    auto key = [](int w, int i) { return "k" + std::to_string(w) + "_" + std::to_string(i); };
     pid_t children[kWriters];
     for (int w = 0; w < kWriters; ++w) {
-        children[w] = fork();
-        ASSERT_GE(children[w], 0);
-        if (children[w] == 0) {
-            for (int i = 0; i < kKeys; ++i) {
-                std::string key = "k" + std::to_string(w) + "_" + std::to_string(i);
-                if (!WritePrivateProfileStringA(i % 2 ? "odd" : "even", key.c_str(), key.c_str(),
-                                                ini.c_str()))
-                    _exit(1);
-            }
-            _exit(0);
-        }
+        ASSERT_GE(children[w] = fork(), 0);
+        if (children[w] != 0) continue;
+        for (int i = 0; i < kKeys; ++i)
+            if (!Write(i % 2 ? "odd" : "even", key(w, i).c_str(), key(w, i).c_str())) _exit(1);
+        _exit(0);
     }
     for (pid_t child : children) {
         int status = 0;
@@ -267,10 +239,7 @@ TEST_F(PrivateProfileTest, WritersInSeveralProcessesLoseNothing) {
     }
     int found = 0;
     for (int w = 0; w < kWriters; ++w)
-        for (int i = 0; i < kKeys; ++i) {
-            std::string key = "k" + std::to_string(w) + "_" + std::to_string(i);
-            found += Get(i % 2 ? "odd" : "even", key.c_str()) == key;
-        }
+        for (int i = 0; i < kKeys; ++i) found += Get(i % 2 ? "odd" : "even", key(w, i).c_str()) == key(w, i);
     EXPECT_EQ(kWriters * kKeys, found);
     EXPECT_EQ("", Strays());
 }

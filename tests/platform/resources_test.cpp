@@ -1,11 +1,13 @@
 #include <kiln/platform/resources.h>
 
 #include <cstring>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
 #include <kiln/platform/cstring.h>
-#include <kiln/platform/last_error.h>
+
+#include "support/expect_error.h"
 
 namespace {
 
@@ -25,34 +27,27 @@ TEST_F(StringResources, TablesAddedLaterAreSearchedFirst) {
     EXPECT_STREQ(kiln::FindStringResource(61002), "app two");
     EXPECT_STREQ(kiln::FindStringResource(61001), "module one");
     EXPECT_EQ(kiln::FindStringResource(61099), nullptr);
-
     static const kiln::StringResource later[] = {{61001, "extension"}};
     kiln::AddStringTable(later, 1);
-    EXPECT_STREQ(kiln::FindStringResource(61001), "extension");
     kiln::AddStringTable(nullptr, 5);  // nothing to add
+    EXPECT_STREQ(kiln::FindStringResource(61001), "extension");
     EXPECT_STREQ(kiln::FindStringResource(61002), "app two");
 }
 
 TEST_F(StringResources, LoadStringACutsBetweenCharacters) {
     char buffer[16];
-    EXPECT_EQ(LoadStringA(nullptr, 61003, buffer, sizeof buffer), 6);
-    EXPECT_STREQ(buffer, "漢字AB");
-
-    std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(LoadStringA(nullptr, 61003, buffer, 4), 2) << "room for 3 bytes holds one double-byte character";
-    EXPECT_STREQ(buffer, "漢");
-    EXPECT_EQ(LoadStringA(nullptr, 61003, buffer, 5), 4);
-    EXPECT_STREQ(buffer, "漢字");
-    EXPECT_EQ(LoadStringA(nullptr, 61003, buffer, 1), 0);
-    EXPECT_STREQ(buffer, "");
-
+    // Room for 3 bytes holds one double-byte character.
+    const std::tuple<int, int, const char*> cases[] = {
+        {16, 6, "漢字AB"}, {4, 2, "漢"}, {5, 4, "漢字"}, {1, 0, ""}};
+    for (auto [size, length, text] : cases) {
+        std::memset(buffer, 'x', sizeof buffer);
+        EXPECT_EQ(LoadStringA(nullptr, 61003, buffer, size), length);
+        EXPECT_STREQ(buffer, text);
+    }
     std::strcpy(buffer, "old");
-    SetLastError(0);
-    EXPECT_EQ(LoadStringA(nullptr, 61099, buffer, sizeof buffer), 0);
+    EXPECT_LAST_ERROR(LoadStringA(nullptr, 61099, buffer, sizeof buffer), 0, ERROR_RESOURCE_NAME_NOT_FOUND);
     EXPECT_STREQ(buffer, "");
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_RESOURCE_NAME_NOT_FOUND);
-    EXPECT_EQ(LoadStringA(nullptr, 61001, nullptr, 10), 0);
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
+    EXPECT_LAST_ERROR(LoadStringA(nullptr, 61001, nullptr, 10), 0, ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(StringResources, CStringLoadsAndFormatsFromIds) {
@@ -61,7 +56,6 @@ TEST_F(StringResources, CStringLoadsAndFormatsFromIds) {
     EXPECT_EQ(s, "unchanged");
     EXPECT_TRUE(s.LoadString(61002));
     EXPECT_EQ(s, "app two");
-
     s.Format(61004, 42, "x");
     EXPECT_EQ(s, "42-x");
     s.Format(61099, 1);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -11,111 +12,88 @@
 #include <unistd.h>
 
 #include <kiln/platform/file.h>
-#include <kiln/platform/last_error.h>
 
 #include "support/child_process.h"
+#include "support/expect_error.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using kiln::test::RunInChild;
-using kiln::test::ScopedCwd;
 using kiln::test::ScopedEnv;
 using kiln::test::TempDir;
 
-std::string Win(const TempDir& dir, const std::string& name) { return dir.win(name); }
-
-TEST(CreateDirectory, CreatesOneFolderAndReportsWhyNot) {
+TEST(Folders, CreateAndRemoveOneFolderAndDeleteFiles) {
     ScopedEnv drives("KILN_DRIVES", nullptr);
     TempDir dir;
-    EXPECT_TRUE(CreateDirectoryA(Win(dir, "new").c_str(), nullptr));
+    auto win = [&](const char* name) { return dir.win(name); };
+    EXPECT_TRUE(CreateDirectoryA(win("new").c_str(), nullptr));
     EXPECT_TRUE(std::filesystem::is_directory(dir.host("new")));
-
-    SetLastError(0);
-    EXPECT_FALSE(CreateDirectoryA(Win(dir, "new").c_str(), nullptr));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS);
-    EXPECT_FALSE(CreateDirectoryA(Win(dir, "missing\\child").c_str(), nullptr));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
-    EXPECT_FALSE(CreateDirectoryA("Q:\\folder", nullptr));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
     dir.Write("file", "x");
-    EXPECT_FALSE(CreateDirectoryA(Win(dir, "file").c_str(), nullptr));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS);
-}
+    EXPECT_LAST_ERROR(CreateDirectoryA(win("new").c_str(), nullptr), FALSE, ERROR_ALREADY_EXISTS);
+    EXPECT_LAST_ERROR(CreateDirectoryA(win("file").c_str(), nullptr), FALSE, ERROR_ALREADY_EXISTS);
+    EXPECT_LAST_ERROR(CreateDirectoryA(win("missing\\child").c_str(), nullptr), FALSE, ERROR_PATH_NOT_FOUND);
+    EXPECT_LAST_ERROR(CreateDirectoryA("Q:\\folder", nullptr), FALSE, ERROR_PATH_NOT_FOUND);
 
-TEST(RemoveDirectory, RemovesOnlyEmptyFolders) {
-    TempDir dir;
+    // Only empty folders are removed.
     std::filesystem::create_directories(dir.host("full/inner"));
-    dir.Write("file", "x");
-    EXPECT_FALSE(RemoveDirectoryA(Win(dir, "full").c_str()));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_DIR_NOT_EMPTY);
-    EXPECT_FALSE(RemoveDirectoryA(Win(dir, "file").c_str()));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_DIRECTORY);
-    EXPECT_FALSE(RemoveDirectoryA(Win(dir, "nothing").c_str()));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
-    EXPECT_TRUE(RemoveDirectoryA(Win(dir, "full\\inner").c_str()));
+    EXPECT_LAST_ERROR(RemoveDirectoryA(win("full").c_str()), FALSE, ERROR_DIR_NOT_EMPTY);
+    EXPECT_LAST_ERROR(RemoveDirectoryA(win("file").c_str()), FALSE, ERROR_DIRECTORY);
+    EXPECT_LAST_ERROR(RemoveDirectoryA(win("nothing").c_str()), FALSE, ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(RemoveDirectoryA(win("full\\inner").c_str()));
     EXPECT_FALSE(dir.Exists("full/inner"));
 
-    EXPECT_FALSE(DeleteFileA(Win(dir, "full").c_str()));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
-    EXPECT_TRUE(DeleteFileA(Win(dir, "file").c_str()));
-    EXPECT_FALSE(DeleteFileA(Win(dir, "file").c_str()));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
+    EXPECT_LAST_ERROR(DeleteFileA(win("full").c_str()), FALSE, ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(DeleteFileA(win("file").c_str()));
+    EXPECT_LAST_ERROR(DeleteFileA(win("file").c_str()), FALSE, ERROR_FILE_NOT_FOUND);
 }
 
 TEST(CopyFile, CopiesContentsAndTimeAndHonoursFailIfExists) {
     TempDir dir;
-    dir.Write("src.bin", std::string("data\0more", 9));
+    const std::string data("data\0more", 9);
+    dir.Write("src.bin", data);
+    dir.Write("other.bin", "other");
     struct timespec times[2] = {{1000000000, 0}, {1200000000, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, dir.host("src.bin").c_str(), times, 0), 0);
+    auto copy = [&](const char* from, const std::string& to, BOOL failIfExists) {
+        return CopyFileA(dir.win(from).c_str(), to.c_str(), failIfExists);
+    };
 
-    ASSERT_TRUE(CopyFileA(Win(dir, "src.bin").c_str(), Win(dir, "dst.bin").c_str(), TRUE));
-    EXPECT_EQ(dir.Read("dst.bin"), std::string("data\0more", 9));
+    ASSERT_TRUE(copy("src.bin", dir.win("dst.bin"), TRUE));
+    EXPECT_EQ(dir.Read("dst.bin"), data);
     struct stat st;
     ASSERT_EQ(stat(dir.host("dst.bin").c_str(), &st), 0);
     EXPECT_EQ(st.st_mtime, 1200000000);
-
-    dir.Write("other.bin", "other");
-    SetLastError(0);
-    EXPECT_FALSE(CopyFileA(Win(dir, "other.bin").c_str(), Win(dir, "dst.bin").c_str(), TRUE));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_EXISTS);
-    EXPECT_EQ(dir.Read("dst.bin"), std::string("data\0more", 9));
-    EXPECT_TRUE(CopyFileA(Win(dir, "other.bin").c_str(), Win(dir, "dst.bin").c_str(), FALSE));
+    EXPECT_LAST_ERROR(copy("other.bin", dir.win("dst.bin"), TRUE), FALSE, ERROR_FILE_EXISTS);
+    EXPECT_EQ(dir.Read("dst.bin"), data);
+    EXPECT_TRUE(copy("other.bin", dir.win("dst.bin"), FALSE));
     EXPECT_EQ(dir.Read("dst.bin"), "other");
 
-    EXPECT_FALSE(CopyFileA(Win(dir, "none.bin").c_str(), Win(dir, "x.bin").c_str(), FALSE));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(CopyFileA(Win(dir, "src.bin").c_str(), Win(dir, "no\\x.bin").c_str(), FALSE));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_PATH_NOT_FOUND);
-    EXPECT_FALSE(CopyFileA(Win(dir, "src.bin").c_str(), dir.win().c_str(), FALSE));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
-
+    EXPECT_LAST_ERROR(copy("none.bin", dir.win("x.bin"), FALSE), FALSE, ERROR_FILE_NOT_FOUND);
+    EXPECT_LAST_ERROR(copy("src.bin", dir.win("no\\x.bin"), FALSE), FALSE, ERROR_PATH_NOT_FOUND);
+    EXPECT_LAST_ERROR(copy("src.bin", dir.win(), FALSE), FALSE, ERROR_ACCESS_DENIED);
     // Nothing but the files themselves is left in the folder.
-    int entries = 0;
-    for (const auto& e : std::filesystem::directory_iterator(dir.host()))
-        entries += e.is_regular_file();
-    EXPECT_EQ(entries, 3);
+    auto entries = std::filesystem::directory_iterator(dir.host());
+    EXPECT_EQ(std::count_if(begin(entries), end(entries), [](const auto& e) { return e.is_regular_file(); }),
+              3);
 }
 
 TEST(CopyFile, RespectsTheShareModesOfOpenFiles) {
     TempDir dir;
     dir.Write("src.txt", "new");
     dir.Write("dst.txt", "old");
-    std::string src = Win(dir, "src.txt"), dst = Win(dir, "dst.txt");
+    std::string src = dir.win("src.txt"), dst = dir.win("dst.txt");
     {
         CFile writer(src.c_str(), CFile::modeWrite | CFile::shareDenyWrite);  // a document being edited
-        EXPECT_TRUE(CopyFileA(src.c_str(), Win(dir, "copy.txt").c_str(), FALSE));
+        EXPECT_TRUE(CopyFileA(src.c_str(), dir.win("copy.txt").c_str(), FALSE));
         CFile reader(dst.c_str(), CFile::modeRead | CFile::shareDenyWrite);
-        SetLastError(0);
-        EXPECT_FALSE(CopyFileA(src.c_str(), dst.c_str(), FALSE));
-        EXPECT_EQ(GetLastError(), (DWORD)ERROR_SHARING_VIOLATION);
+        EXPECT_LAST_ERROR(CopyFileA(src.c_str(), dst.c_str(), FALSE), FALSE, ERROR_SHARING_VIOLATION);
     }
     EXPECT_EQ(dir.Read("dst.txt"), "old");
     {
         CFile locked(src.c_str(), CFile::modeRead | CFile::shareExclusive);
-        EXPECT_FALSE(CopyFileA(src.c_str(), dst.c_str(), FALSE));
-        EXPECT_EQ(GetLastError(), (DWORD)ERROR_SHARING_VIOLATION);
+        EXPECT_LAST_ERROR(CopyFileA(src.c_str(), dst.c_str(), FALSE), FALSE, ERROR_SHARING_VIOLATION);
     }
     EXPECT_TRUE(CopyFileA(src.c_str(), dst.c_str(), FALSE));
     EXPECT_EQ(dir.Read("dst.txt"), "new");
@@ -123,20 +101,17 @@ TEST(CopyFile, RespectsTheShareModesOfOpenFiles) {
 
 TEST(FileAttributes, FollowTheFileAndTheUser) {
     TempDir dir;
-    dir.Write("plain.txt", "x");
-    dir.Write(".hidden", "x");
-    dir.Write("locked.txt", "x");
+    for (const char* name : {"plain.txt", ".hidden", "locked.txt"}) dir.Write(name, "x");
     std::filesystem::create_directory(dir.host("sub"));
-    EXPECT_EQ(GetFileAttributesA(Win(dir, "plain.txt").c_str()), FILE_ATTRIBUTE_ARCHIVE);
-    EXPECT_EQ(GetFileAttributesA(Win(dir, ".hidden").c_str()),
-              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(GetFileAttributesA(Win(dir, "sub").c_str()), FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_EQ(GetFileAttributesA(Win(dir, "none").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(GetFileAttributesA(dir.win("plain.txt").c_str()), FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(GetFileAttributesA(dir.win(".hidden").c_str()), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(GetFileAttributesA(dir.win("sub").c_str()), FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_LAST_ERROR(GetFileAttributesA(dir.win("none").c_str()), INVALID_FILE_ATTRIBUTES,
+                      ERROR_FILE_NOT_FOUND);
 
     chmod(dir.host().c_str(), 0755);
     chmod(dir.host("locked.txt").c_str(), 0444);
-    std::string path = Win(dir, "locked.txt");
+    std::string path = dir.win("locked.txt");
     EXPECT_EQ(RunInChild([&] { return (int)GetFileAttributesA(path.c_str()); }, true),
               (int)(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY));
 }
@@ -145,7 +120,7 @@ TEST(CurrentDirectory, SetAndGetInWindowsForm) {
     ScopedEnv drives("KILN_DRIVES", nullptr);
     TempDir dir;
     std::string canonical = std::filesystem::canonical(dir.host()).string();
-    ScopedCwd restore(canonical);
+    kiln::test::ScopedCwd restore(canonical);
     std::filesystem::create_directory(dir.host("sub"));
     dir.Write("file", "x");
 
@@ -154,15 +129,11 @@ TEST(CurrentDirectory, SetAndGetInWindowsForm) {
     char buffer[MAX_PATH];
     DWORD n = GetCurrentDirectoryA(MAX_PATH, buffer);
     std::string expected = "Z:" + canonical + "\\sub";
-    for (char& c : expected)
-        if (c == '/') c = '\\';
+    std::replace(expected.begin(), expected.end(), '/', '\\');
     EXPECT_EQ(std::string(buffer, n), expected);
     EXPECT_EQ(GetCurrentDirectoryA(3, buffer), expected.size() + 1);  // too small: the size needed
-
-    EXPECT_FALSE(SetCurrentDirectoryA(Win(dir, "file").c_str()));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_DIRECTORY);
-    EXPECT_FALSE(SetCurrentDirectoryA(Win(dir, "none").c_str()));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
+    EXPECT_LAST_ERROR(SetCurrentDirectoryA(dir.win("file").c_str()), FALSE, ERROR_DIRECTORY);
+    EXPECT_LAST_ERROR(SetCurrentDirectoryA(dir.win("none").c_str()), FALSE, ERROR_FILE_NOT_FOUND);
 }
 
 TEST(SystemFolders, ModuleAndWindowsDirectory) {
@@ -173,32 +144,24 @@ TEST(SystemFolders, ModuleAndWindowsDirectory) {
     EXPECT_EQ(GetWindowsDirectoryA(buffer, 3), 4u);
     EXPECT_EQ(GetSystemDirectoryA(buffer, MAX_PATH), 3u);
 
-    DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    std::string module(buffer, n);
-    ASSERT_GT(n, 3u);
+    std::string module(buffer, GetModuleFileNameA(nullptr, buffer, MAX_PATH));
+    ASSERT_GT(module.size(), 3u);
     EXPECT_EQ(module.substr(0, 3), "Z:\\");
     EXPECT_EQ(module.substr(module.rfind('\\') + 1), "kiln_platform_tests");
-
     char small[8];
-    SetLastError(0);
-    EXPECT_EQ(GetModuleFileNameA(nullptr, small, sizeof small), 8u);
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_LAST_ERROR(GetModuleFileNameA(nullptr, small, sizeof small), 8u, ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(std::string(small), module.substr(0, 7));
-
     // A handle is an address inside a module: here the library itself.
-    n = GetModuleFileNameA(reinterpret_cast<HMODULE>(&GetTickCount), buffer, MAX_PATH);
-    ASSERT_GT(n, 0u);
+    ASSERT_GT(GetModuleFileNameA(reinterpret_cast<HMODULE>(&GetTickCount), buffer, MAX_PATH), 0u);
     EXPECT_NE(std::string(buffer).find("libkiln.so"), std::string::npos) << buffer;
 }
 
-TEST(SystemClock, ProcessThreadAndTicks) {
-    EXPECT_EQ(GetCurrentProcessId(), (DWORD)getpid());
-    DWORD mainThread = GetCurrentThreadId();
+TEST(SystemClock, ThreadsAndTicks) {
     DWORD otherThread = 0;
     std::thread([&] { otherThread = GetCurrentThreadId(); }).join();
-    EXPECT_NE(mainThread, otherThread);
-    EXPECT_EQ(mainThread, (DWORD)getpid());  // the main thread's id is the process id
-
+    EXPECT_NE(GetCurrentThreadId(), otherThread);
+    EXPECT_EQ(GetCurrentProcessId(), (DWORD)getpid());
+    EXPECT_EQ(GetCurrentThreadId(), (DWORD)getpid());  // the main thread's id is the process id
     DWORD start = GetTickCount();
     Sleep(30);
     EXPECT_GE(GetTickCount() - start, 30u);

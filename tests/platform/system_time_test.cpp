@@ -4,18 +4,36 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <optional>
+#include <string>
+#include <tuple>
 
 #include "platform/clock_hook.h"
+#include "support/expect_error.h"
 #include "support/scoped_env.h"
 
 namespace {
 
-using kiln::test::ScopedEnv;
-
 ULONGLONG FileTimeOf(long long unixSeconds, int milliseconds) {
     return (ULONGLONG)(unixSeconds + 11644473600LL) * 10000000ULL + (ULONGLONG)milliseconds * 10000ULL;
+}
+
+ULONGLONG Ticks(const FILETIME& ft) { return ((ULONGLONG)ft.dwHighDateTime << 32) | ft.dwLowDateTime; }
+
+// "year-month-day/dayOfWeek hour:minute:second.ms"; for a zone change, year 0 and day the week.
+std::string Fields(const SYSTEMTIME& st) {
+    char text[64];
+    snprintf(text, sizeof text, "%d-%d-%d/%d %02d:%02d:%02d.%03d", st.wYear, st.wMonth, st.wDay,
+             st.wDayOfWeek, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds);
+    return text;
+}
+
+std::string Local() {
+    SYSTEMTIME st{};
+    GetLocalTime(&st);
+    return Fields(st);
 }
 
 // 2024-03-05 05:07:09.123 UTC, a Tuesday.
@@ -30,130 +48,86 @@ protected:
     }
     void SetZone(const char* tz) { zone.emplace("TZ", tz); }
 
-    std::optional<ScopedEnv> zone;
+    std::optional<kiln::test::ScopedEnv> zone;
+    TIME_ZONE_INFORMATION tzi{};
 };
-
-void ExpectFields(const SYSTEMTIME& st, int year, int month, int day, int dayOfWeek, int hour, int minute,
-                  int second, int ms) {
-    EXPECT_EQ(st.wYear, year);
-    EXPECT_EQ(st.wMonth, month);
-    EXPECT_EQ(st.wDay, day);
-    EXPECT_EQ(st.wDayOfWeek, dayOfWeek);
-    EXPECT_EQ(st.wHour, hour);
-    EXPECT_EQ(st.wMinute, minute);
-    EXPECT_EQ(st.wSecond, second);
-    EXPECT_EQ(st.wMilliseconds, ms);
-}
 
 TEST_F(SystemTime, FixedClockAndBiasDriveEveryFunction) {
     SetZone("UTC0");  // the fixed bias, not the host's zone, must decide the local time
     const ULONGLONG now = FileTimeOf(kMarch5, 123);
     kiln::SetFixedClock(kiln::FixedClock{now, -540});
-
     FILETIME ft{};
     GetSystemTimeAsFileTime(&ft);
-    EXPECT_EQ(((ULONGLONG)ft.dwHighDateTime << 32) | ft.dwLowDateTime, now);
+    EXPECT_EQ(Ticks(ft), now);
     SYSTEMTIME st{};
     GetSystemTime(&st);
-    ExpectFields(st, 2024, 3, 5, 2, 5, 7, 9, 123);
-    GetLocalTime(&st);
-    ExpectFields(st, 2024, 3, 5, 2, 14, 7, 9, 123);
-
-    TIME_ZONE_INFORMATION tzi{};
+    EXPECT_EQ(Fields(st), "2024-3-5/2 05:07:09.123");
+    EXPECT_EQ(Local(), "2024-3-5/2 14:07:09.123");
     EXPECT_EQ(GetTimeZoneInformation(&tzi), TIME_ZONE_ID_UNKNOWN);
-    EXPECT_EQ(tzi.Bias, -540);
-    EXPECT_EQ(tzi.DaylightBias, 0);
+    EXPECT_EQ(std::tuple(tzi.Bias, tzi.DaylightBias), std::tuple(-540, 0));
 
     __time64_t stored = 0;
     EXPECT_EQ(_time64(&stored), kMarch5);
     EXPECT_EQ(stored, kMarch5);
     struct tm fields {};
     ASSERT_EQ(_localtime64_s(&fields, &stored), 0);
-    EXPECT_EQ(fields.tm_hour, 14);
-    EXPECT_EQ(fields.tm_mday, 5);
+    EXPECT_EQ(std::tuple(fields.tm_hour, fields.tm_mday), std::tuple(14, 5));
 
     // West of UTC the local date falls back a day.
     kiln::SetFixedClock(kiln::FixedClock{now, 360});
-    GetLocalTime(&st);
-    ExpectFields(st, 2024, 3, 4, 1, 23, 7, 9, 123);
-
+    EXPECT_EQ(Local(), "2024-3-4/1 23:07:09.123");
     // Without a bias the host's zone gives the local time of the fixed instant.
     SetZone("JST-9");
     kiln::SetFixedClock(kiln::FixedClock{now, std::nullopt});
-    GetLocalTime(&st);
-    ExpectFields(st, 2024, 3, 5, 2, 14, 7, 9, 123);
+    EXPECT_EQ(Local(), "2024-3-5/2 14:07:09.123");
 }
 
 TEST_F(SystemTime, ZoneWithoutDaylightSaving) {
     SetZone("JST-9");
-    TIME_ZONE_INFORMATION tzi{};
     EXPECT_EQ(GetTimeZoneInformation(&tzi), TIME_ZONE_ID_UNKNOWN);
-    EXPECT_EQ(tzi.Bias, -540);
+    EXPECT_EQ(std::tuple(tzi.Bias, tzi.DaylightBias, tzi.DaylightDate.wMonth), std::tuple(-540, 0, 0));
     EXPECT_STREQ(tzi.StandardName, "JST");
-    EXPECT_EQ(tzi.DaylightBias, 0);
-    EXPECT_EQ(tzi.DaylightDate.wMonth, 0);
-
     SetZone("UTC0");
     EXPECT_EQ(GetTimeZoneInformation(&tzi), TIME_ZONE_ID_UNKNOWN);
     EXPECT_EQ(tzi.Bias, 0);
 
-    SetLastError(0);
-    EXPECT_EQ(GetTimeZoneInformation(nullptr), TIME_ZONE_ID_INVALID);
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
+    EXPECT_LAST_ERROR(GetTimeZoneInformation(nullptr), TIME_ZONE_ID_INVALID, ERROR_INVALID_PARAMETER);
     __time64_t t = 0;
     EXPECT_EQ(_localtime64_s(nullptr, &t), EINVAL);
-}
-
-struct Change {
-    int month, week, dayOfWeek, hour;
-};
-
-void ExpectChange(const SYSTEMTIME& date, Change expected) {
-    EXPECT_EQ(date.wYear, 0);
-    EXPECT_EQ(date.wMonth, expected.month);
-    EXPECT_EQ(date.wDay, expected.week);
-    EXPECT_EQ(date.wDayOfWeek, expected.dayOfWeek);
-    EXPECT_EQ(date.wHour, expected.hour);
-    EXPECT_EQ(date.wMinute, 0);
 }
 
 TEST_F(SystemTime, ZonesWithDaylightSaving) {
     const ULONGLONG january = FileTimeOf(1705320000, 0);  // 2024-01-15 12:00 UTC
     const ULONGLONG july = FileTimeOf(1721044800, 0);     // 2024-07-15 12:00 UTC
-    TIME_ZONE_INFORMATION tzi{};
-    SYSTEMTIME st{};
 
     SetZone("EST5EDT,M3.2.0,M11.1.0");
     kiln::SetFixedClock(kiln::FixedClock{january, std::nullopt});
     EXPECT_EQ(GetTimeZoneInformation(&tzi), TIME_ZONE_ID_STANDARD);
-    EXPECT_EQ(tzi.Bias, 300);  // the standard bias, whatever the season
-    EXPECT_EQ(tzi.StandardBias, 0);
-    EXPECT_EQ(tzi.DaylightBias, -60);
+    // The standard bias, whatever the season; the changes in the local time that is left.
+    EXPECT_EQ(std::tuple(tzi.Bias, tzi.StandardBias, tzi.DaylightBias), std::tuple(300, 0, -60));
     EXPECT_STREQ(tzi.StandardName, "EST");
     EXPECT_STREQ(tzi.DaylightName, "EDT");
-    ExpectChange(tzi.DaylightDate, {3, 2, 0, 2});
-    ExpectChange(tzi.StandardDate, {11, 1, 0, 2});
+    EXPECT_EQ(Fields(tzi.DaylightDate), "0-3-2/0 02:00:00.000");
+    EXPECT_EQ(Fields(tzi.StandardDate), "0-11-1/0 02:00:00.000");
     kiln::SetFixedClock(kiln::FixedClock{july, std::nullopt});
     EXPECT_EQ(GetTimeZoneInformation(&tzi), TIME_ZONE_ID_DAYLIGHT);
     EXPECT_EQ(tzi.Bias, 300);
-    GetLocalTime(&st);
-    EXPECT_EQ(st.wHour, 8);
+    EXPECT_EQ(Local(), "2024-7-15/1 08:00:00.000");
 
     // The last Sunday is week 5; the change back happens at 03:00 summer time.
     SetZone("CET-1CEST,M3.5.0,M10.5.0/3");
     EXPECT_EQ(GetTimeZoneInformation(&tzi), TIME_ZONE_ID_DAYLIGHT);
     EXPECT_EQ(tzi.Bias, -60);
-    ExpectChange(tzi.DaylightDate, {3, 5, 0, 2});
-    ExpectChange(tzi.StandardDate, {10, 5, 0, 3});
+    EXPECT_EQ(Fields(tzi.DaylightDate), "0-3-5/0 02:00:00.000");
+    EXPECT_EQ(Fields(tzi.StandardDate), "0-10-5/0 03:00:00.000");
 
     // Southern hemisphere: summer time at the start of the year.
     SetZone("AEST-10AEDT,M10.1.0,M4.1.0/3");
     kiln::SetFixedClock(kiln::FixedClock{january, std::nullopt});
     EXPECT_EQ(GetTimeZoneInformation(&tzi), TIME_ZONE_ID_DAYLIGHT);
-    EXPECT_EQ(tzi.Bias, -600);
-    EXPECT_EQ(tzi.DaylightBias, -60);
-    ExpectChange(tzi.DaylightDate, {10, 1, 0, 2});
-    ExpectChange(tzi.StandardDate, {4, 1, 0, 3});
+    EXPECT_EQ(std::tuple(tzi.Bias, tzi.DaylightBias), std::tuple(-600, -60));
+    EXPECT_EQ(Fields(tzi.DaylightDate), "0-10-1/0 02:00:00.000");
+    EXPECT_EQ(Fields(tzi.StandardDate), "0-4-1/0 03:00:00.000");
 }
 
 TEST_F(SystemTime, SystemClockMatchesTheCLibrary) {
@@ -176,8 +150,7 @@ TEST_F(SystemTime, SystemClockMatchesTheCLibrary) {
     EXPECT_GE(timegm(&fields), before);
     EXPECT_LE(timegm(&fields), after);
     EXPECT_EQ((local.wHour - utc.wHour + 24) % 24, 9);
-    long long seconds = (long long)((((ULONGLONG)ft.dwHighDateTime << 32) | ft.dwLowDateTime) / 10000000ULL) -
-                        11644473600LL;
+    long long seconds = (long long)(Ticks(ft) / 10000000ULL) - 11644473600LL;
     EXPECT_GE(seconds, before);
     EXPECT_LE(seconds, after);
 }
