@@ -23,7 +23,6 @@ public:
     unsigned int preLength = 0;
     std::string preText;  // what DoPreConvert emits first
     using CConvert::m_nConverter;
-    using CConvert::m_nPrepare;
     using CConvert::m_PreConvert;
 
 protected:
@@ -32,7 +31,6 @@ protected:
                  (out && out->IsLocked() ? "O " : "o ");
     }
     int PrepareConvert() override {
-        m_nPrepare = 5;  // the default's effect is overridden here
         Trace("Prepare", m_pDecode);
         return 0;
     }
@@ -77,7 +75,6 @@ TEST_F(Driver, ConvertRunsTheHooksInOrderWithTheLocks) {
     EXPECT_EQ(conv.seenOption, -7);
     EXPECT_EQ(conv.seenOut, &out);
     EXPECT_EQ(conv.seenErrors, &errors);
-    EXPECT_EQ(conv.m_nPrepare, 5);
     EXPECT_EQ(conv.GetPC(), 1u) << "the driver does not reset the PC";
     EXPECT_EQ(conv.IsLocked() + out.IsLocked(), 0u);
     conv.m_nConverter = 11;  // a copy takes the fields

@@ -64,31 +64,20 @@ protected:
 };
 
 TEST_F(Symbols, IndexZeroIsTheNullIndexUntilAPlaceholderTakesIt) {
+    EXPECT_EQ(table.GetLength(), (unsigned int)CSymbolTable::kInitialPool);
     EXPECT_EQ(Entry("A"), 0u);
     EXPECT_EQ(Entry("B"), 1u);
     EXPECT_EQ(Finds({"A", "B"}), "0 1 ");
     EXPECT_EQ(Written(table), std::string("A\0B\0", 4));
     EXPECT_EQ(table.EntryPlaceholder(), 1) << "index 0 is taken already";
     EXPECT_EQ(table.GetLastSymbol(), 1u);
-    Table fresh;
-    EXPECT_EQ(fresh.GetLength(), (unsigned int)CSymbolTable::kInitialPool);
-    ASSERT_NE(fresh.InterLock(), nullptr);
-    EXPECT_EQ(fresh.EntryPlaceholder(), 1);
-    EXPECT_EQ(fresh.GetLastSymbol(), 0u);
-    EXPECT_EQ(fresh.Entry("A", 0, 0, 0, nullptr), 1u);
-    EXPECT_EQ(fresh.Find("A", 0), 1u);
-    EXPECT_EQ(fresh.Find("", 0), 0u);
-    fresh.InterUnlock();
     EXPECT_EQ(Written(errors), "");
 }
 
 TEST_F(Symbols, HashSumsSignedBytesToTwelveBits) {
     auto hash = [&](const std::string& s) { return table.Hash(s.data(), s.data() + s.size()); };
-    EXPECT_EQ(hash("A"), 65);
-    EXPECT_EQ(hash("ABC"), 198);
     EXPECT_EQ(hash("\x82\xA0"), 3874);
     EXPECT_EQ(table.LastHash(), 3874);
-    EXPECT_EQ(hash(std::string(20, '\x7F')), 2540);
     EXPECT_EQ(hash(std::string(100, '\x7F')), 12700 & 0xFFF);
     Find("AB");
     EXPECT_EQ(table.LastHash(), 131);
@@ -133,9 +122,9 @@ TEST_F(Symbols, RecordLayoutAndRewrites) {
     EXPECT_EQ(table.ReEntryID(1, 0xAA) + table.ReEntryMemory(1, 0xF0), 2);
     EXPECT_EQ(table.ReEntryValue(1, -5) + table.ReEntryParam(1, 77), 2);
     EXPECT_EQ(table.Label(1), "LBL 170 3 -1 240 -5 77");  // the memory byte is zero-extended
-    tagSYMPRM all = {1, 2, 3, 4, 0x10000};
-    table.ReEntryPrm(1, &all);
-    EXPECT_EQ(table.Record(1).substr(0, 4), "\xAA\x01\x02\x03");
+    tagSYMPRM other = {1, (LONG)0x80000000u, 3, 4, 0x10000};
+    table.ReEntryPrm(1, &other);
+    EXPECT_EQ(table.Record(1).substr(0, 4), "\xAA\x01\x09\x03");
     EXPECT_EQ(table.GetLabelParam(1), 0x10000);
     EXPECT_EQ(Entry("B"), 2u);  // without a parameter record every stored attribute is 0
     EXPECT_EQ(table.Record(2).substr(1, 3) + table.Record(2).substr(16, 4), std::string(7, '\0'));
@@ -254,7 +243,7 @@ TEST_F(Symbols, TextsWithNulBytesMatchByTheByteRule) {
     EXPECT_EQ(Find("A"), a);
 }
 
-TEST_F(Symbols, UnlockReleasesRecordsAndClearStartsAgain) {
+TEST_F(Symbols, UnlockReleasesRecordsClearStartsAgainAndDetachLeavesNoPool) {
     int pass = 1;
     table.m_pPass = &pass;
     table.EntryPlaceholder();
@@ -274,14 +263,13 @@ TEST_F(Symbols, UnlockReleasesRecordsAndClearStartsAgain) {
     EXPECT_EQ(table.m_pPass, &pass);
     ASSERT_NE(table.InterLock(), nullptr);
     EXPECT_TRUE(table.HasWorkAreas());
-    table.EntryPlaceholder();
+    EXPECT_EQ(table.EntryPlaceholder(), 1);
+    EXPECT_EQ(table.GetLastSymbol(), 0u);
     EXPECT_EQ(Entry("TWO", 2), 1u);
-    EXPECT_EQ(Finds({"TWO", "ONE"}), "1 0 ");
+    EXPECT_EQ(Finds({"TWO", "ONE", ""}), "1 0 0 ") << "the placeholder is never found";
     EXPECT_EQ(boxes.Count(), 0u);
-}
 
-TEST_F(Symbols, TableWithoutPoolReportsAndRefuses) {
-    table.InterUnlock();
+    table.InterUnlock();  // a table without a pool reports and refuses
     table.Detach();
     EXPECT_EQ(table.m_pError, nullptr) << "Detach forgets the owner's settings";
     table.m_pError = &errors;
