@@ -1,66 +1,93 @@
 #include <kiln/core/text_alloc.h>
+#include <kiln/platform/global_memory.h>
+#include <kiln/platform/mem_file.h>
 #include <kiln/platform/win_app.h>
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cstdio>
 #include <string>
-#include <vector>
 
+#include "support/archive_bytes.h"
+#include "support/block_text.h"
 #include "support/box_recorder.h"
 #include "support/temp_dir.h"
 
 namespace {
 
+using kiln::test::BlockText;
+using kiln::test::Le32;
+using kiln::test::LoadBytes;
+using kiln::test::StoreBytes;
+
 const char kDouble[] = "Warning! : 二重確保されました、無視します。:CAlloc";
 const char kOpenWriteFailed[] = " の書き込みオープンに失敗しました";
+const char kWriteFailed[] = "CTextAlloc::Serialze:書き込みに失敗しました";
 
-std::string Content(CTextAlloc& t) {
-    const char* p = static_cast<const char*>(t.Lock());
-    std::string s(p, t.GetLength());
-    t.Unlock();
-    return s;
+// "path(length)", and " M" while modified.
+std::string Named(CTextAlloc& t) {
+    return std::string(t.GetPathName()) + "(" + std::to_string(t.GetPathLength()) + ")" +
+           (t.IsModified() ? " M" : "");
 }
 
-// A text buffer whose hooks and slots are scripted, recording how the base operations use them.
+// A text buffer whose hooks and slots are scripted, tracing how the base operations use them.
 class Scripted : public CTextAlloc {
 public:
-    BOOL AfterSerialRead() override {
-        ++afterReads;
-        return acceptRead;
-    }
+    BOOL AfterSerialRead() override { return trace += "after ", acceptRead; }
     BOOL OnCreateNewFile(const char* path) override {
-        asked.push_back(path);
-        waitCountInHook = kiln::GetWaitCursorCount();
+        trace += "create(" + std::string(path) + ",wait " + std::to_string(kiln::GetWaitCursorCount()) + ") ";
         if (createWith != nullptr) {
             FILE* f = std::fopen(hostToCreate.c_str(), "wb");
             std::fputs(createWith, f);
             std::fclose(f);
-            return 1;
         }
-        return createAnswer;
+        return createWith != nullptr || createAnswer;
     }
     void SetModifiedFlag(BOOL modified) override {
-        flagCalls.push_back(modified);
+        trace += "flag" + std::to_string(modified) + " ";
         CTextAlloc::SetModifiedFlag(modified);
     }
     BOOL Write(const char* name, const char* ext, char* data, unsigned int size) override {
-        writes.push_back(std::string(name) + "|" + ext + "|" + std::string(data ? data : "", size));
+        trace += std::string("write(") + name + "|" + ext + "|" + std::string(data ? data : "", size) + ") ";
         return passWrites ? CTextAlloc::Write(name, ext, data, size) : 1;
     }
     using CTextAlloc::Write;
 
-    int afterReads = 0;
-    BOOL acceptRead = 1;
-    std::vector<std::string> asked;
-    int waitCountInHook = -1;
+    std::string trace;
+    BOOL acceptRead = 1, createAnswer = 0;
     const char* createWith = nullptr;
     std::string hostToCreate;
-    BOOL createAnswer = 0;
-    std::vector<BOOL> flagCalls;
-    std::vector<std::string> writes;
     bool passWrites = true;
 };
+
+// A memory file whose writes fail as a full disk does.
+class FullFile : public CMemFile {
+public:
+    void Write(const void*, UINT) override { AfxThrowFileException(CFileException::diskFull); }
+};
+
+// The cause of the archive exception that fn raises, -1 when it raises none, -2 when it names a file.
+template <class Fn>
+int ArchiveCause(Fn fn) {
+    try {
+        fn();
+    } catch (CArchiveException* e) {
+        int cause = e->m_strFileName.IsEmpty() ? e->m_cause : -2;
+        e->Delete();
+        return cause;
+    }
+    return -1;
+}
+
+// Runs load on an archive over a memory file holding bytes.
+template <class Fn>
+BOOL FromBytes(const std::string& bytes, Fn load) {
+    CMemFile file;
+    file.Write(bytes.data(), (UINT)bytes.size());
+    file.SeekToBegin();
+    CArchive ar(&file, CArchive::load);
+    return load(ar);
+}
 
 class TextAlloc : public ::testing::Test {
 protected:
@@ -68,229 +95,148 @@ protected:
     kiln::test::TempDir dir;
 };
 
-TEST_F(TextAlloc, RunTimeClassAndEmptyState) {
-    CTextAlloc t;
-    EXPECT_STREQ(t.GetRuntimeClass()->m_lpszClassName, "CTextAlloc");
-    EXPECT_EQ(RUNTIME_CLASS(CTextAlloc)->m_wSchema, 0xFFFFu);
-    EXPECT_EQ(RUNTIME_CLASS(CTextAlloc)->m_pBaseClass, RUNTIME_CLASS(CAlloc));
-    EXPECT_STREQ(t.GetPathName(), "");
-    EXPECT_EQ(t.GetPathLength(), 0);
-    EXPECT_EQ(t.IsModified(), 0);
-    EXPECT_EQ(t.IsAttached(), 0);
-    CObject* made = RUNTIME_CLASS(CTextAlloc)->CreateObject();
-    ASSERT_NE(made, nullptr);
-    EXPECT_TRUE(made->IsKindOf(RUNTIME_CLASS(CTextAlloc)));
-    EXPECT_TRUE(made->IsKindOf(RUNTIME_CLASS(CAlloc)));
+TEST_F(TextAlloc, AttachFormsNameTheContent) {
+    const CRuntimeClass* rc = RUNTIME_CLASS(CTextAlloc);
+    EXPECT_STREQ(rc->m_lpszClassName, "CTextAlloc");
+    EXPECT_EQ(rc->m_wSchema, 0xFFFFu);
+    EXPECT_EQ(rc->m_pBaseClass, RUNTIME_CLASS(CAlloc));
+    CObject* made = rc->CreateObject();
+    EXPECT_TRUE(made != nullptr && made->GetRuntimeClass() == rc);
     delete made;
-}
-
-TEST_F(TextAlloc, AttachFormsSetPathAndClearModifiedFlag) {
     Scripted t;
+    EXPECT_EQ(Named(t), "(0)");
     t.SetModifiedFlag(1);
     ASSERT_NE(t.Attach("abc", "x.txt"), nullptr);
-    EXPECT_EQ(t.GetLength(), 3u);  // no NUL
-    EXPECT_EQ(Content(t), "abc");
-    EXPECT_STREQ(t.GetPathName(), "x.txt");
-    EXPECT_EQ(t.GetPathLength(), 5);
-    EXPECT_EQ(t.IsModified(), 0);
-    EXPECT_EQ(t.flagCalls, (std::vector<BOOL>{1, 0}));  // through the virtual slot
-
-    // A second attach is refused by the block and changes nothing of the text part.
+    EXPECT_EQ(BlockText(t), "abc");  // no NUL
+    EXPECT_EQ(Named(t), "x.txt(5)");
+    EXPECT_EQ(t.trace, "flag1 flag0 ") << "through the virtual slot";
     t.SetModifiedFlag(1);
     char more[] = "defg";
-    EXPECT_EQ(t.Attach(more, 4u, "y.txt"), nullptr);
+    EXPECT_EQ(t.Attach(more, 4u, "y.txt"), nullptr) << "refused by the block";
     EXPECT_EQ(boxes.Last().text, kDouble);
-    EXPECT_STREQ(t.GetPathName(), "x.txt");
-    EXPECT_EQ(t.IsModified(), 1);
-
-    // A null path keeps the name and recomputes its length.
-    CTextAlloc u;
+    EXPECT_EQ(Named(t), "x.txt(5) M");
+    CTextAlloc u, v;
     u.AttachText("named.txt");
-    ASSERT_NE(u.Attach(more, 4u, nullptr), nullptr);
-    EXPECT_STREQ(u.GetPathName(), "named.txt");
-    EXPECT_EQ(u.GetPathLength(), 9);
-    EXPECT_EQ(Content(u), "defg");
-
-    // Adopting a caller's block.
+    ASSERT_NE(u.Attach(more, 4u, nullptr), nullptr);  // a null path keeps the name
+    EXPECT_EQ(Named(u), "named.txt(9)");
+    EXPECT_EQ(BlockText(u), "defg");
     CAlloc owner(6);
     void* h = owner.DetachWithoutFree();
-    CTextAlloc v;
-    EXPECT_EQ(v.Attach(6u, h, "z.bin"), h);
+    EXPECT_EQ(v.Attach(6u, h, "z.bin"), h);  // adopts the caller's block
+    EXPECT_EQ(Named(v), "z.bin(5)");
     EXPECT_EQ(v.GetLength(), 6u);
-    EXPECT_STREQ(v.GetPathName(), "z.bin");
-    // The plain block forms stay reachable.
-    CTextAlloc w;
-    EXPECT_NE(w.Attach((void*)"xy", 2u), nullptr);
-    EXPECT_STREQ(w.GetPathName(), "");
 }
 
-TEST_F(TextAlloc, AttachThroughAndDetachMoveTheTextPartAsStated) {
-    CTextAlloc source;
+TEST_F(TextAlloc, HandOverCopyAndDetachMoveTheTextPartAsStated) {
+    CTextAlloc source, target, other, empty, giver;
     source.Attach("hello", "src.txt");
     source.SetModifiedFlag(1);
-    Scripted target;
     target.SetModifiedFlag(1);
     void* h = source.GetID();
     EXPECT_EQ(target.AttachThrough(source), h);
     EXPECT_EQ(source.IsAttached(), 0);
-    EXPECT_STREQ(source.GetPathName(), "src.txt");  // the giver keeps its name and flag
-    EXPECT_EQ(source.IsModified(), 1);
-    EXPECT_STREQ(target.GetPathName(), "src.txt");
-    EXPECT_EQ(target.GetPathLength(), 7);
-    EXPECT_EQ(target.IsModified(), 0);
-    EXPECT_EQ(Content(target), "hello");
-
-    // Through the CAlloc form nothing of the text part moves.
-    CAlloc plain(4);
-    CTextAlloc other;
+    EXPECT_EQ(Named(source), "src.txt(7) M") << "the giver keeps its name and flag";
+    EXPECT_EQ(Named(target), "src.txt(7)");
+    target.SetModifiedFlag(1);
+    CTextAlloc copy(target);  // shares the block, copies the text part
+    EXPECT_EQ(copy.GetID(), h);
+    EXPECT_EQ(Named(copy), "src.txt(7) M");
+    copy.DetachWithoutFree();
+    CAlloc plain(4);  // through the CAlloc form nothing of the text part moves
     other.AttachText("keep.txt");
     other.SetModifiedFlag(1);
     EXPECT_NE(other.AttachThrough(plain), nullptr);
-    EXPECT_STREQ(other.GetPathName(), "keep.txt");
-    EXPECT_EQ(other.IsModified(), 1);
-
-    // Detach empties the text part with the block; on an empty buffer it changes nothing.
+    EXPECT_EQ(Named(other), "keep.txt(8) M");
     EXPECT_EQ(other.Detach(), 1);
-    EXPECT_STREQ(other.GetPathName(), "");
-    EXPECT_EQ(other.GetPathLength(), 0);
-    EXPECT_EQ(other.IsModified(), 0);
-    CTextAlloc empty;
+    EXPECT_EQ(Named(other), "(0)");
     empty.AttachText("name.txt");
     empty.SetModifiedFlag(1);
     EXPECT_EQ(empty.Detach(), 0);
-    EXPECT_STREQ(empty.GetPathName(), "name.txt");
-    EXPECT_EQ(empty.IsModified(), 1);
-
-    // DetachWithoutFree leaves the text part.
-    CTextAlloc giver;
+    EXPECT_EQ(Named(empty), "name.txt(8) M");
     giver.Attach("ab", "g.txt");
-    void* given = giver.DetachWithoutFree();
-    ASSERT_NE(given, nullptr);
-    EXPECT_STREQ(giver.GetPathName(), "g.txt");
-    CAlloc taker;
-    taker.Attach(2u, given);
+    GlobalFree(giver.DetachWithoutFree());
+    EXPECT_EQ(Named(giver), "g.txt(5)") << "DetachWithoutFree leaves the text part";
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
-TEST_F(TextAlloc, CopySharesTheBlockAndCopiesTheTextPart) {
-    CTextAlloc a;
-    a.Attach("data", "a.txt");
-    a.SetModifiedFlag(1);
-    CTextAlloc b(a);
-    EXPECT_EQ(b.GetID(), a.GetID());
-    EXPECT_STREQ(b.GetPathName(), "a.txt");
-    EXPECT_EQ(b.GetPathLength(), 5);
-    EXPECT_EQ(b.IsModified(), 1);
-    b.DetachWithoutFree();  // one holder only releases the block
-}
-
 TEST_F(TextAlloc, AttachTextNamesWithoutTouchingBlockOrFlag) {
-    CTextAlloc t;
+    CTextAlloc t, other;
     t.SetModifiedFlag(1);
     t.AttachText("dir\\a.txt", ".bak");
-    EXPECT_STREQ(t.GetPathName(), "dir\\a.bak");
-    EXPECT_EQ(t.GetPathLength(), 9);
+    EXPECT_EQ(Named(t), "dir\\a.bak(9) M");
     t.AttachText("dir\\a.txt", "");
-    EXPECT_STREQ(t.GetPathName(), "dir\\a");
-    EXPECT_EQ(t.IsModified(), 1);
+    EXPECT_EQ(Named(t), "dir\\a(5) M");
     EXPECT_EQ(t.IsAttached(), 0);
-
-    CTextAlloc other;
     other.AttachText("o\\src.c");
     t.AttachText(&other, ".obj");
     EXPECT_STREQ(t.GetPathName(), "o\\src.obj");
     t.AttachText(&other);
     EXPECT_STREQ(t.GetPathName(), "o\\src.c");
-    t.AttachText(&t, ".h");  // renaming after its own name
+    t.AttachText(&t, ".h");  // renamed after its own name
     EXPECT_STREQ(t.GetPathName(), "o\\src.h");
-
-    // A name that fits only without its new extension, and one that does not fit at all.
+    // A name that fits only without its new extension, and one that needs no name buffer.
     std::string fits(255, 'n');
     t.AttachText((fits + ".txt").c_str(), ".txt");
     EXPECT_EQ(t.GetPathLength(), 259);
     t.AttachText((fits + ".txt").c_str(), ".text");
-    EXPECT_STREQ(t.GetPathName(), "");
-    EXPECT_EQ(t.GetPathLength(), 0);
-    std::string longer(400, 'n');
-    t.AttachText(longer.c_str());  // no buffer is involved: the name is kept whole
+    EXPECT_EQ(Named(t), "(0) M");
+    t.AttachText(std::string(400, 'n').c_str());
     EXPECT_EQ(t.GetPathLength(), 400);
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
 TEST_F(TextAlloc, TryReadLoadsWholeFilesOnce) {
-    dir.Write("a.txt", std::string("line1\r\nline2\0end", 16));
-    Scripted t;
-    std::string path = dir.win("a.txt");
+    const std::string text("line1\r\nline2\0end", 16), path = dir.win("a.txt");
+    dir.Write("a.txt", text);
+    Scripted t, refusing;
     ASSERT_EQ(t.TryRead(path.c_str()), 1);
-    EXPECT_EQ(t.GetLength(), 16u);
-    EXPECT_EQ(Content(t), std::string("line1\r\nline2\0end", 16));
-    EXPECT_STREQ(t.GetPathName(), path.c_str());
-    EXPECT_EQ(t.GetPathLength(), (int)path.size());
-    EXPECT_EQ(t.IsModified(), 0);
-    EXPECT_EQ(t.afterReads, 1);
-    EXPECT_EQ(t.IsLocked(), 0u);
-    EXPECT_EQ(kiln::GetWaitCursorCount(), 0);
-
-    // The same path again: 1 without reading, even with the file gone.
+    EXPECT_EQ(BlockText(t), text);
+    EXPECT_EQ(Named(t), path + "(" + std::to_string(path.size()) + ")");
+    EXPECT_EQ(t.trace, "after flag0 ");
+    EXPECT_EQ(t.IsLocked() + kiln::GetWaitCursorCount(), 0);
     std::remove(dir.host("a.txt").c_str());
-    EXPECT_EQ(t.TryRead(path.c_str()), 1);
-    EXPECT_EQ(t.afterReads, 1);
+    EXPECT_EQ(t.TryRead(path.c_str()), 1) << "the same path: nothing read, even with the file gone";
+    EXPECT_EQ(t.trace, "after flag0 ");
     EXPECT_EQ(boxes.Count(), 0u);
-
-    // Another path: the double-allocation notice (exclamation box), nothing changes.
     dir.Write("b.txt", "bbb");
     EXPECT_EQ(t.TryRead(dir.win("b.txt").c_str()), 0);
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes.Last().text, kDouble);
     EXPECT_EQ(boxes.Last().style & MB_ICONMASK, (unsigned)MB_ICONEXCLAMATION);
+    EXPECT_EQ(BlockText(t), text);
     EXPECT_STREQ(t.GetPathName(), path.c_str());
-    EXPECT_EQ(t.GetLength(), 16u);
-
-    // An empty file gives an allocated block of length 0.
+    refusing.AttachText("before.txt");  // a read refused afterwards keeps the block, not the name
+    refusing.acceptRead = 0;
+    EXPECT_EQ(refusing.TryRead(dir.win("b.txt").c_str()), 0);
+    EXPECT_EQ(BlockText(refusing), "bbb");
+    EXPECT_STREQ(refusing.GetPathName(), "before.txt");
+    EXPECT_EQ(refusing.IsLocked(), 0u);
     dir.Write("empty.txt", "");
     CTextAlloc e;
     ASSERT_EQ(e.TryRead(dir.win("empty.txt").c_str()), 1);
-    EXPECT_EQ(e.IsAttached(), 1);
-    EXPECT_EQ(e.GetLength(), 0u);
+    EXPECT_EQ(e.IsAttached() * 10 + e.GetLength(), 10u) << "an empty file gives an empty block";
+    EXPECT_EQ(boxes.Count(), 1u);
 }
 
-TEST_F(TextAlloc, TryReadAsksTheHookForMissingFiles) {
-    Scripted t;
+TEST_F(TextAlloc, MissingFilesAskTheHook) {
+    Scripted t, liar, creating;
     std::string missing = dir.win("new.txt");
     EXPECT_EQ(t.TryRead(missing.c_str()), 0);
-    ASSERT_EQ(t.asked.size(), 1u);
-    EXPECT_EQ(t.asked[0], missing);
-    EXPECT_EQ(t.waitCountInHook, 1);  // the wait cursor is up while the operation runs
+    EXPECT_EQ(t.trace, "create(" + missing + ",wait 1) ") << "the wait cursor is up while the operation runs";
     EXPECT_EQ(kiln::GetWaitCursorCount(), 0);
-    EXPECT_EQ(boxes.Count(), 0u);
     EXPECT_EQ(t.IsAttached(), 0);
-
-    // A hook that makes the file lets the read go on.
-    t.createWith = "made";
+    EXPECT_EQ(creating.SerializeFromFile(missing.c_str(), 0), 0);
+    EXPECT_EQ(creating.trace, "create(" + missing + ",wait 1) ");
+    EXPECT_EQ(boxes.Count(), 0u);
+    t.createWith = "made";  // a hook that makes the file lets the read go on
     t.hostToCreate = dir.host("new.txt");
     ASSERT_EQ(t.TryRead(missing.c_str()), 1);
-    EXPECT_EQ(Content(t), "made");
-
-    // A hook that says yes without making it: the open fails with the file layer's message.
-    Scripted liar;
-    liar.createAnswer = 1;
+    EXPECT_EQ(BlockText(t), "made");
+    liar.createAnswer = 1;  // one that says yes without making it: the open fails with a message
     EXPECT_EQ(liar.TryRead(dir.win("none.txt").c_str()), 0);
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_NE(boxes.Last().text.find("none.txt"), std::string::npos);
     EXPECT_EQ(liar.IsAttached(), 0);
-}
-
-TEST_F(TextAlloc, TryReadRefusedAfterReadingKeepsTheBlock) {
-    dir.Write("r.txt", "12345");
-    Scripted t;
-    t.AttachText("before.txt");
-    t.acceptRead = 0;
-    EXPECT_EQ(t.TryRead(dir.win("r.txt").c_str()), 0);
-    EXPECT_EQ(t.IsAttached(), 1);
-    EXPECT_EQ(t.GetLength(), 5u);
-    EXPECT_STREQ(t.GetPathName(), "before.txt");
-    EXPECT_EQ(t.IsLocked(), 0u);
-    EXPECT_EQ(boxes.Count(), 0u);
 }
 
 TEST_F(TextAlloc, WriteFamilyWritesFilesAndKeepsThePathName) {
@@ -298,66 +244,187 @@ TEST_F(TextAlloc, WriteFamilyWritesFilesAndKeepsThePathName) {
     std::string path = dir.win("a.txt");
     t.Attach("content", path.c_str());
     t.SetModifiedFlag(1);
-    ASSERT_EQ(t.Write(".bak"), 1);
-    EXPECT_EQ(dir.Read("a.bak"), "content");
-    EXPECT_FALSE(dir.Exists("a.txt"));
-    EXPECT_STREQ(t.GetPathName(), path.c_str());
-    EXPECT_EQ(t.IsModified(), 0);
-    EXPECT_EQ(t.IsLocked(), 0u);
-
-    ASSERT_EQ(t.Write(), 1);
-    EXPECT_EQ(dir.Read("a.txt"), "content");
     char other[] = "xyz";
-    ASSERT_EQ(t.Write(".dat", other, 3u), 1);
-    EXPECT_EQ(dir.Read("a.dat"), "xyz");
-    ASSERT_EQ(t.Write(dir.win("b.c").c_str(), ".h"), 1);
-    EXPECT_EQ(dir.Read("b.h"), "content");
+    ASSERT_EQ(t.Write(".bak"), 1);
+    EXPECT_FALSE(dir.Exists("a.txt"));
+    EXPECT_EQ(t.IsModified(), 0);
     ASSERT_EQ(t.Write(dir.win("c.txt").c_str(), "", other, 2u), 1);
-    EXPECT_EQ(dir.Read("c.txt"), "xy");
+    EXPECT_EQ(dir.Read("a.bak") + dir.Read("c.txt"), "contentxy");
     EXPECT_STREQ(t.GetPathName(), path.c_str());
+    EXPECT_EQ(t.IsLocked(), 0u);
     EXPECT_EQ(boxes.Count(), 0u);
-
-    // A file that cannot be opened: the file layer's message, 0, the flag stays.
-    t.SetModifiedFlag(1);
+    t.SetModifiedFlag(1);  // a file that cannot be opened: the file layer's message, 0, the flag stays
     EXPECT_EQ(t.Write(dir.win("missing\\x.txt").c_str(), ""), 0);
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_NE(boxes.Last().text.find(kOpenWriteFailed), std::string::npos);
     EXPECT_EQ(t.IsModified(), 1);
-}
 
-TEST_F(TextAlloc, WriteFormsEndInTheVirtualFullForm) {
-    Scripted t;
-    t.passWrites = false;
-    t.Attach("abc", "p.txt");
-    t.Write();
-    t.Write(".x");
-    char data[] = "zz";
-    t.Write(".y", data, 2u);
-    t.Write("n.txt", ".z");
-    EXPECT_EQ(t.writes,
-              (std::vector<std::string>{"p.txt||abc", "p.txt|.x|abc", "p.txt|.y|zz", "n.txt|.z|abc"}));
-    EXPECT_EQ(t.IsLocked(), 0u);
+    Scripted s;  // every form ends in the virtual full form
+    s.passWrites = false;
+    s.Attach("abc", "p.txt");
+    s.trace.clear();
+    s.Write();
+    s.Write(".x");
+    s.Write(".y", other, 2u);
+    s.Write("n.txt", ".z");
+    EXPECT_EQ(s.trace, "write(p.txt||abc) write(p.txt|.x|abc) write(p.txt|.y|xy) write(n.txt|.z|abc) ");
+    EXPECT_EQ(s.IsLocked(), 0u);
 }
 
 TEST_F(TextAlloc, NamesLongerThanTheNameBufferAreRefused) {
     CTextAlloc t;
     t.Attach("abc", nullptr);
-    // 259 bytes fit with the NUL; one more byte of extension does not.
     std::string base = dir.win() + "\\";
     std::string stem(255 - base.size(), 's');
-    std::string name = base + stem + ".c";  // 257 bytes
+    std::string name = base + stem + ".c";
     ASSERT_EQ(name.size(), 257u);
-    EXPECT_EQ(t.Write(name.c_str(), ".hhh"), 1) << "259 bytes fit";
+    EXPECT_EQ(t.Write(name.c_str(), ".hhh"), 1) << "259 bytes fit with the NUL";
     EXPECT_EQ(dir.Read(stem + ".hhh"), "abc");
     EXPECT_EQ(t.Write(name.c_str(), ".hhhh"), 0);
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_NE(boxes.Last().text.find(kOpenWriteFailed), std::string::npos);
     EXPECT_FALSE(dir.Exists(stem + ".hhhh"));
     EXPECT_EQ(t.SerializeToFile(name.c_str(), ".hhhh", 0), 0);
-    EXPECT_EQ(boxes.Count(), 2u);
-    std::string huge(1000, 'h');
-    EXPECT_EQ(t.Write(huge.c_str(), ""), 0);
+    EXPECT_EQ(t.Write(std::string(1000, 'h').c_str(), ""), 0);
     EXPECT_EQ(boxes.Count(), 3u);
+}
+
+TEST_F(TextAlloc, CheckWordRecord) {
+    CTextAlloc t, empty, loaded, checked, held, cut;
+    Scripted refusing;
+    refusing.acceptRead = 0;
+    t.Attach("abc", "x.txt");
+    t.SetModifiedFlag(1);
+    const std::string record = Le32(3) + Le32(~3u) + "abc";
+    EXPECT_EQ(StoreBytes(t), record);
+    EXPECT_EQ(t.IsModified() + t.IsLocked(), 0u);
+    EXPECT_EQ(StoreBytes(empty), Le32(0) + Le32(~0u));
+    LoadBytes(loaded, record);
+    EXPECT_EQ(BlockText(loaded), "abc");
+    EXPECT_EQ(boxes.Count(), 0u);
+    LoadBytes(checked, Le32(4) + Le32(0x12345678) + "wxyz" + "tail");  // a wrong check word warns, loads
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Last().text,
+              "CTextAlloc:Warning!:ﾌｧｲﾙ中の長さ情報のﾁｪｯｸｻﾑが一致しません、"
+              "ﾃﾞｰﾀの信頼性に問題がある可能性があります");
+    EXPECT_EQ(boxes.Last().style, 0u);
+    EXPECT_EQ(BlockText(checked), "wxyz");
+
+    // Refused loads raise the generic archive exception.
+    held.Attach("keep", "k.txt");
+    EXPECT_EQ(ArchiveCause([&] { LoadBytes(held, record); }), CArchiveException::genericException);
+    EXPECT_EQ(boxes.Last().text + "/" + std::to_string(boxes.Last().style), std::string(kDouble) + "/0");
+    EXPECT_EQ(BlockText(held), "keep");
+    cut.AttachText("before");  // content cut short: the block of N bytes stays, the name does not change
+    EXPECT_EQ(ArchiveCause([&] { LoadBytes(cut, Le32(10) + Le32(~10u) + "abc"); }),
+              CArchiveException::genericException);
+    EXPECT_EQ(BlockText(cut).size(), 10u);
+    EXPECT_STREQ(cut.GetPathName(), "before");
+    EXPECT_EQ(cut.IsLocked(), 0u);
+    EXPECT_EQ(ArchiveCause([&] { LoadBytes(refusing, record); }), CArchiveException::genericException);
+    EXPECT_EQ(refusing.IsAttached(), 1);
+    EXPECT_EQ(boxes.Count(), 2u);
+}
+
+TEST_F(TextAlloc, FileExceptionsWhileStoringAreShownAndTurned) {
+    std::string big(10000, 'q');
+    CTextAlloc t;
+    t.Attach(big.data(), (unsigned)big.size(), "big.txt");
+    t.SetModifiedFlag(1);
+    for (bool raw : {false, true}) {
+        FullFile file;
+        CArchive ar(&file, CArchive::store);
+        if (raw) {
+            EXPECT_EQ(t.SerializeRaw(ar), 0);
+        } else {
+            EXPECT_EQ(ArchiveCause([&] { t.Serialize(ar); }), CArchiveException::genericException);
+        }
+        ar.Abort();
+        EXPECT_EQ(boxes.Last().text + "/" + std::to_string(boxes.Last().style),
+                  std::string(kWriteFailed) + "/0");
+        EXPECT_EQ(t.IsLocked(), 0u);
+        EXPECT_EQ(t.IsModified(), 1);
+    }
+    EXPECT_EQ(boxes.Count(), 2u);
+}
+
+TEST_F(TextAlloc, RawAndLengthPrefixedRecords) {
+    CTextAlloc t, loaded, again, pre, empty, shortRead, named;
+    t.Attach("raw!", nullptr);
+    CMemFile file;
+    {
+        CArchive ar(&file, CArchive::store);
+        EXPECT_EQ(t.SerializeRaw(ar), 1);
+    }
+    EXPECT_EQ(file.GetLength(), 4u);
+    // Loading takes the rest of the file after what the archive has read already.
+    EXPECT_EQ(FromBytes("HDRpayload",
+                        [&](CArchive& ar) {
+                            char header[3];
+                            ar.Read(header, 3);
+                            EXPECT_EQ(loaded.SerializeRaw(ar), 1);
+                            again.Attach("x", nullptr);
+                            return again.SerializeRaw(ar);
+                        }),
+              0);
+    EXPECT_EQ(BlockText(loaded), "payload");
+    EXPECT_EQ(BlockText(again), "x");
+    EXPECT_EQ(boxes.Last().text, kDouble);
+
+    auto read = [](CTextAlloc& into) { return [&into](CArchive& ar) { return into.ReadSerialize(ar); }; };
+    EXPECT_EQ(FromBytes(Le32(3) + "abc", read(pre)), 1);
+    EXPECT_EQ(FromBytes(Le32(3) + "def", read(pre)), 1) << "same file name: nothing read";
+    EXPECT_EQ(BlockText(pre), "abc");
+    EXPECT_EQ(FromBytes(Le32(0), read(empty)), 0);
+    EXPECT_EQ(empty.IsAttached(), 1) << "allocated before the read delivered nothing";
+    EXPECT_EQ(FromBytes(Le32(5) + "ab", read(shortRead)), 1);
+    EXPECT_EQ(BlockText(shortRead), std::string("ab\0\0\0", 5));
+    EXPECT_EQ(boxes.Count(), 1u);
+    named.Attach("zz", "other.txt");
+    EXPECT_EQ(FromBytes(Le32(1) + "q", read(named)), 0);
+    EXPECT_EQ(boxes.Count(), 2u);
+    EXPECT_EQ(boxes.Last().text, kDouble);
+}
+
+TEST_F(TextAlloc, FileFormsStoreAndLoadBothRecordsAndNeverLetExceptionsOut) {
+    CTextAlloc t, back, raw, cut, writer;
+    std::string path = dir.win("data.txt");
+    t.Attach("payload", path.c_str());
+    t.SetModifiedFlag(1);
+    ASSERT_EQ(t.SerializeToFile(".bak"), 1);
+    EXPECT_EQ(dir.Read("data.bak"), Le32(7) + Le32(~7u) + "payload");
+    EXPECT_EQ(Named(t), path + "(" + std::to_string(path.size()) + ")");
+    ASSERT_EQ(t.SerializeRawToFile(".raw"), 1);
+    ASSERT_EQ(t.SerializeRawToFile(dir.win("other.c").c_str(), ".o"), 1);
+    ASSERT_EQ(t.SerializeToFile(dir.win("plain").c_str(), nullptr, 0), 1);
+    EXPECT_EQ(dir.Read("data.raw") + dir.Read("other.o"), "payloadpayload");
+    EXPECT_EQ(dir.Read("plain").size(), 15u);
+    EXPECT_EQ(kiln::GetWaitCursorCount(), 0);
+    ASSERT_EQ(back.SerializeFromFile(dir.win("data.bak").c_str(), 0), 1);
+    EXPECT_EQ(BlockText(back), "payload");
+    EXPECT_STREQ(back.GetPathName(), dir.win("data.bak").c_str());
+    dir.Write("ten.bin", "0123456789");
+    ASSERT_EQ(raw.SerializeRawFromFile(dir.win("ten.bin").c_str()), 1);
+    EXPECT_EQ(BlockText(raw), "0123456789");
+    EXPECT_STREQ(raw.GetPathName(), dir.win("ten.bin").c_str());
+    std::remove(dir.host("ten.bin").c_str());
+    EXPECT_EQ(raw.SerializeRawFromFile(nullptr), 1) << "own name: nothing read";
+    EXPECT_EQ(boxes.Count(), 0u);
+    EXPECT_EQ(raw.SerializeFromFile(dir.win("data.bak").c_str(), 0), 0);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Last().text, kDouble);
+
+    dir.Write("cut.rec", Le32(10) + Le32(~10u) + "abc");
+    cut.AttachText("unchanged");
+    EXPECT_EQ(cut.SerializeFromFile(dir.win("cut.rec").c_str(), 0), 0);
+    EXPECT_EQ(BlockText(cut).size(), 10u);
+    EXPECT_STREQ(cut.GetPathName(), "unchanged");
+    writer.Attach("ok", nullptr);  // nothing keeps the file open
+    EXPECT_EQ(writer.SerializeRawToFile(dir.win("cut.rec").c_str(), ""), 1);
+    EXPECT_EQ(dir.Read("cut.rec"), "ok");
+    EXPECT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(t.SerializeToFile(dir.win("no\\such\\dir.rec").c_str(), "", 0), 0);
+    EXPECT_EQ(boxes.Count(), 2u) << "the file layer's open message";
 }
 
 }  // namespace
