@@ -8,11 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/box_recorder.h"
 
 namespace {
+
+using ::testing::ExitedWithCode;
 
 class Report : public ::testing::Test {
 protected:
@@ -21,42 +24,41 @@ protected:
         KfxSetErrorLevel(64);
         __dwErrPause = 0;
     }
+    void ExpectLast(const std::string& text, unsigned style, const std::string& caption = "Vantor") {
+        EXPECT_EQ(boxes.Last().text, text);
+        EXPECT_EQ(boxes.Last().style, style);
+        EXPECT_EQ(boxes.Last().caption, caption);
+    }
     kiln::test::BoxRecorder boxes;
 };
 
 TEST_F(Report, NoticesUseTheLibraryBox) {
-    boxes.Answer(IDOK);
-    EXPECT_EQ(NOTICE("abc"), IDOK);
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Last().text, "abc");
-    EXPECT_EQ(boxes.Last().caption, "Vantor");
-    EXPECT_EQ(boxes.Last().style, 48u);
-
-    boxes.Answer(IDOK);
+    boxes.Answer(IDCANCEL);
+    EXPECT_EQ(NOTICE("abc"), IDCANCEL);
+    ExpectLast("abc", MB_OK | MB_ICONEXCLAMATION);
+    boxes.Answer(IDCANCEL);
     EXPECT_EQ(REPORT("x"), 0);
-    EXPECT_EQ(boxes.Last().style, 48u);
-
-    EXPECT_EQ(_NOTICE2("%s:%d", (INT_PTR) "file", 12), 1);
-    EXPECT_EQ(boxes.Last().text, "file:12");
+    ExpectLast("x", MB_OK | MB_ICONEXCLAMATION);
+    EXPECT_EQ(_NOTICE2("%s:%d", (INT_PTR) "file", 12), IDOK);
+    ExpectLast("file:12", MB_OK | MB_ICONEXCLAMATION);
     _NOTICE4("%d%d%d%d", 1, 2, 3, 4);
     EXPECT_EQ(boxes.Last().text, "1234");
-}
+    EXPECT_EQ(boxes.Count(), 4u);
 
-TEST_F(Report, NoBoxMeansZero) {
-    boxes.Answer(0);
-    EXPECT_EQ(NOTICE("a"), 0);
-    boxes.Answer(0);
-    EXPECT_EQ(_ERRASK0("q"), 0);
-    EXPECT_EQ(__dwErrPause, 0u);  // the question cleared its state
-    EXPECT_EQ(_GLOBAL_kiln_Globals.m_nBoxShowing, 0);
-}
-
-TEST_F(Report, StringResourceNotice) {
+    // A string resource goes to AfxMessageBox with style 0.
     static const kiln::StringResource table[] = {{61001, "resource text"}};
     kiln::AddStringTable(table, 1);
     EXPECT_EQ(NOTICE(61001u), IDOK);
     EXPECT_EQ(boxes.Last().text, "resource text");
     EXPECT_EQ(boxes.Last().style, 0u);
+
+    // No box shown: 0, and a question leaves no state behind.
+    boxes.Answer(0);
+    EXPECT_EQ(NOTICE("a"), 0);
+    boxes.Answer(0);
+    EXPECT_EQ(_ERRASK0("q"), 0);
+    EXPECT_EQ(__dwErrPause, 0u);
+    EXPECT_EQ(_GLOBAL_kiln_Globals.m_nBoxShowing, 0);
 }
 
 TEST_F(Report, ErrorLevelSilencesQuestionFamilies) {
@@ -64,24 +66,20 @@ TEST_F(Report, ErrorLevelSilencesQuestionFamilies) {
     EXPECT_EQ(_ERRASKWF0("wf"), IDIGNORE);
     EXPECT_EQ(_ERRASKW3("%d%d%d", 1, 2, 3), IDIGNORE);
     EXPECT_EQ(boxes.Count(), 0u);
-
     boxes.Answer(IDIGNORE);
     EXPECT_EQ(_ERRASK0("plain"), IDIGNORE);
     ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Last().style, 514u);
-    EXPECT_EQ(boxes.Last().caption, "Vantor");
+    ExpectLast("plain", MB_ABORTRETRYIGNORE | MB_DEFBUTTON3);
 
     KfxSetErrorLevel(32);
     EXPECT_EQ(KfxGetErrorLevel(), 32);
     boxes.Answer(IDRETRY);
     EXPECT_EQ(_ERRASKW1("n=%d", 5), IDRETRY);
     EXPECT_EQ(boxes.Last().text, "n=5");
-
     KfxSetErrorLevel(65);
     EXPECT_EQ(_ERRASK0("silenced"), IDIGNORE);
     KfxSetErrorLevel(-100);  // a signed comparison: every level shows
-    boxes.Answer(IDIGNORE);
-    EXPECT_EQ(ERRASK("low", -99), IDIGNORE);
+    EXPECT_EQ(ERRASK("low", 32), IDOK);
     EXPECT_EQ(boxes.Count(), 3u);
 }
 
@@ -106,106 +104,66 @@ TEST_F(Report, OneQuestionAtATime) {
     EXPECT_EQ(__dwErrPause, 0u);
 }
 
-TEST(ReportDeath, AbortEndsTheProcessWithCodeOne) {
-    EXPECT_EXIT(
-        {
-            kiln::SetMessageBoxHandler([](const kiln::MessageBoxCall&) { return IDABORT; });
-            _ERRASK0("abort me");
-        },
-        ::testing::ExitedWithCode(1), "");
-}
-
-// In the child, the handler compares each box with the expected one and prints a plain-ASCII verdict
-// (the death-test pattern is a regular expression, which CP932 bytes would confuse).
-struct ExpectedBox {
-    std::string text;
-    unsigned style;
-};
-
-void ExpectBoxesThenExit(std::vector<ExpectedBox> expected, int answer) {
-    static std::vector<ExpectedBox> s_expected;
-    static size_t s_next = 0;
-    static int s_answer = 0;
-    s_expected = std::move(expected);
-    s_answer = answer;
-    kiln::SetMessageBoxHandler([](const kiln::MessageBoxCall& call) {
-        bool match = s_next < s_expected.size() && call.text == s_expected[s_next].text &&
-                     call.style == s_expected[s_next].style && std::string(call.caption) == "Vantor";
-        fprintf(stderr, "box%zu:%s ", s_next, match ? "ok" : "wrong");
-        ++s_next;
-        return s_answer;
+// For a death test: every box is answered with `answer`, and the child writes "box<n>:ok " for each box
+// that is the next expected one in the library box, "box<n>:wrong " otherwise (the death-test pattern
+// is a regular expression, which CP932 bytes would confuse).
+void ExpectBoxes(std::vector<std::pair<std::string, unsigned>> expected, int answer) {
+    kiln::SetMessageBoxHandler([=, next = size_t{0}](const kiln::MessageBoxCall& call) mutable {
+        const bool match = next < expected.size() && call.text == expected[next].first &&
+                           call.style == expected[next].second && std::string(call.caption) == "Vantor";
+        fprintf(stderr, "box%zu:%s ", next++, match ? "ok" : "wrong");
+        return answer;
     });
 }
 
-TEST(ReportDeath, FatalStopShowsOneBoxThenExits) {
-    const std::string fatal = std::string("致命的なランタイムエラー： ") + "abc" +
-                              "\n申し訳ありませんが、システムをダウンさせます。";
-    EXPECT_EXIT(
-        {
-            ExpectBoxesThenExit({{fatal, 73744u}}, 0);  // no box: the process ends all the same
-            FatalRuntimeError("abc");
-        },
-        ::testing::ExitedWithCode(1), "^box0:ok $");
-    const std::string formatted = std::string("致命的なランタイムエラー： ") + "n=7" +
-                                  "\n申し訳ありませんが、システムをダウンさせます。";
-    EXPECT_EXIT(
-        {
-            ExpectBoxesThenExit({{formatted, 73744u}}, IDOK);
-            FatalRuntimeError1("n=%d", 7);
-        },
-        ::testing::ExitedWithCode(1), "^box0:ok $");
-    const std::string memory = std::string("致命的なランタイムエラー： ") + "メモリーが不足しました。" +
-                               "\n申し訳ありませんが、システムをダウンさせます。";
-    EXPECT_EXIT(
-        {
-            ExpectBoxesThenExit({{memory, 73744u}}, IDOK);
-            KfxOutOfMemory();
-        },
-        ::testing::ExitedWithCode(1), "^box0:ok $");
-}
+TEST(ReportDeath, AbortFatalStopsAndFatalWarningsEndTheProcessWithCodeOne) {
+    const char* oneBox = "^box0:ok $";
+    EXPECT_EXIT({ ExpectBoxes({{"abort", 514u}}, IDABORT); _ERRASK0("abort"); }, ExitedWithCode(1), oneBox);
 
-TEST(ReportDeath, FatalWarningLevelEndsAfterTheContactLine) {
+    // One system-modal error box, whatever its answer (none at all here).
+    const std::string head = "致命的なランタイムエラー： ";
+    const std::string tail = "\n申し訳ありませんが、システムをダウンさせます。";
+    EXPECT_EXIT({ ExpectBoxes({{head + "abc" + tail, 73744u}}, 0); FatalRuntimeError("abc"); },
+                ExitedWithCode(1), oneBox);
+    EXPECT_EXIT({ ExpectBoxes({{head + "n=7" + tail, 73744u}}, IDOK); FatalRuntimeError1("n=%d", 7); },
+                ExitedWithCode(1), oneBox);
+    const std::string memory = head + "メモリーが不足しました。" + tail;
+    EXPECT_EXIT({ ExpectBoxes({{memory, 73744u}}, IDOK); KfxOutOfMemory(); }, ExitedWithCode(1), oneBox);
+
+    // A fatal warning that is shown ends the process after asking the user to contact the maker.
     EXPECT_EXIT(
         {
             KfxSetErrorLevel(36);
-            ExpectBoxesThenExit({{"wf 9", 514u}, {"エラー内容を製造元に連絡してください。", 0u}}, IDIGNORE);
+            ExpectBoxes({{"wf 9", 514u}, {"エラー内容を製造元に連絡してください。", 0u}}, IDIGNORE);
             _ERRASKWF1("wf %d", 9);
         },
-        ::testing::ExitedWithCode(1), "^box0:ok box1:ok $");
+        ExitedWithCode(1), "^box0:ok box1:ok $");
 }
 
-TEST_F(Report, TryNewByteGivesUsableMemory) {
+TEST_F(Report, MemoryAndTheLastError) {
     unsigned char* p = TryNewByte(64);
     ASSERT_NE(p, nullptr);
     p[63] = 1;
     delete[] p;
-}
 
-TEST_F(Report, DispLastErrorShowsTheSystemText) {
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    DispLastError();
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Last().caption, "GetLastError");
-    EXPECT_EQ(boxes.Last().style, 16u);
-    EXPECT_EQ(boxes.Last().text, "The system cannot find the file specified.\r\n");
-    SetLastError(0x7FFF1234);
-    DispLastError();
-    EXPECT_NE(boxes.Last().text.find("2147422772"), std::string::npos);
-}
-
-TEST(StdAlloc, HandsOutTheHandleAndALockedZeroedBlock) {
     void* handle = nullptr;
-    auto* p = static_cast<unsigned char*>(stdAlloc(&handle, 32));
-    ASSERT_NE(p, nullptr);
+    auto* block = static_cast<unsigned char*>(stdAlloc(&handle, 32));
+    ASSERT_NE(block, nullptr);
     ASSERT_NE(handle, nullptr);
-    EXPECT_NE((void*)p, handle);
+    EXPECT_NE((void*)block, handle);
     EXPECT_EQ(GlobalFlags(handle) & GMEM_LOCKCOUNT, 1u);
-    for (int i = 0; i < 32; ++i) EXPECT_EQ(p[i], 0);
+    EXPECT_EQ(std::string((const char*)block, 32), std::string(32, '\0'));
     stdFree(handle);
-
     handle = &p;
     EXPECT_EQ(stdAlloc(&handle, 0xFFFFFFFFu), nullptr);
     EXPECT_EQ(handle, nullptr);
+
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    DispLastError();
+    ExpectLast("The system cannot find the file specified.\r\n", MB_OK | MB_ICONHAND, "GetLastError");
+    SetLastError(0x7FFF1234);
+    DispLastError();
+    EXPECT_NE(boxes.Last().text.find("2147422772"), std::string::npos);
 }
 
 }  // namespace

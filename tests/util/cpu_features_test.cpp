@@ -15,150 +15,84 @@
 
 namespace {
 
-using kiln::CpuCheck;
+using C = kiln::CpuCheck;
 using kiln::CpuFeature;
-
-#if defined(__x86_64__) || defined(__i386__)
-constexpr bool kX86 = true;
-#else
-constexpr bool kX86 = false;
-#endif
-
-// The feature flags the kernel reports for the first processor.
-std::set<std::string> CpuinfoFlags() {
-    std::ifstream cpuinfo("/proc/cpuinfo");
-    std::string line;
-    while (std::getline(cpuinfo, line)) {
-        if (line.rfind("flags", 0) != 0) continue;
-        std::istringstream words(line.substr(line.find(':') + 1));
-        std::set<std::string> flags;
-        for (std::string flag; words >> flag;) flags.insert(flag);
-        return flags;
-    }
-    return {};
-}
+using Answer = std::pair<bool, std::vector<C>>;
 
 TEST(CpuFeatures, AnswersMatchTheKernelsFlags) {
-    if (!kX86) {
-        EXPECT_EQ(0, MMX_IsSupport());
-        EXPECT_EQ(0, MMX2_IsSupport());
-        EXPECT_EQ(0, SSE_IsSupport());
-        EXPECT_EQ(0, SSE2_IsSupport());
-        return;
+    std::set<std::string> flags;  // of the first processor; none off x86
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    for (std::string line; flags.empty() && std::getline(cpuinfo, line);) {
+        std::istringstream words(line.rfind("flags", 0) == 0 ? line.substr(line.find(':') + 1) : "");
+        for (std::string flag; words >> flag;) flags.insert(flag);
     }
-    const std::set<std::string> flags = CpuinfoFlags();
-    ASSERT_FALSE(flags.empty());
     EXPECT_EQ(flags.count("mmx"), (size_t)MMX_IsSupport());
     EXPECT_EQ(flags.count("sse"), (size_t)SSE_IsSupport());
     EXPECT_EQ(flags.count("sse2"), (size_t)SSE2_IsSupport());
     EXPECT_EQ(flags.count("sse") || flags.count("mmxext") ? 1 : 0, MMX2_IsSupport());
-#if defined(__x86_64__)
-    // Every x86-64 processor has all four.
-    EXPECT_EQ(1, MMX_IsSupport());
-    EXPECT_EQ(1, MMX2_IsSupport());
-    EXPECT_EQ(1, SSE_IsSupport());
-    EXPECT_EQ(1, SSE2_IsSupport());
-#endif
 }
 
-// A processor described by the checks that pass; records the checks asked for, in order.
-struct FakeProcessor {
-    explicit FakeProcessor(std::set<CpuCheck> checks) : passing(std::move(checks)) {}
-
-    std::set<CpuCheck> passing;
-    std::vector<CpuCheck> asked;
-
-    bool Supports(CpuFeature feature) {
-        asked.clear();
-        return kiln::FeatureSupported(feature, [this](CpuCheck c) {
-            asked.push_back(c);
-            return passing.count(c) != 0;
-        });
-    }
-};
+// The answer of a processor that passes only the checks `passing`, and the checks it was asked, in order.
+Answer Ask(CpuFeature feature, const std::set<C>& passing) {
+    Answer answer;
+    answer.first = kiln::FeatureSupported(feature, [&](C c) {
+        answer.second.push_back(c);
+        return passing.count(c) != 0;
+    });
+    return answer;
+}
 
 TEST(CpuFeatures, EachFeatureNeedsItsBitAndThenItsProbe) {
-    FakeProcessor cpu{{CpuCheck::MmxBit, CpuCheck::MmxProbe, CpuCheck::Sse2Bit}};
-    EXPECT_TRUE(cpu.Supports(CpuFeature::Mmx));
-    EXPECT_EQ((std::vector{CpuCheck::MmxBit, CpuCheck::MmxProbe}), cpu.asked);
+    // A probe that faults says no; without the bit no probe is run.
+    const std::set<C> mmx{C::MmxBit, C::MmxProbe, C::Sse2Bit};
+    EXPECT_EQ(Answer(true, {C::MmxBit, C::MmxProbe}), Ask(CpuFeature::Mmx, mmx));
+    EXPECT_EQ(Answer(false, {C::Sse2Bit, C::Sse2Probe}), Ask(CpuFeature::Sse2, mmx));
+    EXPECT_EQ(Answer(false, {C::SseBit}), Ask(CpuFeature::Sse, mmx));
 
-    // The SSE2 bit is set but its probe faults.
-    EXPECT_FALSE(cpu.Supports(CpuFeature::Sse2));
-    EXPECT_EQ((std::vector{CpuCheck::Sse2Bit, CpuCheck::Sse2Probe}), cpu.asked);
-
-    // Without the bit the probe is never run.
-    EXPECT_FALSE(cpu.Supports(CpuFeature::Sse));
-    EXPECT_EQ((std::vector{CpuCheck::SseBit}), cpu.asked);
-}
-
-TEST(CpuFeatures, ExtendedMmxFollowsSseOrElseTheMmxBranch) {
-    // SSE suffices, even without the extended CPUID leaf.
-    FakeProcessor sse{{CpuCheck::SseBit, CpuCheck::SseProbe}};
-    EXPECT_TRUE(sse.Supports(CpuFeature::Mmx2));
-    EXPECT_EQ((std::vector{CpuCheck::SseBit, CpuCheck::SseProbe}), sse.asked);
-
-    // SSE reported but not enabled: the MMX branch decides, its extended bit last.
-    const std::vector<CpuCheck> all{CpuCheck::SseBit,   CpuCheck::SseProbe,    CpuCheck::MmxBit,
-                                    CpuCheck::MmxProbe, CpuCheck::MmxExtProbe, CpuCheck::MmxExtBit};
-    FakeProcessor disabled{
-        {CpuCheck::SseBit, CpuCheck::MmxBit, CpuCheck::MmxProbe, CpuCheck::MmxExtProbe, CpuCheck::MmxExtBit}};
-    EXPECT_FALSE(disabled.Supports(CpuFeature::Sse));
-    EXPECT_TRUE(disabled.Supports(CpuFeature::Mmx2));
-    EXPECT_EQ(all, disabled.asked);
-    disabled.passing.erase(CpuCheck::MmxExtBit);
-    EXPECT_FALSE(disabled.Supports(CpuFeature::Mmx2));
-    EXPECT_EQ(all, disabled.asked);
-
-    // An extended-MMX probe that faults stops before the bit is read.
-    FakeProcessor plainMmx{{CpuCheck::MmxBit, CpuCheck::MmxProbe, CpuCheck::MmxExtBit}};
-    EXPECT_FALSE(plainMmx.Supports(CpuFeature::Mmx2));
-    EXPECT_EQ((std::vector{CpuCheck::SseBit, CpuCheck::MmxBit, CpuCheck::MmxProbe, CpuCheck::MmxExtProbe}),
-              plainMmx.asked);
+    // Extended MMX: SSE suffices, even without the extended CPUID leaf; SSE reported but not enabled
+    // leaves it to the MMX branch, its extended bit last; a faulting extended probe stops before the bit.
+    EXPECT_EQ(Answer(true, {C::SseBit, C::SseProbe}), Ask(CpuFeature::Mmx2, {C::SseBit, C::SseProbe}));
+    const std::vector<C> all{C::SseBit, C::SseProbe, C::MmxBit, C::MmxProbe, C::MmxExtProbe, C::MmxExtBit};
+    std::set<C> disabled{C::SseBit, C::MmxBit, C::MmxProbe, C::MmxExtProbe, C::MmxExtBit};
+    EXPECT_FALSE(Ask(CpuFeature::Sse, disabled).first);
+    EXPECT_EQ(Answer(true, all), Ask(CpuFeature::Mmx2, disabled));
+    disabled.erase(C::MmxExtBit);
+    EXPECT_EQ(Answer(false, all), Ask(CpuFeature::Mmx2, disabled));
+    EXPECT_EQ(Answer(false, {C::SseBit, C::MmxBit, C::MmxProbe, C::MmxExtProbe}),
+              Ask(CpuFeature::Mmx2, {C::MmxBit, C::MmxProbe, C::MmxExtBit}));
 }
 
 #if defined(__x86_64__) || defined(__i386__)
 
 void InvalidInstruction(void*) { __asm__ __volatile__("ud2"); }
 void Count(void* counter) { ++*static_cast<int*>(counter); }
-
 int g_ownHandlerCalls = 0;
-void OwnHandler(int) { ++g_ownHandlerCalls; }
 
-TEST(CpuFeatures, GuardTurnsAnInvalidInstructionIntoFalse) {
+TEST(CpuFeatures, GuardTurnsAnInvalidInstructionIntoFalseInEveryThread) {
+    struct sigaction own = {}, saved = {}, now = {};
+    own.sa_handler = [](int) { ++g_ownHandlerCalls; };
+    ASSERT_EQ(0, sigaction(SIGILL, &own, &saved));
     int counter = 0;
     EXPECT_TRUE(kiln::RunGuarded(Count, &counter));
-    EXPECT_EQ(1, counter);
     EXPECT_FALSE(kiln::RunGuarded(InvalidInstruction, nullptr));
     EXPECT_FALSE(kiln::RunGuarded(InvalidInstruction, nullptr));
     EXPECT_TRUE(kiln::RunGuarded(Count, &counter));
     EXPECT_EQ(2, counter);
-}
-
-TEST(CpuFeatures, GuardPutsThePreviousHandlerBack) {
-    struct sigaction own = {}, saved = {}, now = {};
-    own.sa_handler = OwnHandler;
-    sigemptyset(&own.sa_mask);
-    ASSERT_EQ(0, sigaction(SIGILL, &own, &saved));
-
-    EXPECT_FALSE(kiln::RunGuarded(InvalidInstruction, nullptr));
+    // The handler from before is back.
     ASSERT_EQ(0, sigaction(SIGILL, nullptr, &now));
-    EXPECT_EQ(reinterpret_cast<void*>(&OwnHandler), reinterpret_cast<void*>(now.sa_handler));
-    g_ownHandlerCalls = 0;
+    EXPECT_EQ(own.sa_handler, now.sa_handler);
     raise(SIGILL);
     EXPECT_EQ(1, g_ownHandlerCalls);
-
     sigaction(SIGILL, &saved, nullptr);
-}
 
-TEST(CpuFeatures, GuardServesSeveralThreads) {
-    std::vector<std::thread> threads;
     std::vector<int> faults(4, 0);
+    std::vector<std::thread> threads;
     for (int& count : faults)
         threads.emplace_back([&count] {
             for (int i = 0; i < 50; ++i) count += kiln::RunGuarded(InvalidInstruction, nullptr) ? 0 : 1;
         });
-    for (auto& t : threads) t.join();
-    for (int count : faults) EXPECT_EQ(50, count);
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(std::vector<int>(4, 50), faults);
 }
 
 #endif

@@ -7,116 +7,58 @@
 
 namespace {
 
-TEST(Extension, GetExtensionFindsTheLastPeriodOfTheName) {
-    const char* abc = "a.b.c";
-    EXPECT_EQ(abc + 3, GetExtension(abc));
-    EXPECT_EQ(nullptr, GetExtension("C:\\dir.x\\file"));
-    EXPECT_EQ(nullptr, GetExtension("file"));
-    EXPECT_EQ(nullptr, GetExtension(nullptr));
-    const char* dotted = "C:\\d\\.profile";
-    EXPECT_EQ(dotted + 5, GetExtension(dotted));
-
-    EXPECT_EQ(abc + 4, GetExtensionNoPeriod(abc));
-    EXPECT_EQ(nullptr, GetExtensionNoPeriod("C:\\dir.x\\file"));
-    EXPECT_EQ(CString("c"), GetExtensionNoPeriodEx(abc));
-    EXPECT_EQ(CString(""), GetExtensionNoPeriodEx("C:\\dir.x\\file"));
-    EXPECT_EQ(CString(""), GetExtensionNoPeriodEx("file."));
-}
+static_assert("表"[1] == '\\');  // a backslash trail byte
 
 TEST(Extension, GetExtensionStepsOverDoubleByteCharacters) {
-    ASSERT_STREQ("\x95\x5C", "表");
-    // The trail byte of 表 is not a backslash, so the period still begins the extension.
-    const char* path = "C:\\a.表";
-    EXPECT_EQ(path + 4, GetExtension(path));
-    EXPECT_EQ(CString("表"), GetExtensionNoPeriodEx(path));
+    const struct { const char* path; int period; const char* text; } rows[] = {  // period -1: none
+        {"a.b.c", 3, "c"}, {"C:\\dir.x\\file", -1, ""}, {"file", -1, ""}, {"C:\\d\\.profile", 5, "profile"},
+        {"file.", 4, ""},  {"C:\\a.表", 4, "表"}};
+    for (const auto& row : rows) {
+        const char* period = row.period < 0 ? nullptr : row.path + row.period;
+        EXPECT_EQ(period, GetExtension(row.path)) << row.path;
+        EXPECT_EQ(period ? period + 1 : nullptr, GetExtensionNoPeriod(row.path)) << row.path;
+        EXPECT_STREQ(row.text, GetExtensionNoPeriodEx(row.path)) << row.path;
+    }
+    EXPECT_EQ(nullptr, GetExtension(nullptr));
 }
 
-TEST(Extension, SetExtensionReplacesOrAppends) {
-    char buffer[64];
-    std::strcpy(buffer, "file.txt");
-    EXPECT_EQ(buffer, SetExtension(buffer, ".bak"));
-    EXPECT_STREQ("file.bak", buffer);
+TEST(Extension, InPlaceFunctionsAndRemoveExtensionScanByteByByte) {
+    // The trail byte 0x5C of 表 counts as a backslash here.
+    const struct { const char *path, *ext, *set, *cut; } rows[] = {
+        {"file.txt", ".bak", "file.bak", "file"}, {"dir.d\\file", ".bak", "dir.d\\file.bak", "dir.d\\file"},
+        {"name.txt", "", "name", "name"},         {"C:\\d\\a.b.c", ".xy", "C:\\d\\a.b.xy", "C:\\d\\a.b"},
+        {"a.表", ".x", "a.表.x", "a.表"},         {".profile", ".x", ".x", ""}};
+    for (const auto& row : rows) {
+        char buffer[64];
+        EXPECT_EQ(buffer, SetExtension(std::strcpy(buffer, row.path), row.ext));
+        EXPECT_STREQ(row.set, buffer);
+        EXPECT_EQ(buffer, CutExtension(std::strcpy(buffer, row.path)));
+        EXPECT_STREQ(row.cut, buffer);
+        EXPECT_STREQ(row.cut, RemoveExtension(row.path));
+    }
+    char keep[] = "keep.me";
+    EXPECT_STREQ("keep.me", SetExtension(keep, nullptr));
+    EXPECT_EQ(RemoveExtension(nullptr), "");
+    const std::string longName(600, 'n');  // far longer than any path buffer: nothing is lost
+    EXPECT_STREQ(longName.c_str(), RemoveExtension((longName + ".ext").c_str()));
 
-    std::strcpy(buffer, "dir.d\\file");
-    EXPECT_EQ(buffer, SetExtension(buffer, ".bak"));
-    EXPECT_STREQ("dir.d\\file.bak", buffer);
-
-    std::strcpy(buffer, "a.b.c");
-    SetExtension(buffer, ".longer");
-    EXPECT_STREQ("a.b.longer", buffer);
-
-    std::strcpy(buffer, "name.txt");
-    SetExtension(buffer, "");
-    EXPECT_STREQ("name", buffer);
-
-    std::strcpy(buffer, "keep.me");
-    EXPECT_EQ(buffer, SetExtension(buffer, nullptr));
-    EXPECT_STREQ("keep.me", buffer);
+    // SetExtensionNoPeriod keeps the period; both '/' and the backslash end a possible extension.
+    const struct { const char *path, *ext, *result; } noPeriod[] = {
+        {"file.txt", "bak", "file.bak"}, {"a/b.c/d", "e", "a/b.c/d.e"}, {"a\\b.c\\d", "e", "a\\b.c\\d.e"},
+        {"file.txt", "", "file."},       {"file.", "x", "file.x"},      {"a.b.c", "z", "a.b.z"}};
+    for (const auto& row : noPeriod) EXPECT_STREQ(row.result, SetExtensionNoPeriod(row.path, row.ext));
+    EXPECT_STREQ((longName + ".ext").c_str(), SetExtensionNoPeriod(longName.c_str(), "ext"));
 }
 
-TEST(Extension, CutExtensionAndRemoveExtension) {
-    char buffer[64];
-    std::strcpy(buffer, "C:\\dir\\a.b.c");
-    EXPECT_EQ(buffer, CutExtension(buffer));
-    EXPECT_STREQ("C:\\dir\\a.b", buffer);
-
-    std::strcpy(buffer, "C:\\dir.x\\file");
-    CutExtension(buffer);
-    EXPECT_STREQ("C:\\dir.x\\file", buffer);
-
-    EXPECT_EQ(CString("C:\\dir\\a.b"), RemoveExtension("C:\\dir\\a.b.c"));
-    EXPECT_EQ(CString("C:\\dir.x\\file"), RemoveExtension("C:\\dir.x\\file"));
-    EXPECT_EQ(CString(""), RemoveExtension(".profile"));
-    EXPECT_EQ(CString(""), RemoveExtension(nullptr));
-
-    // Far longer than any path buffer: nothing is lost.
-    const std::string longName = std::string(600, 'n') + ".ext";
-    EXPECT_EQ(CString(std::string(600, 'n').c_str()), RemoveExtension(longName.c_str()));
-}
-
-TEST(Extension, InPlaceFunctionsScanByteByByte) {
-    // The trail byte 0x5C of 表 counts as a backslash in the byte scan.
-    char buffer[64];
-    std::strcpy(buffer, "a.表");
-    SetExtension(buffer, ".x");
-    EXPECT_STREQ("a.表.x", buffer);
-
-    std::strcpy(buffer, "a.表");
-    CutExtension(buffer);
-    EXPECT_STREQ("a.表", buffer);
-    EXPECT_EQ(CString("a.表"), RemoveExtension("a.表"));
-}
-
-TEST(Extension, SetExtensionNoPeriodKeepsThePeriod) {
-    EXPECT_EQ(CString("file.bak"), SetExtensionNoPeriod("file.txt", "bak"));
-    EXPECT_EQ(CString("a/b.c/d.e"), SetExtensionNoPeriod("a/b.c/d", "e"));
-    EXPECT_EQ(CString("a\\b.c\\d.e"), SetExtensionNoPeriod("a\\b.c\\d", "e"));
-    EXPECT_EQ(CString("file."), SetExtensionNoPeriod("file.txt", ""));
-    EXPECT_EQ(CString("file.x"), SetExtensionNoPeriod("file.", "x"));
-    EXPECT_EQ(CString("a.b.z"), SetExtensionNoPeriod("a.b.c", "z"));
-
-    const std::string longPath = std::string(400, 'p');
-    EXPECT_EQ(CString((longPath + ".ext").c_str()), SetExtensionNoPeriod(longPath.c_str(), "ext"));
-}
-
-TEST(Extension, CompareExtBetweenExtIgnoresCase) {
-    EXPECT_EQ(1, CompareExtBetweenExt("JPG", "bmp;jpg;png"));
-    EXPECT_EQ(0, CompareExtBetweenExt("bmp", "BMP;jpg;png"));
-    EXPECT_EQ(2, CompareExtBetweenExt("Png", "bmp;jpg;png"));
-    EXPECT_EQ(-1, CompareExtBetweenExt("gif", "bmp;jpg;png"));
-    EXPECT_EQ(-1, CompareExtBetweenExt("jp", "bmp;jpg;png"));
-    // An empty item hides everything after it.
-    EXPECT_EQ(-1, CompareExtBetweenExt("JPG", "bmp;;jpg"));
-    EXPECT_EQ(-1, CompareExtBetweenExt(nullptr, "bmp;jpg"));
-    EXPECT_EQ(-1, CompareExtBetweenExt("", "bmp;jpg"));
-    EXPECT_EQ(-1, CompareExtBetweenExt("bmp", nullptr));
-}
-
-TEST(Extension, CompareFileBetweenExtUsesThePathsExtension) {
-    EXPECT_EQ(1, CompareFileBetweenExt("C:\\pics\\Photo.JPG", "bmp;jpg;png"));
-    EXPECT_EQ(-1, CompareFileBetweenExt("C:\\pics.jpg\\photo", "bmp;jpg;png"));
-    EXPECT_EQ(-1, CompareFileBetweenExt("C:\\pics\\photo.gif", "bmp;jpg;png"));
-    EXPECT_EQ(0, CompareFileBetweenExt("a.b.bmp", "bmp;jpg;png"));
+TEST(Extension, ExtensionListsIgnoreCaseAndEndAtAnEmptyItem) {
+    const struct { const char *ext, *list; int index; } rows[] = {
+        {"JPG", "bmp;jpg;png", 1},  {"bmp", "BMP;jpg;png", 0}, {"Png", "bmp;jpg;png", 2},
+        {"gif", "bmp;jpg;png", -1}, {"jp", "bmp;jpg;png", -1}, {"JPG", "bmp;;jpg", -1},
+        {nullptr, "bmp;jpg", -1},   {"", "bmp;jpg", -1},       {"bmp", nullptr, -1}};
+    for (const auto& row : rows) EXPECT_EQ(row.index, CompareExtBetweenExt(row.ext, row.list)) << row.ext;
+    const struct { const char* path; int index; } files[] = {
+        {"C:\\pics\\Photo.JPG", 1}, {"a.b.bmp", 0}, {"C:\\pics.jpg\\photo", -1}, {"C:\\pics\\photo.gif", -1}};
+    for (const auto& f : files) EXPECT_EQ(f.index, CompareFileBetweenExt(f.path, "bmp;jpg;png")) << f.path;
 }
 
 }  // namespace

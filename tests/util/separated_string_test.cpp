@@ -5,148 +5,55 @@
 namespace {
 
 // Code page 932 characters whose trail byte is a separator the library uses.
-TEST(SeparatedString, TestLiteralsAreCodePage932) {
-    ASSERT_STREQ("\x95\x5C", "表");
-    ASSERT_STREQ("\x83\x5C", "ソ");
-    ASSERT_STREQ("\x83\x7C", "ポ");
-}
+static_assert("表"[1] == '\\' && "ソ"[1] == '\\' && "ポ"[0] == '\x83' && "ポ"[1] == '|');
 
-TEST(SeparatedString, MatchFindsWholeItemsOnly) {
-    EXPECT_TRUE(IsSeparatedStringMatch("abc;de", ';', "de"));
-    EXPECT_TRUE(IsSeparatedStringMatch("abc;de", ';', "abc"));
-    EXPECT_FALSE(IsSeparatedStringMatch("abc;de", ';', "d"));
-    EXPECT_FALSE(IsSeparatedStringMatch("abc;de", ';', "ab"));
-    EXPECT_FALSE(IsSeparatedStringMatch("abc;de", ';', "abc;de"));
-    EXPECT_FALSE(IsSeparatedStringMatch("abc;de", ';', "def"));
-    EXPECT_FALSE(IsSeparatedStringMatch("abc;de", ';', "ABC"));
-    // Empty items match an empty word.
-    EXPECT_TRUE(IsSeparatedStringMatch("a;;b", ';', ""));
-    EXPECT_TRUE(IsSeparatedStringMatch("a;", ';', ""));
-    EXPECT_FALSE(IsSeparatedStringMatch("a;b", ';', ""));
-    EXPECT_FALSE(IsSeparatedStringMatch(nullptr, ';', "a"));
-}
-
-TEST(SeparatedString, MatchSplitsOnlyAtRealSeparators) {
-    // Each double-byte character has the separator as its trail byte.
-    EXPECT_TRUE(IsSeparatedStringMatch("表\\ソ", '\\', "ソ"));
-    EXPECT_TRUE(IsSeparatedStringMatch("表\\ソ", '\\', "表"));
-    EXPECT_FALSE(IsSeparatedStringMatch("表\\ソ", '\\', "\x95"));
-    EXPECT_FALSE(IsSeparatedStringMatch("表\\ソ", '\\', "\x83"));
-    EXPECT_TRUE(IsSeparatedStringMatch("aポb|ポ", '|', "aポb"));
-    EXPECT_TRUE(IsSeparatedStringMatch("aポb|ポ", '|', "ポ"));
-    EXPECT_FALSE(IsSeparatedStringMatch("aポb|ポ", '|', "a\x83"));
+TEST(SeparatedString, MatchFindsWholeItemsSplitAtRealSeparatorsOnly) {
     // A lead byte cut off by the terminator ends the list unmatched.
-    EXPECT_FALSE(IsSeparatedStringMatch("ab;\x95", ';', "\x95"));
-    EXPECT_TRUE(IsSeparatedStringMatch("ab;\x95", ';', "ab"));
+    const struct { const char* list; char sep; const char* word; bool match; } rows[] = {
+        {"abc;de", ';', "de", true},    {"abc;de", ';', "abc", true},     {"abc;de", ';', "d", false},
+        {"abc;de", ';', "ab", false},   {"abc;de", ';', "abc;de", false}, {"abc;de", ';', "def", false},
+        {"abc;de", ';', "ABC", false},  {"a;;b", ';', "", true},          {"a;", ';', "", true},
+        {"a;b", ';', "", false},        {nullptr, ';', "a", false},       {"表\\ソ", '\\', "ソ", true},
+        {"表\\ソ", '\\', "表", true},   {"表\\ソ", '\\', "\x95", false},  {"表\\ソ", '\\', "\x83", false},
+        {"aポb|ポ", '|', "aポb", true}, {"aポb|ポ", '|', "ポ", true},     {"aポb|ポ", '|', "a\x83", false},
+        {"ab;\x95", ';', "\x95", false}, {"ab;\x95", ';', "ab", true},    {"a;b", ';', nullptr, false}};
+    for (const auto& row : rows)
+        EXPECT_EQ(row.match, IsSeparatedStringMatch(row.list, row.sep, row.word)) << row.list << row.word;
 }
 
-TEST(SeparatedString, GetSeparatedStringTakesTheLastItemToTheEnd) {
-    EXPECT_EQ(CString("a"), GetSeparatedString("a;b;c", ';', 0));
-    EXPECT_EQ(CString("b"), GetSeparatedString("a;b;c", ';', 1));
-    EXPECT_EQ(CString("c"), GetSeparatedString("a;b;c", ';', 2));
-    EXPECT_EQ(CString(""), GetSeparatedString("a;b;c", ';', 3));
-    EXPECT_EQ(CString(""), GetSeparatedString("a;;c", ';', 1));
-    EXPECT_EQ(CString("c"), GetSeparatedString("a;;c", ';', 2));
-    EXPECT_EQ(CString("abc"), GetSeparatedString("abc", ';', 0));
-    EXPECT_EQ(CString(""), GetSeparatedString("a;", ';', 1));
-    EXPECT_EQ(CString(""), GetSeparatedString(nullptr, ';', 0));
-    // With the terminator as separator the whole string is one item.
-    EXPECT_EQ(CString("a;b"), GetSeparatedString("a;b", 0, 0));
-    EXPECT_EQ(CString(""), GetSeparatedString("a;b", 0, 1));
+TEST(SeparatedString, ItemsByNumberWithAndWithoutAClosingSeparator) {
+    // The terminator as separator closes no item.
+    const struct { const char* s; char sep; int index; const char *item, *wrapped; } rows[] = {
+        {"a;b;c", ';', 0, "a", "a"},     {"a;b;c", ';', 1, "b", "b"},         {"a;b;c", ';', 2, "c", ""},
+        {"a;b;c", ';', 3, "", ""},       {"a;;c", ';', 1, "", ""},            {"a;;c", ';', 2, "c", ""},
+        {"abc", ';', 0, "abc", ""},      {"a;", ';', 1, "", ""},              {nullptr, ';', 0, "", ""},
+        {"a;b", 0, 0, "a;b", ""},        {"a;b", 0, 1, "", ""},               {"x|abc|y", '|', 0, "x", "x"},
+        {"x|abc|y", '|', 1, "abc", "abc"}, {"x|abc|y", '|', 2, "y", ""},      {"a;b;c;", ';', 2, "c", "c"},
+        {"表\\ソ\\x", '\\', 0, "表", "表"}, {"表\\ソ\\x", '\\', 1, "ソ", "ソ"}, {"表\\ソ\\x", '\\', 2, "x", ""},
+        {"表\\ソ\\x", '\\', 3, "", ""},  {"a|ポポ", '|', 1, "ポポ", ""}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.s << " #" << row.index);
+        EXPECT_STREQ(row.item, GetSeparatedString(row.s, row.sep, row.index));
+        EXPECT_STREQ(row.wrapped, GetWrapedString(row.s, row.sep, row.index));
+    }
 }
 
-TEST(SeparatedString, GetWrapedStringNeedsAClosingSeparator) {
-    EXPECT_EQ(CString("a"), GetWrapedString("a;b;c", ';', 0));
-    EXPECT_EQ(CString("b"), GetWrapedString("a;b;c", ';', 1));
-    EXPECT_EQ(CString(""), GetWrapedString("a;b;c", ';', 2));
-    EXPECT_EQ(CString(""), GetWrapedString("a;b;c", ';', 3));
-    EXPECT_EQ(CString("x"), GetWrapedString("x|abc|y", '|', 0));
-    EXPECT_EQ(CString("abc"), GetWrapedString("x|abc|y", '|', 1));
-    EXPECT_EQ(CString(""), GetWrapedString("x|abc|y", '|', 2));
-    EXPECT_EQ(CString("c"), GetWrapedString("a;b;c;", ';', 2));
-}
-
-TEST(SeparatedString, ItemsKeepTheirDoubleByteCharacters) {
-    EXPECT_EQ(CString("表"), GetSeparatedString("表\\ソ\\x", '\\', 0));
-    EXPECT_EQ(CString("ソ"), GetSeparatedString("表\\ソ\\x", '\\', 1));
-    EXPECT_EQ(CString("x"), GetSeparatedString("表\\ソ\\x", '\\', 2));
-    EXPECT_EQ(CString(""), GetSeparatedString("表\\ソ\\x", '\\', 3));
-    EXPECT_EQ(CString("ソ"), GetWrapedString("表\\ソ\\x", '\\', 1));
-    EXPECT_EQ(CString(""), GetWrapedString("表\\ソ\\x", '\\', 2));
-    EXPECT_EQ(CString("ポポ"), GetSeparatedString("a|ポポ", '|', 1));
-    EXPECT_EQ(CString(""), GetWrapedString("a|ポポ", '|', 1));
-}
-
-TEST(SeparatedString, FindWordReportsTheItemNumber) {
-    int index = 0;
-    EXPECT_EQ(CString("c"), FindSeparatedStringWord("a;;b;c", ';', index, "c"));
-    EXPECT_EQ(3, index);
-
-    index = 0;
-    EXPECT_EQ(CString(""), FindSeparatedStringWord("a;;b;c", ';', index, "z"));
-    EXPECT_EQ(3, index);
-
-    index = 0;
-    EXPECT_EQ(CString("b"), FindSeparatedStringWord("a;;b;c", ';', index, "b"));
-    EXPECT_EQ(2, index);
-
-    // Prefixes and longer words do not match.
-    index = 0;
-    EXPECT_EQ(CString("abc"), FindSeparatedStringWord("ab;abcd;abc", ';', index, "abc"));
-    EXPECT_EQ(2, index);
-}
-
-TEST(SeparatedString, FindWordStartsAtTheGivenItem) {
-    int index = 1;
-    EXPECT_EQ(CString("c"), FindSeparatedStringWord("c;a;c", ';', index, "c"));
-    EXPECT_EQ(2, index);
-
-    index = 2;
-    EXPECT_EQ(CString("c"), FindSeparatedStringWord("c;a;c", ';', index, "c"));
-    EXPECT_EQ(2, index);
-
-    index = -3;
-    EXPECT_EQ(CString("c"), FindSeparatedStringWord("c;a;c", ';', index, "c"));
-    EXPECT_EQ(0, index);
-
-    // Fewer items than the start: index becomes the number of separators found.
-    index = 7;
-    EXPECT_EQ(CString(""), FindSeparatedStringWord("c;a;c", ';', index, "c"));
-    EXPECT_EQ(2, index);
-}
-
-TEST(SeparatedString, FindWordStopsAtTheEndOfTheString) {
-    int index = 0;
-    EXPECT_EQ(CString(""), FindSeparatedStringWord("a;b;", ';', index, "z"));
-    EXPECT_EQ(2, index);
-
-    index = 0;
-    EXPECT_EQ(CString("b"), FindSeparatedStringWord("a;b;", ';', index, "b"));
-    EXPECT_EQ(1, index);
-
-    index = 0;
-    EXPECT_EQ(CString(""), FindSeparatedStringWord("", ';', index, "a"));
-    EXPECT_EQ(0, index);
-
-    // Empty items are counted but never taken, even for an empty word.
-    index = 0;
-    EXPECT_EQ(CString(""), FindSeparatedStringWord(";;", ';', index, ""));
-    EXPECT_EQ(2, index);
-}
-
-TEST(SeparatedString, FindWordSkipsItemsByCharacters) {
-    // The second item starts after the real backslash, not after the trail byte of 表.
-    int index = 0;
-    EXPECT_EQ(CString("x"), FindSeparatedStringWord("表\\x", '\\', index, "x"));
-    EXPECT_EQ(1, index);
-
-    index = 1;
-    EXPECT_EQ(CString("ソ"), FindSeparatedStringWord("a|ポ|ソ", '|', index, "ソ"));
-    EXPECT_EQ(2, index);
-
-    index = 0;
-    EXPECT_EQ(CString(""), FindSeparatedStringWord("表\\x", '\\', index, "y"));
-    EXPECT_EQ(1, index);
+TEST(SeparatedString, FindWordReportsTheItemNumberOrWhereItStopped) {
+    // Prefixes do not match; empty items are counted, never taken; a start beyond the items stops at the
+    // number of separators; items are compared byte by byte, so a trail byte equal to sep ends the item.
+    const struct { const char* s; char sep; int start; const char *word, *found; int index; } rows[] = {
+        {"a;;b;c", ';', 0, "c", "c", 3},  {"a;;b;c", ';', 0, "z", "", 3},  {"a;;b;c", ';', 0, "b", "b", 2},
+        {"c;a;c", ';', 1, "c", "c", 2},   {"c;a;c", ';', 2, "c", "c", 2},  {"c;a;c", ';', -3, "c", "c", 0},
+        {"c;a;c", ';', 7, "c", "", 2},    {"a;b;", ';', 0, "z", "", 2},    {"a;b;", ';', 0, "b", "b", 1},
+        {"", ';', 0, "a", "", 0},         {";;", ';', 0, "", "", 2},       {"表\\x", '\\', 0, "x", "x", 1},
+        {"表\\x", '\\', 0, "y", "", 1},  {"表\\x", '\\', 0, "表", "", 1}, {"a|ポ|ソ", '|', 1, "ソ", "ソ", 2},
+        {"ab;abcd;abc", ';', 0, "abc", "abc", 2}};
+    for (const auto& row : rows) {
+        int index = row.start;
+        SCOPED_TRACE(testing::Message() << row.s << " from #" << row.start << ": " << row.word);
+        EXPECT_STREQ(row.found, FindSeparatedStringWord(row.s, row.sep, index, row.word));
+        EXPECT_EQ(row.index, index);
+    }
 }
 
 }  // namespace
