@@ -32,21 +32,18 @@ TEST_F(ReadStmPtr, FetchesReadTheirByteOrderAndAdvance) {
         unsigned long value;
         unsigned position;
     };
+#define FETCH(name, ...) {[](CReadStmPtr& r) -> unsigned long { return r.name(); }, __VA_ARGS__}
     const Case cases[] = {
-        {[](CReadStmPtr& r) -> unsigned long { return r.Fetch2ByteBA(); }, 0, 0x1234, 2},
-        {[](CReadStmPtr& r) -> unsigned long { return r.Fetch2ByteLA(); }, 0, 0x3412, 2},
-        {[](CReadStmPtr& r) -> unsigned long { return r.FetchWord(); }, 0, 0x3412, 2},
-        {[](CReadStmPtr& r) -> unsigned long { return r.Fetch3ByteBA(); }, 2, 0x010203, 5},
-        {[](CReadStmPtr& r) -> unsigned long { return r.Fetch3ByteLA(); }, 2, 0x030201, 5},
-        {[](CReadStmPtr& r) -> unsigned long { return r.Fetch4ByteBA(); }, 5, 0xFFFEFDFC, 9},
-        {[](CReadStmPtr& r) -> unsigned long { return r.Fetch4ByteLA(); }, 5, 0xFCFDFEFF, 9},
-        {[](CReadStmPtr& r) -> unsigned long { return r.FetchDword(); }, 5, 0xFCFDFEFF, 9},
-        {[](CReadStmPtr& r) -> unsigned long { return r.FetchByte(); }, 9, 0x80, 10},
+        FETCH(Fetch2ByteBA, 0, 0x1234, 2),        FETCH(Fetch2ByteLA, 0, 0x3412, 2),
+        FETCH(FetchWord, 0, 0x3412, 2),           FETCH(Fetch3ByteBA, 2, 0x010203, 5),
+        FETCH(Fetch3ByteLA, 2, 0x030201, 5),      FETCH(Fetch4ByteBA, 5, 0xFFFEFDFC, 9),
+        FETCH(Fetch4ByteLA, 5, 0xFCFDFEFF, 9),    FETCH(FetchDword, 5, 0xFCFDFEFF, 9),
+        FETCH(FetchByte, 9, 0x80, 10),
         // Reads that do not fit give zero and still advance.
-        {[](CReadStmPtr& r) -> unsigned long { return r.FetchDword(); }, 7, 0, 11},
-        {[](CReadStmPtr& r) -> unsigned long { return r.Fetch3ByteBA(); }, 8, 0, 11},
-        {[](CReadStmPtr& r) -> unsigned long { return r.Fetch2ByteLA(); }, 9, 0, 11},
+        FETCH(FetchDword, 7, 0, 11),              FETCH(Fetch3ByteBA, 8, 0, 11),
+        FETCH(Fetch2ByteLA, 9, 0, 11),
     };
+#undef FETCH
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         in.SeekFromTop(c.from);
