@@ -157,52 +157,40 @@ TEST_F(WriteBitStmPtr, SetBpcAndSeekBitFromTopAgree) {
 
 TEST_F(WriteBitStmPtr, AlignmentOfEachWriter) {
     VectorHeap heap, leHeap(std::string(8, '\0')), wordHeap;
-    CWriteBitStmPtr out(&heap);
-    out.DecodeBit(0x7, 3);
-    EXPECT_EQ(out.Alignment(0), 1);
-    EXPECT_EQ(out.GetBPC(), 3u) << "a unit of 0 does nothing";
-    EXPECT_EQ(out.Alignment(4), 1);
-    EXPECT_EQ(out.GetBPC(), 32u);
-    out.DecodeBit(1);
-    EXPECT_EQ(out.Alignment(1), 1);
-    EXPECT_EQ(out.GetBPC(), 40u) << "the started byte is closed";
-    EXPECT_EQ(out.Alignment(4, 1), 1);
-    EXPECT_EQ(out.AlignmentBit(16), 1);
-    EXPECT_EQ(Where(out), At(64, 8));
-    out.DecodeBit(0x1, 2);
-    for (auto [unit, bpc] : {At{0, 66}, {1, 66}, {5, 70}, {5, 70}, {24, 72}}) {
-        EXPECT_EQ(out.AlignmentBit(unit), 1);
-        EXPECT_EQ(out.GetBPC(), bpc) << "unit " << unit;
-    }
-    out.DecodeBit(1);
-
+    CWriteBitStmPtr msb(&heap);
     CWriteLEBitStmPtr le(&leHeap);
-    le.SetBPC(17);
-    EXPECT_EQ(le.Alignment(4), 1);
-    EXPECT_EQ(le.GetLastFreeBit(), 0);
-    Put(le, "1");
-    EXPECT_EQ(le.AlignmentBit(4), 1);
-    EXPECT_EQ(Where(le), At(36, 5));
-    Put(le, "1");
-    EXPECT_EQ(le.Alignment(2, 1), 1);
-    EXPECT_EQ(le.GetPosition(), 5u);
-
     CWriteWordBitStmPtr word(&wordHeap);
-    Put(word, "111");
-    EXPECT_EQ(word.Alignment(0), 1);
-    EXPECT_EQ(word.Alignment(1), 1);
-    EXPECT_EQ(Where(word), At(32, 4)) << "the started word is passed by a whole word";
-    EXPECT_EQ(word.Alignment(4), 1);
-    EXPECT_EQ(word.Alignment(2, 2), 1);
-    EXPECT_EQ(word.GetPosition(), 10u);
-    word.SetBPC(3);
-    EXPECT_EQ(word.AlignmentBit(16), 1);
-    EXPECT_EQ(Where(word), At(16, 2));
-    EXPECT_EQ(word.AlignmentBit(12), 1);
-    EXPECT_EQ(Where(word), At(24, 4));
+    CWriteBitStmPtr* const w = &word;
+    // Bits put first, then 'A' Alignment(unit[, offset]), 'b' AlignmentBit(unit) or 'S' SetBPC(unit).
+    struct Step {
+        CWriteBitStmPtr* out;
+        const char* put;
+        char op;
+        unsigned unit, offset, bpc;
+    };
+    const Step steps[] = {
+        {&msb, "111", 'A', 0, 0, 3}, {&msb, "", 'A', 4, 0, 32},  {&msb, "1", 'A', 1, 0, 40},
+        {&msb, "", 'A', 4, 1, 56},   {&msb, "", 'b', 16, 0, 64}, {&msb, "01", 'b', 0, 0, 66},
+        {&msb, "", 'b', 1, 0, 66},   {&msb, "", 'b', 5, 0, 70},  {&msb, "", 'b', 5, 0, 70},
+        {&msb, "", 'b', 24, 0, 72},  {&le, "", 'S', 17, 0, 17},  {&le, "", 'A', 4, 0, 32},
+        {&le, "1", 'b', 4, 0, 36},   {&le, "1", 'A', 2, 1, 40},  {w, "111", 'A', 0, 0, 3},
+        {w, "", 'A', 1, 0, 32},      {w, "", 'A', 4, 0, 64},     {w, "", 'A', 2, 2, 80},
+        {w, "", 'S', 3, 0, 3},       {w, "", 'b', 16, 0, 16},    {w, "", 'b', 12, 0, 24},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(testing::Message() << "step " << &s - steps);
+        Put(*s.out, s.put);
+        int result = s.op == 'S' ? s.out->SetBPC(s.unit)
+                     : s.op == 'b' ? s.out->AlignmentBit(s.unit)
+                     : s.offset   ? s.out->Alignment(s.unit, s.offset)
+                                  : s.out->Alignment(s.unit);
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(Where(*s.out), At(s.bpc, s.out == w ? (s.bpc + 15) / 16 * 2 : (s.bpc + 7) / 8));
+    }
+    Put(msb, "1");
     Put(word, "1");  // bit 24: bit 8 of the second word, bit 0 of byte 3
-    out.FitChankSize(), word.FitChankSize();
-    out.Close(), le.Close(), word.Close();
+    msb.FitChankSize(), word.FitChankSize();
+    msb.Close(), le.Close(), word.Close();
     EXPECT_EQ(Hex(heap.Bytes()), "E0 00 00 00 80 00 00 00 40 80");
     EXPECT_EQ(Hex(leHeap.Bytes()), "00 00 00 00 11 00 00 00");
     EXPECT_EQ(Hex(wordHeap.Bytes()), "07 00 00 01");
