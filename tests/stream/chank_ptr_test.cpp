@@ -57,15 +57,17 @@ TEST_F(ChankPtr, RunTimeClassesAndVirtualSlotOrder) {
     // Each operation takes the slot after the one before it, from the first after CObject::Dump.
     using W = CWriteStmPtr;
     using B = CWriteBitStmPtr;
+    using C = CChankPtr;
     const long slots[] = {
-        VirtualSlot(&CObject::Dump), VirtualSlot(&CChankPtr::Open), VirtualSlot(&CChankPtr::Close),
-        VirtualSlot(&CChankPtr::Lock), VirtualSlot(&CChankPtr::Unlock), VirtualSlot(&CChankPtr::GetLength),
-        VirtualSlot(&CChankPtr::GetPosition), VirtualSlot(&CChankPtr::Seek), VirtualSlot(&CChankPtr::SeekFromTop),
-        VirtualSlot(&CChankPtr::SeekFromEnd), VirtualSlot(&CChankPtr::SeekToTop), VirtualSlot(&CChankPtr::SeekToEnd),
-        VirtualSlot((int(CChankPtr::*)(unsigned, unsigned)) & CChankPtr::Alignment),
-        VirtualSlot((int(CChankPtr::*)(unsigned)) & CChankPtr::Alignment), VirtualSlot(Probe::kTryReAlloc),
+        VirtualSlot(&CObject::Dump), VirtualSlot(&C::Open), VirtualSlot(&C::Close), VirtualSlot(&C::Lock),
+        VirtualSlot(&C::Unlock), VirtualSlot(&C::GetLength), VirtualSlot(&C::GetPosition),
+        VirtualSlot(&C::Seek),
+        VirtualSlot(&C::SeekFromTop), VirtualSlot(&C::SeekFromEnd), VirtualSlot(&C::SeekToTop),
+        VirtualSlot(&C::SeekToEnd), VirtualSlot((int(C::*)(unsigned, unsigned)) & C::Alignment),
+        VirtualSlot((int(C::*)(unsigned)) & C::Alignment), VirtualSlot(Probe::kTryReAlloc),
         VirtualSlot(&W::FitChankSize), VirtualSlot((int(W::*)(unsigned long)) & W::Decode),
-        VirtualSlot((int(W::*)(unsigned short)) & W::Decode), VirtualSlot((int(W::*)(unsigned char)) & W::Decode),
+        VirtualSlot((int(W::*)(unsigned short)) & W::Decode),
+        VirtualSlot((int(W::*)(unsigned char)) & W::Decode),
         VirtualSlot((int(W::*)(const void*, unsigned)) & W::Decode),
         VirtualSlot((int(W::*)(unsigned, const void*, unsigned)) & W::Write),
         VirtualSlot((int(W::*)(unsigned, unsigned long)) & W::Write),
@@ -74,7 +76,7 @@ TEST_F(ChankPtr, RunTimeClassesAndVirtualSlotOrder) {
         VirtualSlot(&B::SeekBitFromTop), VirtualSlot((int(B::*)(unsigned long, int)) & B::DecodeBit),
         VirtualSlot((int(B::*)(int)) & B::DecodeBit), VirtualSlot(&B::SetBPC),
     };
-    for (size_t i = 1; i < std::size(slots); ++i) EXPECT_EQ(slots[i], slots[0] + (long)i) << "operation " << i;
+    for (size_t i = 1; i < std::size(slots); ++i) EXPECT_EQ(slots[i], slots[0] + (long)i) << "slot " << i;
     EXPECT_EQ(VirtualSlot(&CWriteLEBitStmPtr::SetBPC), VirtualSlot(&B::SetBPC));
     EXPECT_EQ(VirtualSlot(&CWriteWordBitStmPtr::AlignmentBit), VirtualSlot(&B::AlignmentBit));
 }

@@ -96,7 +96,9 @@ TEST(ReadBitStmPtr, RunningOutAndByteSeeks) {
 // bit n of the stream lands where bitAt says; the top-first stream is also read back in random groups.
 int MsbBit(const std::string& s, size_t n) { return ((unsigned char)s[n / 8] >> (7 - n % 8)) & 1; }
 int LsbBit(const std::string& s, size_t n) { return ((unsigned char)s[n / 8] >> (n % 8)) & 1; }
-int WordBit(const std::string& s, size_t n) { return ((unsigned char)s[n / 16 * 2 + n % 16 / 8] >> (n % 8)) & 1; }
+int WordBit(const std::string& s, size_t n) {
+    return ((unsigned char)s[n / 16 * 2 + n % 16 / 8] >> (n % 8)) & 1;
+}
 
 template <class Writer>
 void RoundTrip(std::mt19937& random, IPmHeapInterface& heap, int (*bitAt)(const std::string&, size_t)) {
@@ -122,7 +124,8 @@ void RoundTrip(std::mt19937& random, IPmHeapInterface& heap, int (*bitAt)(const 
                     ASSERT_EQ(out.DecodeBitNoReverse(value, count), 1);
                 else
                     for (int i = 0; i < count; ++i) ASSERT_EQ(out.DecodeBit((int)((value >> i) & 1)), 1);
-                for (int i = 0; i < count; ++i) bits.push_back((value >> (kTopFirst ? count - 1 - i : i)) & 1);
+                for (int i = 0; i < count; ++i)
+                    bits.push_back((value >> (kTopFirst ? count - 1 - i : i)) & 1);
                 at += count;
             }
             ASSERT_EQ(out.SetBPC((unsigned)at), 1);

@@ -72,7 +72,8 @@ TEST_F(WriteBitStmPtr, EachWriterLaysOutItsBitsInItsOwnOrder) {
 }
 
 // Over the library's chunk and over another one: the writer takes a shorter way over its own.
-void CountAfterLead(IPmHeapInterface& heap, int lead, int count, unsigned long leadBits, unsigned long value) {
+void CountAfterLead(IPmHeapInterface& heap, int lead, int count, unsigned long leadBits,
+                    unsigned long value) {
     std::string expected((lead + count + 8) / 8, '\0');
     auto set = [&](unsigned n) { expected[n / 8] = (char)(expected[n / 8] | (0x80 >> (n % 8))); };
     for (int i = 0; i < lead + count; ++i)
