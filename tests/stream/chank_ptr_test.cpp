@@ -46,13 +46,20 @@ struct Probe : CReadStmPtr {
 TEST_F(ChankPtr, RunTimeClassesAndVirtualSlotOrder) {
     const std::pair<const CRuntimeClass*, const CRuntimeClass*> bases[] = {
         {RUNTIME_CLASS(CChankPtr), RUNTIME_CLASS(CObject)},
+        {RUNTIME_CLASS(CReadStmPtr), RUNTIME_CLASS(CChankPtr)},
+        {RUNTIME_CLASS(CWriteStmPtr), RUNTIME_CLASS(CChankPtr)},
+        {RUNTIME_CLASS(CWriteBitStmPtr), RUNTIME_CLASS(CWriteStmPtr)},
         {RUNTIME_CLASS(CReadTextStmPtr), RUNTIME_CLASS(CReadStmPtr)},
         {RUNTIME_CLASS(CWriteTextStmPtr), RUNTIME_CLASS(CWriteStmPtr)},
         {RUNTIME_CLASS(CReadBitStmPtr), RUNTIME_CLASS(CReadStmPtr)},
         {RUNTIME_CLASS(CWriteWordBitStmPtr), RUNTIME_CLASS(CWriteBitStmPtr)},
         {RUNTIME_CLASS(CWriteLEBitStmPtr), RUNTIME_CLASS(CWriteBitStmPtr)},
     };
-    for (const auto& [cls, base] : bases) EXPECT_EQ(cls->m_pBaseClass, base) << cls->m_lpszClassName;
+    for (const auto& [cls, base] : bases) {
+        EXPECT_EQ(cls->m_pBaseClass, base) << cls->m_lpszClassName;
+        EXPECT_EQ(cls->CreateObject(), nullptr) << cls->m_lpszClassName << " has no dynamic creation";
+        EXPECT_EQ(cls->m_wSchema, 0xFFFFu) << cls->m_lpszClassName;
+    }
 
     // Each operation takes the slot after the one before it, from the first after CObject::Dump.
     using W = CWriteStmPtr;
