@@ -1,9 +1,16 @@
+// The bit reader, and random round trips through every bit writer. The writers and the reader take a
+// shorter way over the library's own chunk (CAllocInterface) than over any other chunk: the two must agree.
+#include <kiln/core/heap_interface.h>
 #include <kiln/stream/read_bit_stm_ptr.h>
+#include <kiln/stream/write_le_bit_stm_ptr.h>
+#include <kiln/stream/write_word_bit_stm_ptr.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "stream/test_heap.h"
 #include "support/box_recorder.h"
@@ -12,111 +19,194 @@ namespace {
 
 using kiln::test::VectorHeap;
 
-class ReadBitStmPtr : public ::testing::Test {
-protected:
-    kiln::test::BoxRecorder boxes;
-};
-
-TEST_F(ReadBitStmPtr, BitsComeMostSignificantFirst) {
-    VectorHeap one("\xA0");
-    CReadBitStmPtr in(&one);
-    EXPECT_EQ(in.FetchBits(3), 5);
-    EXPECT_EQ(in.FetchBits(5), 0);
-    EXPECT_EQ(in.GetPosition(), 1u);
-    EXPECT_EQ(in.FetchBit(), 0) << "the one-byte chunk is exhausted";
-    EXPECT_EQ(in.GetPosition(), 2u);
-    EXPECT_EQ(in.IsFinished(), 1);
-
-    VectorHeap two("\xAB\xCD\xA5");
-    CReadBitStmPtr in2(&two);
-    EXPECT_EQ(in2.FetchBits(12), 0xABC);
-    EXPECT_EQ(in2.GetPosition(), 2u);
-    EXPECT_EQ(in2.FetchBits(4), 0xD) << "4 bits of the second byte remained";
-    std::string bits;
-    for (int i = 0; i < 8; ++i) bits += (char)('0' + in2.FetchBit());
-    EXPECT_EQ(bits, "10100101");
-    EXPECT_EQ(boxes.Count(), 0u);
+std::string BytesOf(IPmHeapInterface& heap) {
+    std::string bytes(heap.GetLength(), '\0');
+    CReadStmPtr(&heap).Read(0, bytes.data(), (unsigned)bytes.size());
+    return bytes;
 }
 
-TEST_F(ReadBitStmPtr, EveryCountAtEveryBitOffset) {
+TEST(ReadBitStmPtr, EveryCountAtEveryBitOffsetMostSignificantFirst) {
     std::mt19937 random(4);
     std::string bytes(24, '\0');
     for (auto& c : bytes) c = (char)random();
-    auto bit = [&](unsigned n) { return ((unsigned char)bytes[n / 8] >> (7 - n % 8)) & 1; };
     VectorHeap heap(bytes);
     CReadBitStmPtr in(&heap);
     // Offsets near the end read the last bytes without looking past them.
-    for (unsigned start = 0; start < 8; ++start) {
-        for (unsigned end = 1; end <= 2; ++end) {
-            for (int count = 1; count <= 32; ++count) {
-                unsigned at = end == 1 ? start : 24 * 8 - count - start;
-                in.SeekToTop();
-                in.FetchBits(8);  // a whole byte: no bits remain
-                in.SeekFromTop(at / 8);
-                if (at % 8 != 0) in.FetchBits(at % 8);  // leaves 8 - at % 8 bits of byte at / 8
-                unsigned expected = 0;
-                for (int i = 0; i < count; ++i) expected = (expected << 1) | bit(at + i);
-                ASSERT_EQ((unsigned)in.FetchBits(count), expected) << "bit " << at << ", count " << count;
-                EXPECT_EQ(in.GetPosition(), (at + count + 7) / 8);
-            }
+    for (unsigned start = 0; start < 16; ++start) {
+        for (int count = 1; count <= 32; ++count) {
+            unsigned at = start < 8 ? start : 24 * 8 - count - (start - 8);
+            in.SeekToTop();
+            in.FetchBits(8);  // a whole byte: no bits remain
+            in.SeekFromTop(at / 8);
+            if (at % 8 != 0) in.FetchBits(at % 8);  // leaves 8 - at % 8 bits of byte at / 8
+            unsigned expected = 0;
+            for (unsigned n = at; n < at + count; ++n)
+                expected = (expected << 1) | (((unsigned char)bytes[n / 8] >> (7 - n % 8)) & 1);
+            ASSERT_EQ((unsigned)in.FetchBits(count), expected) << "bit " << at << ", count " << count;
+            EXPECT_EQ(in.GetPosition(), (at + count + 7) / 8);
         }
     }
 }
 
-TEST_F(ReadBitStmPtr, RunningOutGivesZeroAndMovesPastTheEnd) {
-    VectorHeap heap("\xFF\xFF\xFF");
+TEST(ReadBitStmPtr, RunningOutAndByteSeeks) {
+    kiln::test::BoxRecorder boxes;
+    VectorHeap heap("\x0F\xF0\x3C");
     CReadBitStmPtr in(&heap);
-    EXPECT_EQ(in.FetchBits(4), 0xF);
+    EXPECT_EQ(in.FetchBits(4), 0x0);
     EXPECT_EQ(in.FetchBits(24), 0) << "only 20 bits are left";
     EXPECT_EQ(in.GetPosition(), 4u);
     EXPECT_EQ(in.IsFinished(), 1);
     EXPECT_EQ(in.FetchBit(), 0);
-    EXPECT_EQ(in.GetPosition(), 5u);
     EXPECT_EQ(in.FetchBits(3), 0);
     EXPECT_EQ(in.GetPosition(), 6u);
 
-    in.SeekToTop();
-    EXPECT_EQ(in.FetchBits(24), 0xFFFFFF);
-    EXPECT_EQ(in.FetchBits(1), 0);
-    EXPECT_EQ(in.GetPosition(), 4u);
-
-    // Counts outside 1 to 32 read nothing.
     in.SeekFromTop(1);
-    EXPECT_EQ(in.FetchBits(0), 0);
+    EXPECT_EQ(in.FetchBits(0), 0) << "counts outside 1 to 32 read nothing";
     EXPECT_EQ(in.FetchBits(33), 0);
     EXPECT_EQ(in.FetchBits(-5), 0);
     EXPECT_EQ(in.GetPosition(), 1u);
-    EXPECT_EQ(in.FetchBits(32), 0);
-    EXPECT_EQ(in.GetPosition(), 4u);
-    EXPECT_EQ(boxes.Count(), 0u);
-}
 
-TEST_F(ReadBitStmPtr, ByteSeeksKeepTheRemainingBits) {
-    VectorHeap heap("\x0F\xF0\x3C");
-    CReadBitStmPtr in(&heap);
+    in.SeekToTop();
     EXPECT_EQ(in.FetchBits(2), 0);
     EXPECT_EQ(in.FetchByte(), 0xF0) << "a byte read takes the byte at the position";
     EXPECT_EQ(in.FetchBits(6), 0x30) << "the 6 bits left are counted in the byte before the position";
     in.SeekFromTop(3);
     EXPECT_EQ(in.FetchBits(2), 0) << "all bits of the last byte were taken: the chunk has run out";
     EXPECT_EQ(in.GetPosition(), 4u);
-
-    in.SeekFromTop(1);
-    EXPECT_EQ(in.FetchBits(4), 0xF);
     in.SeekToTop();  // no byte before the top: the next bits come from byte 0
     EXPECT_EQ(in.FetchBits(8), 0x0F);
     EXPECT_EQ(in.FetchBit(), 1);
+    EXPECT_EQ(in.FetchBits(15), 0x703C) << "the last byte is read to its end";
+    EXPECT_EQ(in.FetchBits(1), 0);
+    EXPECT_EQ(in.GetPosition(), 4u);
+    EXPECT_EQ(boxes.Count(), 0u);
+
     EXPECT_EQ(in.SeekFromTop(9), 0);
     EXPECT_EQ(boxes.Last().text, "CChankPtr:Seek Out of Chank!");
     EXPECT_EQ(in.FetchBit(), 0) << "beyond the end there is no byte to go on with";
-    EXPECT_EQ(in.FetchBits(3), 0);
-    EXPECT_EQ(in.GetPosition(), 11u);
-
+    EXPECT_EQ(in.GetPosition(), 10u);
     in.SeekToTop();
     in.FetchBits(3);
     in.Unlock();
     EXPECT_EQ(in.FetchBit(), 0) << "an unlocked chunk gives nothing";
     in.Lock();
+}
+
+// Writes random single bits and runs, going back now and then to overwrite bits, and checks that
+// bit n of the stream lands where bitAt says; the top-first stream is also read back in random groups.
+int MsbBit(const std::string& s, size_t n) { return ((unsigned char)s[n / 8] >> (7 - n % 8)) & 1; }
+int LsbBit(const std::string& s, size_t n) { return ((unsigned char)s[n / 8] >> (n % 8)) & 1; }
+int WordBit(const std::string& s, size_t n) {
+    return ((unsigned char)s[n / 16 * 2 + n % 16 / 8] >> (n % 8)) & 1;
+}
+
+template <class Writer>
+void RoundTrip(std::mt19937& random, IPmHeapInterface& heap, int (*bitAt)(const std::string&, size_t)) {
+    constexpr bool kTopFirst = std::is_same_v<Writer, CWriteBitStmPtr>;
+    std::vector<int> bits;
+    {
+        Writer out(&heap);
+        for (int step = 0, steps = 1 + random() % 400, at = 0; step < steps; ++step) {
+            unsigned kind = random() % 10;
+            if (kind == 0 && !bits.empty()) {
+                at = random() % bits.size();
+            } else if (kind < 4 || at < (int)bits.size()) {
+                int bit = random() & 1;
+                ASSERT_EQ(out.DecodeBit(bit), 1);
+                if (at < (int)bits.size()) bits[at++] = bit;
+                else bits.push_back(bit), ++at;
+                if (random() % 8 == 0) at = (int)bits.size();
+            } else {
+                int count = 1 + random() % 32;
+                unsigned long value = random();
+                if constexpr (kTopFirst) ASSERT_EQ(out.DecodeBit(value, count), 1);
+                else if constexpr (std::is_same_v<Writer, CWriteLEBitStmPtr>)
+                    ASSERT_EQ(out.DecodeBitNoReverse(value, count), 1);
+                else
+                    for (int i = 0; i < count; ++i) ASSERT_EQ(out.DecodeBit((int)((value >> i) & 1)), 1);
+                for (int i = 0; i < count; ++i)
+                    bits.push_back((value >> (kTopFirst ? count - 1 - i : i)) & 1);
+                at += count;
+            }
+            ASSERT_EQ(out.SetBPC((unsigned)at), 1);
+        }
+        out.SetBPC((unsigned)bits.size());
+        out.FitChankSize();
+    }
+    std::string bytes = BytesOf(heap);
+    size_t unit = std::is_same_v<Writer, CWriteWordBitStmPtr> ? 16 : 8;
+    ASSERT_EQ(bytes.size(), (bits.size() + unit - 1) / unit * unit / 8);
+    for (size_t n = 0; n < bits.size(); ++n) ASSERT_EQ(bitAt(bytes, n), bits[n]) << "bit " << n;
+    if (!kTopFirst) return;
+    CReadBitStmPtr in(&heap);
+    for (size_t n = 0; n < bits.size();) {
+        int count = std::min<int>(1 + random() % 32, (int)(bits.size() - n));
+        unsigned expected = 0;
+        for (int i = 0; i < count; ++i) expected = (expected << 1) | bits[n + i];
+        ASSERT_EQ((unsigned)(count == 1 ? in.FetchBit() : in.FetchBits(count)), expected) << "bit " << n;
+        n += count;
+    }
+    if (bits.size() % 8) {
+        EXPECT_EQ(in.FetchBits(8 - bits.size() % 8), 0) << "padding";
+    }
+    EXPECT_EQ(in.IsFinished(), 1);
+}
+
+TEST(BitRoundTrip, EveryWriterOnBothKindsOfChunk) {
+    kiln::test::BoxRecorder boxes;
+    std::mt19937 random(20240501);
+    for (int round = 0; round < 200; ++round) {
+        VectorHeap other;
+        CAllocInterface own;
+        own.Alloc(0);
+        IPmHeapInterface& heap = round % 2 ? (IPmHeapInterface&)own : other;
+        if (round % 6 < 2) RoundTrip<CWriteBitStmPtr>(random, heap, MsbBit);
+        else if (round % 6 < 4) RoundTrip<CWriteLEBitStmPtr>(random, heap, LsbBit);
+        else RoundTrip<CWriteWordBitStmPtr>(random, heap, WordBit);
+    }
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+// The same random operations, anywhere in the stream and past its end, on both kinds of chunk.
+TEST(BitRoundTrip, FastAndSlowPathsAgree) {
+    kiln::test::BoxRecorder boxes;
+    std::mt19937 random(99);
+    for (int round = 0; round < 100; ++round) {
+        std::string seed(random() % 24, '\0');  // small chunks, so that runs meet their end
+        for (auto& c : seed) c = (char)random();
+        VectorHeap other(seed);
+        CAllocInterface own;
+        own.Alloc((int)seed.size());
+        std::memcpy(own.Lock(), seed.data(), seed.size());
+        own.Unlock();
+        {
+            CWriteBitStmPtr a(&other), b(&own);
+            for (int step = 0; step < 200; ++step) {
+                SCOPED_TRACE(testing::Message() << "write step " << step);
+                unsigned kind = random() % 8, bpc = random() % (8 * (a.GetLength() + 2));
+                int count = (int)(random() % 34), bit = random() & 1;  // counts 0 and 33 are refused
+                unsigned long value = ((unsigned long)random() << 32) | random();
+                if (kind == 0) ASSERT_EQ(a.SetBPC(bpc), b.SetBPC(bpc));
+                else if (kind == 1) ASSERT_EQ(a.DecodeBit(bit), b.DecodeBit(bit));
+                else ASSERT_EQ(a.DecodeBit(value, count), b.DecodeBit(value, count));
+                ASSERT_EQ(a.GetPosition(), b.GetPosition());
+                ASSERT_EQ(a.GetBPC(), b.GetBPC());
+                ASSERT_TRUE(other.Bytes() == BytesOf(own));
+            }
+            a.FitChankSize();
+            b.FitChankSize();
+        }
+        CReadBitStmPtr ra(&other), rb(&own);
+        for (int step = 0; step < 200; ++step) {
+            SCOPED_TRACE(testing::Message() << "read step " << step);
+            unsigned kind = random() % 6, to = random() % (ra.GetLength() + 2);
+            int count = (int)(random() % 34);
+            if (kind == 0) ASSERT_EQ(ra.SeekFromTop(to), rb.SeekFromTop(to));
+            else if (kind == 1) ASSERT_EQ(ra.FetchBit(), rb.FetchBit());
+            else ASSERT_EQ(ra.FetchBits(count), rb.FetchBits(count));
+            ASSERT_EQ(ra.GetPosition(), rb.GetPosition());
+        }
+    }
 }
 
 }  // namespace

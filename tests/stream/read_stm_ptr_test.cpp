@@ -1,4 +1,4 @@
-#include <kiln/stream/read_stm_ptr.h>
+#include <kiln/stream/read_text_stm_ptr.h>
 
 #include <gtest/gtest.h>
 
@@ -19,83 +19,67 @@ struct Probe : CReadStmPtr {
 
 class ReadStmPtr : public ::testing::Test {
 protected:
+    void TearDown() override { EXPECT_EQ(boxes.Count(), 0u) << "reads never report"; }
     kiln::test::BoxRecorder boxes;
 };
 
 TEST_F(ReadStmPtr, FetchesReadTheirByteOrderAndAdvance) {
     VectorHeap heap(std::string("\x12\x34\x01\x02\x03\xFF\xFE\xFD\xFC\x80", 10));
     CReadStmPtr in(&heap);
-    EXPECT_EQ(in.Fetch2ByteBA(), 0x1234);
-    EXPECT_EQ(in.GetPosition(), 2u);
-    in.SeekToTop();
-    EXPECT_EQ(in.Fetch2ByteLA(), 0x3412);
-    in.SeekToTop();
-    EXPECT_EQ(in.FetchWord(), 0x3412);
-    EXPECT_EQ(in.Fetch3ByteBA(), 0x010203ul);
-    EXPECT_EQ(in.GetPosition(), 5u);
-    in.SeekFromTop(2);
-    EXPECT_EQ(in.Fetch3ByteLA(), 0x030201ul);
-    EXPECT_EQ(in.Fetch4ByteBA(), 0xFFFEFDFCul) << "four bytes come back zero-extended";
-    EXPECT_EQ(in.GetPosition(), 9u);
-    in.SeekFromTop(5);
-    EXPECT_EQ(in.Fetch4ByteLA(), 0xFCFDFEFFul);
-    in.SeekFromTop(5);
-    EXPECT_EQ(in.FetchDword(), 0xFCFDFEFFul);
-    EXPECT_EQ(in.FetchByte(), 0x80);
-    EXPECT_EQ(in.GetPosition(), 10u);
-    EXPECT_EQ(in.IsFinished(), 1);
+    struct Case {
+        unsigned long (*fetch)(CReadStmPtr&);
+        unsigned from;
+        unsigned long value;
+        unsigned position;
+    };
+#define FETCH(name, ...) {[](CReadStmPtr& r) -> unsigned long { return r.name(); }, __VA_ARGS__}
+    const Case cases[] = {
+        FETCH(Fetch2ByteBA, 0, 0x1234, 2),        FETCH(Fetch2ByteLA, 0, 0x3412, 2),
+        FETCH(FetchWord, 0, 0x3412, 2),           FETCH(Fetch3ByteBA, 2, 0x010203, 5),
+        FETCH(Fetch3ByteLA, 2, 0x030201, 5),      FETCH(Fetch4ByteBA, 5, 0xFFFEFDFC, 9),
+        FETCH(Fetch4ByteLA, 5, 0xFCFDFEFF, 9),    FETCH(FetchDword, 5, 0xFCFDFEFF, 9),
+        FETCH(FetchByte, 9, 0x80, 10),
+        // Reads that do not fit give zero and still advance.
+        FETCH(FetchDword, 7, 0, 11),              FETCH(Fetch3ByteBA, 8, 0, 11),
+        FETCH(Fetch2ByteLA, 9, 0, 11),
+    };
+#undef FETCH
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        in.SeekFromTop(c.from);
+        EXPECT_EQ(c.fetch(in), c.value);
+        EXPECT_EQ(in.GetPosition(), c.position);
+        EXPECT_EQ(in.IsFinished(), (int)(c.position >= 10));
+    }
+    boxes.Clear();  // the seeks beyond the end
 
-    in.SeekToTop();
-    char out[4] = {};
+    char out[4] = {'-', '-', '-', '-'};
+    in.SeekFromTop(8);
+    EXPECT_EQ(in.Fetch(out, 3), 0);
+    EXPECT_EQ(out[0], '-') << "a failed Fetch copies nothing";
+    EXPECT_EQ(in.GetPosition(), 11u);
+    in.SeekFromTop(1);
+    EXPECT_EQ(in.Fetch(out, 0xFFFFFFFFu), 0) << "a size that wraps the position does not read from the top";
+    EXPECT_EQ(in.GetPosition(), 0u);
     EXPECT_EQ(in.Fetch(out, 3), 1);
     EXPECT_EQ(std::memcmp(out, "\x12\x34\x01", 3), 0);
     EXPECT_EQ(in.GetPosition(), 3u);
-    EXPECT_EQ(in.IsFinished(), 0);
-    EXPECT_EQ(boxes.Count(), 0u);
-}
-
-TEST_F(ReadStmPtr, FailedFetchesGiveZeroAndStillAdvance) {
-    VectorHeap heap("\xAA\xBB\xCC\xDD");
-    CReadStmPtr in(&heap);
-    EXPECT_EQ(in.FetchDword(), 0xDDCCBBAAul);
-    EXPECT_EQ(in.GetPosition(), 4u);
-    EXPECT_EQ(in.FetchDword(), 0ul);
-    EXPECT_EQ(in.GetPosition(), 8u);
-    EXPECT_EQ(in.IsFinished(), 1);
-
-    in.SeekFromTop(3);
-    char out[2] = {'-', '-'};
-    EXPECT_EQ(in.Fetch(out, 2), 0);
-    EXPECT_EQ(out[0], '-') << "a failed Fetch copies nothing";
-    EXPECT_EQ(in.GetPosition(), 5u);
-    in.SeekFromTop(2);
-    EXPECT_EQ(in.Fetch3ByteBA(), 0ul);
-    EXPECT_EQ(in.Fetch2ByteLA(), 0);
-    EXPECT_EQ(in.GetPosition(), 7u);
-
-    // A size that would wrap the position round does not read from the top again.
-    in.SeekFromTop(1);
-    EXPECT_EQ(in.Fetch(out, 0xFFFFFFFFu), 0);
-    EXPECT_EQ(in.GetPosition(), 0u);
-    EXPECT_EQ(in.FetchByte(), 0xAA);
-    // A position that wrapped below the top reads nothing.
     in.SeekToTop();
     in.Seek(-2);
-    EXPECT_EQ(in.Fetch4ByteBA(), 0ul);
+    EXPECT_EQ(in.Fetch4ByteBA(), 0ul) << "a position wrapped below the top reads nothing";
     EXPECT_EQ(in.GetPosition(), 2u);
-    boxes.Clear();  // the reported seek
+    boxes.Clear();
 
     Probe probe(&heap);
-    EXPECT_EQ(probe.TryIncrement(3), 0);
-    EXPECT_EQ(probe.TryIncrement(1), 3);
+    EXPECT_EQ(probe.TryIncrement(9), 0);
+    EXPECT_EQ(probe.TryIncrement(1), 9);
     EXPECT_EQ(probe.TryIncrement(1), -1);
-    EXPECT_EQ(probe.GetPosition(), 5u);
-    EXPECT_EQ(boxes.Count(), 0u) << "reads never report";
+    EXPECT_EQ(probe.GetPosition(), 11u);
 }
 
 TEST_F(ReadStmPtr, OffsetReadsCheckTheirBoundsAndKeepThePosition) {
     VectorHeap heap("\x01\x02\x03\x04\x05");
-    CReadStmPtr in(&heap);
+    CReadTextStmPtr in(&heap);
     in.SeekFromTop(1);
     EXPECT_EQ(in.ReadByte(4), 5);
     EXPECT_EQ(in[0], 1);
@@ -108,19 +92,23 @@ TEST_F(ReadStmPtr, OffsetReadsCheckTheirBoundsAndKeepThePosition) {
     EXPECT_EQ(in.ReadDword(0xFFFFFFFEu), 0ul) << "offset + size must not wrap";
     EXPECT_EQ(in.Read3ByteLA(2), 0x050403ul);
     EXPECT_EQ(in.Read3ByteLA(3), 0ul);
-    char out[5] = {'-', '-', '-', '-', '-'};
+    char out[8] = {'-', '-', '-', '-', '-', '-', '-', '-'};
     EXPECT_EQ(in.Read(3, out, 3), 0);
-    EXPECT_EQ(out[0], '-');
+    EXPECT_EQ(in.ReadToSztext(3, out, 3), 0);
+    EXPECT_EQ(in.ReadToSztext(0xFFFFFFFFu, out, 2), 0);
+    EXPECT_EQ(out[0], '-') << "a refused read leaves the buffer alone";
     EXPECT_EQ(in.Read(3, out, 2), 1);
     EXPECT_EQ(std::memcmp(out, "\x04\x05", 2), 0);
     EXPECT_EQ(in.Read(5, out, 0), 1);
+    EXPECT_EQ(in.ReadToSztext(2, out, 3), 1);
+    EXPECT_STREQ(out, "\x03\x04\x05");
+    EXPECT_EQ(in.ReadToSztext(0, out, 0), 1);
+    EXPECT_STREQ(out, "");
     EXPECT_EQ(in.GetPosition(), 1u);
-    EXPECT_EQ(boxes.Count(), 0u);
 }
 
 TEST_F(ReadStmPtr, ClosedOrUnlockedCursorReadsNothing) {
     CReadStmPtr closed;
-    EXPECT_EQ(closed.GetLength(), 0u);
     EXPECT_EQ(closed.FetchByte(), 0);
     EXPECT_EQ(closed.ReadWord(0), 0);
     EXPECT_EQ(closed.IsFinished(), 1);
@@ -135,10 +123,33 @@ TEST_F(ReadStmPtr, ClosedOrUnlockedCursorReadsNothing) {
     EXPECT_EQ(in.FetchWord(), 0) << "an unlocked chunk has no address to read";
     EXPECT_EQ(in.ReadByte(0), 0);
     in.Lock();
-    EXPECT_EQ(in.ReadByte(0), 0x11);
     in.SeekFromTop(2);
     EXPECT_EQ(in.FetchWord(), 0x4433);
-    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST_F(ReadStmPtr, TextFetchTakesOneStringAndStopsAtTheEnd) {
+    VectorHeap heap(std::string("ab\0cdxyz", 8));
+    CReadTextStmPtr in(&heap);
+    char out[8];
+    EXPECT_EQ(in.Fetch(out), 1);
+    EXPECT_STREQ(out, "ab");
+    EXPECT_EQ(in.GetPosition(), 3u);
+    std::memset(out, '-', sizeof out);
+    EXPECT_EQ(in.Fetch(out), 0) << "a string cut by the end is copied without terminator";
+    EXPECT_EQ(std::string(out, 6), "cdxyz-");
+    EXPECT_EQ(in.GetPosition(), 8u);
+    std::memset(out, '-', sizeof out);
+    EXPECT_EQ(in.Fetch(out), 0);
+    EXPECT_EQ(out[0], '-');
+    EXPECT_EQ(in.GetPosition(), 8u);
+    in.SeekFromTop(12);
+    boxes.Clear();
+    EXPECT_EQ(in.Fetch(out), 0);
+    EXPECT_EQ(out[0], '-');
+    EXPECT_EQ(in.GetPosition(), 12u);
+    in.SeekFromTop(4);
+    EXPECT_EQ(in.Fetch(out, 2), 1) << "the byte Fetch stays reachable";
+    EXPECT_EQ(std::string(out, 2), "dx");
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
 // A chunk for the stream tests: bytes in a vector, a count of locks, resizes that can be refused,
-// and the bytes of the chunk as a string for comparisons.
+// and the bytes of the chunk as hex text for comparisons.
 #pragma once
 
 #include <kiln/core/heap_interface.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,17 +18,13 @@ public:
     VectorHeap& operator=(const VectorHeap&) = delete;
     ~VectorHeap() { EXPECT_EQ(locks, 0) << "a cursor left the chunk locked"; }
 
-    BOOL Alloc(int size) override {
-        m_bytes.assign((size_t)size, 0);
-        return 1;
-    }
+    BOOL Alloc(int size) override { return m_bytes.assign((size_t)size, 0), 1; }
     BOOL ReAlloc(int size) override {
         ++reallocs;
         EXPECT_EQ(locks, 0) << "resized while locked";
         if (refuseGrowth && (size_t)size > m_bytes.size()) return 0;
         // A fresh vector each time, so that a cursor keeping the old address reads freed memory.
-        std::vector<unsigned char> bigger(m_bytes.begin(),
-                                          m_bytes.begin() + std::min((size_t)size, m_bytes.size()));
+        std::vector<unsigned char> bigger(m_bytes);
         bigger.resize((size_t)size, 0);
         m_bytes.swap(bigger);
         return 1;
@@ -43,8 +38,9 @@ public:
     void Unlock() override { --locks; }
     unsigned int GetLength() const override { return (unsigned int)m_bytes.size(); }
 
-    std::string Bytes() const { return std::string(m_bytes.begin(), m_bytes.end()); }
-    std::string Bytes(size_t n) const { return Bytes().substr(0, n); }
+    std::string Bytes(size_t n = std::string::npos) const {
+        return std::string(m_bytes.begin(), m_bytes.end()).substr(0, n);
+    }
 
     int locks = 0;
     int reallocs = 0;
@@ -55,12 +51,11 @@ private:
 };
 
 inline std::string Hex(const std::string& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
     std::string s;
     for (unsigned char c : bytes) {
         if (!s.empty()) s += ' ';
-        s += digits[c >> 4];
-        s += digits[c & 15];
+        s += "0123456789ABCDEF"[c >> 4];
+        s += "0123456789ABCDEF"[c & 15];
     }
     return s;
 }
