@@ -7,6 +7,7 @@
 #include <kiln/platform/last_error.h>
 
 #include "platform/clock_hook.h"
+#include "platform/time_fields.h"
 
 namespace {
 
@@ -53,17 +54,6 @@ bool LocalFields(long long seconds, std::optional<LONG> bias, tm& fields) {
     tzset();
     time_t t = (time_t)seconds;
     return localtime_r(&t, &fields) != nullptr;
-}
-
-void FillSystemTime(const tm& fields, WORD milliseconds, SYSTEMTIME& st) {
-    st.wYear = (WORD)(fields.tm_year + 1900);
-    st.wMonth = (WORD)(fields.tm_mon + 1);
-    st.wDayOfWeek = (WORD)fields.tm_wday;
-    st.wDay = (WORD)fields.tm_mday;
-    st.wHour = (WORD)fields.tm_hour;
-    st.wMinute = (WORD)fields.tm_min;
-    st.wSecond = (WORD)fields.tm_sec;
-    st.wMilliseconds = milliseconds;
 }
 
 int DaysInMonth(int year, int month0) {
@@ -146,7 +136,7 @@ void GetSystemTime(LPSYSTEMTIME lpSystemTime) {
     time_t t = (time_t)UnixSeconds(ticks);
     tm fields{};
     gmtime_r(&t, &fields);
-    FillSystemTime(fields, Milliseconds(ticks), *lpSystemTime);
+    kiln::FillSystemTime(fields, Milliseconds(ticks), *lpSystemTime);
 }
 
 void GetLocalTime(LPSYSTEMTIME lpSystemTime) {
@@ -154,7 +144,7 @@ void GetLocalTime(LPSYSTEMTIME lpSystemTime) {
     Now now = CurrentTime();
     tm fields{};
     LocalFields(UnixSeconds(now.ticks), now.bias, fields);
-    FillSystemTime(fields, Milliseconds(now.ticks), *lpSystemTime);
+    kiln::FillSystemTime(fields, Milliseconds(now.ticks), *lpSystemTime);
 }
 
 DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION tzi) {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/time_fields.h"
+
 namespace {
 
 // FILETIME counts 100-nanosecond steps from 1601-01-01 UTC; 11644473600 seconds lie between 1601
@@ -84,13 +86,6 @@ BOOL CTime::GetAsSystemTime(SYSTEMTIME& st) const {
     struct tm fields {};
     if (!LocalFields(m_time, fields) || fields.tm_year + 1900 < 1601 || fields.tm_year + 1900 > 30827)
         return FALSE;
-    st.wYear = (WORD)(fields.tm_year + 1900);
-    st.wMonth = (WORD)(fields.tm_mon + 1);
-    st.wDayOfWeek = (WORD)fields.tm_wday;
-    st.wDay = (WORD)fields.tm_mday;
-    st.wHour = (WORD)fields.tm_hour;
-    st.wMinute = (WORD)fields.tm_min;
-    st.wSecond = (WORD)fields.tm_sec;
-    st.wMilliseconds = 0;
+    kiln::FillSystemTime(fields, 0, st);
     return TRUE;
 }
