@@ -10,6 +10,14 @@
 
 namespace {
 
+// The record form a file form runs, through the virtual slots: the raw record (its result) or the
+// check-word record (which raises on failure).
+BOOL RunRecord(CTextAlloc& buffer, CArchive& ar, BOOL raw) {
+    if (raw) return buffer.SerializeRaw(ar);
+    buffer.Serialize(ar);
+    return 1;
+}
+
 const char kDoubleAlloc[] = "Warning! : 二重確保されました、無視します。:CAlloc";
 const char kWriteFailed[] = "CTextAlloc::Serialze:書き込みに失敗しました";
 const char kCheckWord[] =
@@ -157,11 +165,7 @@ BOOL CTextAlloc::SerializeToFile(const char* name, const char* ext, BOOL raw) {
     // Closing the archive and the file writes what they hold back, so it is guarded too: no
     // exception leaves this operation. After one the file is let go without writing any more.
     try {
-        if (raw) {
-            if (!SerializeRaw(ar)) return 0;
-        } else {
-            Serialize(ar);
-        }
+        if (!RunRecord(*this, ar, raw)) return 0;
         ar.Close();
         file.Close();
     } catch (CException* e) {
@@ -201,11 +205,7 @@ BOOL CTextAlloc::SerializeFromFile(const char* name, BOOL raw) {
     if (!stdOpenRead(path, &file)) return 0;
     CArchive ar(&file, CArchive::load, kArchiveBuffer);
     try {
-        if (raw) {
-            if (!SerializeRaw(ar)) return 0;
-        } else {
-            Serialize(ar);
-        }
+        if (!RunRecord(*this, ar, raw)) return 0;
     } catch (CException* e) {
         e->Delete();
         ar.Abort();
