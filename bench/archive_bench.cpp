@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include <kiln/platform/archive.h>
-#include <kiln/platform/mem_file.h>
+#include <kiln/platform/files/archive.h>
+#include <kiln/platform/files/mem_file.h>
 
 #include "ratio.h"
 

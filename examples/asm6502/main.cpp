@@ -7,9 +7,9 @@
 // written.
 #include "asm6502.h"
 
-#include "platform/user_charset.h"
+#include "platform/text/user_charset.h"
 
-#include <kiln/platform/path_map.h>
+#include <kiln/platform/files/path_map.h>
 
 #include <cstdio>
 #include <cstring>

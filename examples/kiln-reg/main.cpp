@@ -22,7 +22,7 @@
 #include <vector>
 
 #include <kiln/kiln.h>
-#include <kiln/platform/registry.h>
+#include <kiln/platform/store/registry.h>
 #include <kiln/settings/win_registry.h>
 
 namespace {

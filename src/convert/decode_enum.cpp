@@ -1,6 +1,6 @@
 #include <kiln/convert/decode_enum.h>
 
-#include <kiln/platform/mbcs.h>
+#include <kiln/platform/text/mbcs.h>
 
 IMPLEMENT_DYNCREATE(CDecodeEnum, CDecode)
 

@@ -1,6 +1,6 @@
 #include <kiln/convert/error.h>
 
-#include "platform/printf_args.h"
+#include "platform/text/printf_args.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 #include "core/file_name.h"
 
-#include <kiln/platform/cstring.h>
-#include <kiln/platform/message_box.h>
+#include <kiln/platform/text/cstring.h>
+#include <kiln/platform/ui/message_box.h>
 #include <kiln/util/extension.h>
 
 #include <cstring>

@@ -1,7 +1,7 @@
 // File names formed in MAX_PATH buffers by the text buffers.
 #pragma once
 
-#include <kiln/platform/types.h>
+#include <kiln/platform/runtime/types.h>
 
 namespace kiln {
 

@@ -1,8 +1,8 @@
 #include <kiln/core/text_alloc.h>
 
 #include <kiln/diag/report.h>
-#include <kiln/platform/file.h>
-#include <kiln/platform/win_app.h>
+#include <kiln/platform/files/file.h>
+#include <kiln/platform/ui/win_app.h>
 #include <kiln/util/file_io.h>
 
 #include "core/file_name.h"

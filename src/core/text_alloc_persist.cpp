@@ -1,9 +1,9 @@
 // The archive records and file forms of CTextAlloc.
 #include <kiln/core/text_alloc.h>
 
-#include <kiln/platform/file.h>
-#include <kiln/platform/message_box.h>
-#include <kiln/platform/win_app.h>
+#include <kiln/platform/files/file.h>
+#include <kiln/platform/ui/message_box.h>
+#include <kiln/platform/ui/win_app.h>
 #include <kiln/util/file_io.h>
 
 #include "core/file_name.h"

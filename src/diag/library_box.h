@@ -1,7 +1,7 @@
 // Internal pieces of the reporting functions that other parts of the library share.
 #pragma once
 
-#include <kiln/platform/cstring.h>
+#include <kiln/platform/text/cstring.h>
 
 namespace kiln {
 

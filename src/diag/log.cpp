@@ -4,13 +4,13 @@
 #include <cstring>
 #include <ctime>
 
-#include <kiln/platform/mbcs.h>
-#include <kiln/platform/message_box.h>
-#include <kiln/platform/system_time.h>
+#include <kiln/platform/text/mbcs.h>
+#include <kiln/platform/ui/message_box.h>
+#include <kiln/platform/time/system_time.h>
 #include <kiln/util/extension.h>
 #include <kiln/util/path_string.h>
 
-#include "platform/printf_args.h"
+#include "platform/text/printf_args.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <kiln/diag/message_pump.h>
 
-#include <kiln/platform/message_queue.h>
-#include <kiln/platform/win_app.h>
+#include <kiln/platform/ui/message_queue.h>
+#include <kiln/platform/ui/win_app.h>
 
 namespace {
 

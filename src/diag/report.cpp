@@ -1,11 +1,11 @@
 #include <kiln/diag/report.h>
 
-#include <kiln/platform/global_memory.h>
-#include <kiln/platform/last_error.h>
-#include <kiln/platform/message_box.h>
+#include <kiln/platform/runtime/global_memory.h>
+#include <kiln/platform/runtime/last_error.h>
+#include <kiln/platform/ui/message_box.h>
 
 #include "diag/library_box.h"
-#include "platform/printf_args.h"
+#include "platform/text/printf_args.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include <kiln/diag/std_alloc.h>
 
-#include <kiln/platform/global_memory.h>
+#include <kiln/platform/runtime/global_memory.h>
 
 void* stdAlloc(void** handle, unsigned int size) {
     HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include <kiln/platform/private_profile.h>
+#include <kiln/platform/store/private_profile.h>
 
 namespace {
 

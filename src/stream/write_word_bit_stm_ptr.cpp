@@ -1,6 +1,6 @@
 #include <kiln/stream/write_word_bit_stm_ptr.h>
 
-#include <kiln/platform/exception.h>
+#include <kiln/platform/runtime/exception.h>
 
 #include "stream/bit_writer.h"
 

@@ -1,6 +1,6 @@
 #include <kiln/util/create_folder.h>
 
-#include <kiln/platform/system.h>
+#include <kiln/platform/runtime/system.h>
 #include <kiln/util/file_io.h>
 #include <kiln/util/path_string.h>
 

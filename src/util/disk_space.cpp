@@ -1,7 +1,7 @@
 #include <kiln/util/disk_space.h>
 
-#include <kiln/platform/disk.h>
-#include <kiln/platform/last_error.h>
+#include <kiln/platform/files/disk.h>
+#include <kiln/platform/runtime/last_error.h>
 #include <kiln/util/path_string.h>
 #include <kiln/util/size_format.h>
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include <kiln/platform/mbcs.h>
+#include <kiln/platform/text/mbcs.h>
 #include <kiln/util/separated_string.h>
 
 namespace {

@@ -1,6 +1,6 @@
 #include <kiln/util/file_io.h>
 
-#include <kiln/platform/message_box.h>
+#include <kiln/platform/ui/message_box.h>
 #include <kiln/util/create_folder.h>
 #include <kiln/util/path_string.h>
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include <kiln/platform/mbcs.h>
-#include <kiln/platform/system.h>
+#include <kiln/platform/text/mbcs.h>
+#include <kiln/platform/runtime/system.h>
 #include <kiln/util/extension.h>
 #include <kiln/util/separated_string.h>
 #include <kiln/util/string_step.h>

@@ -1,6 +1,6 @@
 #include <kiln/util/separated_string.h>
 
-#include <kiln/platform/mbcs.h>
+#include <kiln/platform/text/mbcs.h>
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include <kiln/platform/mbcs.h>
+#include <kiln/platform/text/mbcs.h>
 
 void strnext(char** p) { *p += std::strlen(*p) + 1; }
 

@@ -3,7 +3,7 @@
 #include <kiln/convert/rw_stm.h>
 #include <kiln/convert/stack.h>
 #include <kiln/convert/symbol_table.h>
-#include <kiln/platform/mem_file.h>
+#include <kiln/platform/files/mem_file.h>
 
 #include <gtest/gtest.h>
 

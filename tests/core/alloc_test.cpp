@@ -1,7 +1,7 @@
 #include <kiln/core/alloc.h>
 #include <kiln/diag/report.h>
-#include <kiln/platform/global_memory.h>
-#include <kiln/platform/mem_file.h>
+#include <kiln/platform/runtime/global_memory.h>
+#include <kiln/platform/files/mem_file.h>
 
 #include <gtest/gtest.h>
 

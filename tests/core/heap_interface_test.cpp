@@ -1,6 +1,6 @@
 #include <kiln/core/heap_interface.h>
 #include <kiln/diag/report.h>
-#include <kiln/platform/message_box.h>
+#include <kiln/platform/ui/message_box.h>
 #include <kiln/stream/read_stm_ptr.h>
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include <kiln/core/text_alloc.h>
-#include <kiln/platform/global_memory.h>
-#include <kiln/platform/mem_file.h>
-#include <kiln/platform/win_app.h>
+#include <kiln/platform/runtime/global_memory.h>
+#include <kiln/platform/files/mem_file.h>
+#include <kiln/platform/ui/win_app.h>
 
 #include <gtest/gtest.h>
 

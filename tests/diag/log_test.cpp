@@ -8,7 +8,7 @@
 
 #include <sys/stat.h>
 
-#include "platform/clock_hook.h"
+#include "platform/time/clock_hook.h"
 #include "support/box_recorder.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"

@@ -1,6 +1,6 @@
 #include <kiln/diag/message_pump.h>
-#include <kiln/platform/message_queue.h>
-#include <kiln/platform/system.h>
+#include <kiln/platform/ui/message_queue.h>
+#include <kiln/platform/runtime/system.h>
 
 #include <gtest/gtest.h>
 

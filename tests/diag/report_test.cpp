@@ -1,9 +1,9 @@
 #include <kiln/diag/report.h>
 #include <kiln/diag/std_alloc.h>
-#include <kiln/platform/global_memory.h>
-#include <kiln/platform/last_error.h>
-#include <kiln/platform/message_box.h>
-#include <kiln/platform/resources.h>
+#include <kiln/platform/runtime/global_memory.h>
+#include <kiln/platform/runtime/last_error.h>
+#include <kiln/platform/ui/message_box.h>
+#include <kiln/platform/runtime/resources.h>
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include <kiln/platform/exception.h>
+#include <kiln/platform/runtime/exception.h>
 #include <kiln/stream/read_bit_stm_ptr.h>
 #include <kiln/stream/write_le_bit_stm_ptr.h>
 #include <kiln/stream/write_word_bit_stm_ptr.h>

@@ -1,7 +1,7 @@
 #include "support/archive_bytes.h"
 
-#include <kiln/platform/archive.h>
-#include <kiln/platform/mem_file.h>
+#include <kiln/platform/files/archive.h>
+#include <kiln/platform/files/mem_file.h>
 
 namespace kiln::test {
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include <kiln/platform/message_box.h>
+#include <kiln/platform/ui/message_box.h>
 
 namespace kiln::test {
 

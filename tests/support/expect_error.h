@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <kiln/platform/exception.h>
-#include <kiln/platform/last_error.h>
+#include <kiln/platform/runtime/exception.h>
+#include <kiln/platform/runtime/last_error.h>
 
 // Expects call (evaluated once, after the last error was cleared) to give result and to leave error
 // as the last error.

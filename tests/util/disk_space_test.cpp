@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <kiln/platform/disk.h>
+#include <kiln/platform/files/disk.h>
 #include <kiln/util/size_format.h>
 
 #include "support/scoped_env.h"

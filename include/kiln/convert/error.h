@@ -9,7 +9,7 @@
 #pragma once
 
 #include <kiln/convert/decode.h>
-#include <kiln/platform/cstring.h>
+#include <kiln/platform/text/cstring.h>
 
 // A kind of error, kept as static data by its user.
 struct ERROR_INFO {

@@ -6,7 +6,7 @@
 // copying one copies only its class.
 #pragma once
 
-#include <kiln/platform/types.h>
+#include <kiln/platform/runtime/types.h>
 
 // 1 for space, tab, carriage return and line feed.
 inline int IsWhiteSpace(int c) { return (c == 0x20 || c == 0x0A || c == 0x0D || c == 0x09) ? 1 : 0; }

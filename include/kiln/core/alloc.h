@@ -8,8 +8,8 @@
 // when the flag is set.
 #pragma once
 
-#include <kiln/platform/archive.h>
-#include <kiln/platform/object.h>
+#include <kiln/platform/files/archive.h>
+#include <kiln/platform/runtime/object.h>
 
 class CAlloc : public CObject {
     DECLARE_SERIAL(CAlloc)

@@ -20,7 +20,7 @@
 #pragma once
 
 #include <kiln/core/alloc.h>
-#include <kiln/platform/cstring.h>
+#include <kiln/platform/text/cstring.h>
 
 class CTextAlloc : public CAlloc {
     DECLARE_DYNCREATE(CTextAlloc)

@@ -14,9 +14,9 @@
 
 #include <memory>
 
-#include <kiln/platform/cstring.h>
-#include <kiln/platform/file.h>
-#include <kiln/platform/types.h>
+#include <kiln/platform/text/cstring.h>
+#include <kiln/platform/files/file.h>
+#include <kiln/platform/runtime/types.h>
 
 class CLog {
 public:

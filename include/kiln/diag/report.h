@@ -1,7 +1,7 @@
 // The library's channel to the user: notices, questions that the error level can silence, fatal
 // stops, the system's text for the last error.
 //
-// Every box goes through the process's message-box handler (kiln/platform/message_box.h). The
+// Every box goes through the process's message-box handler (kiln/platform/ui/message_box.h). The
 // "library box" has the caption "Vantor". Questions (ERRASK and its families) show an
 // Abort/Retry/Ignore box with Ignore as default; a question whose level is below the error level
 // is not shown and answers 5 (IDIGNORE); only one question box is up in the whole process at a time
@@ -9,7 +9,7 @@
 // format their text printf-style; their values are pointer-sized so that a %s value can be a string.
 #pragma once
 
-#include <kiln/platform/types.h>
+#include <kiln/platform/runtime/types.h>
 
 // The process-wide error level, compared as a signed 32-bit integer; 64 at start.
 typedef int tagErrorLevel;

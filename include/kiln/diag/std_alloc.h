@@ -2,7 +2,7 @@
 // call.
 #pragma once
 
-#include <kiln/platform/types.h>
+#include <kiln/platform/runtime/types.h>
 
 // Allocates size bytes (GMEM_MOVEABLE | GMEM_ZEROINIT), stores the handle through `handle` (null on
 // failure) and returns the locked pointer, or null. Reports nothing.

@@ -7,8 +7,8 @@
 // gives 0, an empty text or false and the value is unchanged.
 #pragma once
 
-#include <kiln/platform/cstring.h>
-#include <kiln/platform/types.h>
+#include <kiln/platform/text/cstring.h>
+#include <kiln/platform/runtime/types.h>
 
 // The marker of the null value: valiant v(tagValiantNull{}); v = tagValiantNull{}.
 struct tagValiantNull {};

@@ -11,9 +11,9 @@
 // Nothing is reported to the user: reads give their default, writes and deletions 0.
 #pragma once
 
-#include <kiln/platform/cstring.h>
-#include <kiln/platform/registry.h>
-#include <kiln/platform/types.h>
+#include <kiln/platform/text/cstring.h>
+#include <kiln/platform/store/registry.h>
+#include <kiln/platform/runtime/types.h>
 
 class CWinRegistry {
 public:

@@ -12,7 +12,7 @@
 #pragma once
 
 #include <kiln/core/heap_interface.h>
-#include <kiln/platform/object.h>
+#include <kiln/platform/runtime/object.h>
 
 class CChankPtr : public CObject {
     DECLARE_DYNAMIC(CChankPtr)

@@ -1,7 +1,7 @@
 // Folder creation along a whole path.
 #pragma once
 
-#include <kiln/platform/types.h>
+#include <kiln/platform/runtime/types.h>
 
 // Creates the missing folders of path from the top down (the drive itself is never created) and
 // returns the result of creating path itself (CreateDirectoryA: 0 with GetLastError() on failure,

@@ -2,8 +2,8 @@
 // units.
 #pragma once
 
-#include <kiln/platform/cstring.h>
-#include <kiln/platform/types.h>
+#include <kiln/platform/text/cstring.h>
+#include <kiln/platform/runtime/types.h>
 
 class CDiskSpace {
 public:

@@ -5,7 +5,7 @@
 // characters as units.
 #pragma once
 
-#include <kiln/platform/cstring.h>
+#include <kiln/platform/text/cstring.h>
 
 // In place: replaces the extension of path (its period included) by ext, which normally begins with
 // its own period, or appends ext when path has none. The buffer must have room. Returns path.

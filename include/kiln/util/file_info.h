@@ -2,9 +2,9 @@
 // CFileStatus, so a status the platform reports can be copied into it as it stands.
 #pragma once
 
-#include <kiln/platform/file.h>
-#include <kiln/platform/time.h>
-#include <kiln/platform/types.h>
+#include <kiln/platform/files/file.h>
+#include <kiln/platform/time/time.h>
+#include <kiln/platform/runtime/types.h>
 
 class CFileInfo {
 public:

@@ -7,8 +7,8 @@
 // write) and 0x20 for reading (others may not write).
 #pragma once
 
-#include <kiln/platform/cstring.h>
-#include <kiln/platform/file.h>
+#include <kiln/platform/text/cstring.h>
+#include <kiln/platform/files/file.h>
 
 // Non-zero when a file or folder of that name exists.
 int stdFileExist(const char* path);

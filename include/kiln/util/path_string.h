@@ -6,7 +6,7 @@
 // A null path reads as an empty one.
 #pragma once
 
-#include <kiln/platform/cstring.h>
+#include <kiln/platform/text/cstring.h>
 
 // 1 with the first two bytes of path in drive when path starts with a drive name (a letter A-Z or
 // a-z, case kept, then ':'), else 0 with drive untouched.

@@ -5,7 +5,7 @@
 // characters; a null list reads as an empty one.
 #pragma once
 
-#include <kiln/platform/cstring.h>
+#include <kiln/platform/text/cstring.h>
 
 // True if some item of list equals word exactly (a null word matches nothing).
 bool IsSeparatedStringMatch(const char* list, unsigned int sep, const char* word);

@@ -4,8 +4,8 @@
 // 0, below which nothing could ever fall, as 1.
 #pragma once
 
-#include <kiln/platform/cstring.h>
-#include <kiln/platform/types.h>
+#include <kiln/platform/text/cstring.h>
+#include <kiln/platform/runtime/types.h>
 
 // Divides size by 1024 until it is below limit. shift receives the bits shifted out (10 per step)
 // and remainder the low 32 bits of what the scaling cut off; the result is the scaled value.

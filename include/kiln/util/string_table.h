@@ -1,7 +1,7 @@
 // Lookups in small tables of strings: an array of CString with a separate count.
 #pragma once
 
-#include <kiln/platform/cstring.h>
+#include <kiln/platform/text/cstring.h>
 
 // The first index i < count whose entry equals *value (case-sensitive), or -1; -1 when count < 1.
 int str2number(int count, CString* value, CString* const table);

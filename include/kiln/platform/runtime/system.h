@@ -1,0 +1,26 @@
+// Modules, system folders and folder creation on their Linux equivalents.
+#pragma once
+
+#include <kiln/platform/runtime/types.h>
+
+// The running program's file (hModule null) as a Windows path (Z:\...); the length copied, or 0.
+// A buffer too small gets the truncated, terminated path, the buffer size as result and
+// ERROR_INSUFFICIENT_BUFFER.
+DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
+// The system folder that stands for the Windows directory: Z:\ (the host root).
+UINT GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize);
+UINT GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize);
+DWORD GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
+BOOL SetCurrentDirectoryA(LPCSTR lpPathName);
+// Creates one folder; FALSE with ERROR_ALREADY_EXISTS, ERROR_PATH_NOT_FOUND, ... on failure.
+BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
+BOOL RemoveDirectoryA(LPCSTR lpPathName);
+BOOL DeleteFileA(LPCSTR lpFileName);
+// Copies contents and modification time; with bFailIfExists an existing destination is an error.
+BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists);
+// FILE_ATTRIBUTE_ bits, or INVALID_FILE_ATTRIBUTES.
+DWORD GetFileAttributesA(LPCSTR lpFileName);
+DWORD GetCurrentThreadId();
+DWORD GetCurrentProcessId();
+DWORD GetTickCount();
+void Sleep(DWORD dwMilliseconds);

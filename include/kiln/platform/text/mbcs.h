@@ -1,0 +1,39 @@
+// Double-byte (code page 932) character helpers.
+//
+// A Shift_JIS lead byte is 0x81-0x9F or 0xE0-0xFC and takes the next byte with it. kiln::IsLeadByte
+// is the one place that tests it; the _mbs functions below are the multibyte C runtime functions
+// that the library and its clients use, for code page 932.
+#pragma once
+
+#include <kiln/platform/runtime/types.h>
+
+namespace kiln {
+
+constexpr bool IsLeadByte(unsigned char c) { return ((unsigned)((c ^ 0x20) + 0x5F) & 0xFF) < 0x3C; }
+
+}  // namespace kiln
+
+// 1 for a lead byte, else 0.
+int _ismbblead(unsigned int c);
+// First (_mbschr) or last (_mbsrchr) character equal to c, stepping over double-byte characters
+// (c may itself be a double-byte code, lead byte * 256 + trail byte); c = 0 finds the terminator.
+// A lead byte followed by the terminator ends the string.
+unsigned char* _mbschr(const unsigned char* str, unsigned int c);
+unsigned char* _mbsrchr(const unsigned char* str, unsigned int c);
+// The next character: two bytes on from a lead byte with a trail byte, else one.
+unsigned char* _mbsinc(const unsigned char* current);
+// Case-insensitive compare that folds ASCII letters only, never inside double-byte characters.
+int _mbsicmp(const unsigned char* a, const unsigned char* b);
+unsigned char* _mbsupr(unsigned char* str);
+unsigned char* _mbslwr(unsigned char* str);
+
+// The same for plain char strings, so callers need no casts.
+inline char* _mbschr(const char* str, unsigned int c) {
+    return (char*)_mbschr((const unsigned char*)str, c);
+}
+inline char* _mbsrchr(const char* str, unsigned int c) {
+    return (char*)_mbsrchr((const unsigned char*)str, c);
+}
+inline int _mbsicmp(const char* a, const char* b) {
+    return _mbsicmp((const unsigned char*)a, (const unsigned char*)b);
+}

@@ -1,0 +1,352 @@
+#include <kiln/platform/runtime/last_error.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+#include <kiln/platform/runtime/global_memory.h>
+
+namespace {
+
+thread_local DWORD t_lastError = ERROR_SUCCESS;
+
+// ERROR_NEGATIVE_SEEK: CFile::Seek reports a position before the start of the file with it.
+constexpr DWORD kErrorNegativeSeek = 131;
+
+struct SystemText {
+    DWORD code;
+    const char* text;
+};
+
+// The system's English texts, sorted by code.
+constexpr SystemText kSystemTexts[] = {
+    {0, "The operation completed successfully.\r\n"},
+    {1, "Incorrect function.\r\n"},
+    {2, "The system cannot find the file specified.\r\n"},
+    {3, "The system cannot find the path specified.\r\n"},
+    {4, "The system cannot open the file.\r\n"},
+    {5, "Access is denied.\r\n"},
+    {6, "The handle is invalid.\r\n"},
+    {8, "Not enough memory resources are available to process this command.\r\n"},
+    {13, "The data is invalid.\r\n"},
+    {14, "Not enough memory resources are available to complete this operation.\r\n"},
+    {15, "The system cannot find the drive specified.\r\n"},
+    {16, "The directory cannot be removed.\r\n"},
+    {17, "The system cannot move the file to a different disk drive.\r\n"},
+    {18, "There are no more files.\r\n"},
+    {19, "The media is write protected.\r\n"},
+    {21, "The device is not ready.\r\n"},
+    {25, "The drive cannot locate a specific area or track on the disk.\r\n"},
+    {29, "The system cannot write to the specified device.\r\n"},
+    {30, "The system cannot read from the specified device.\r\n"},
+    {31, "A device attached to the system is not functioning.\r\n"},
+    {32, "The process cannot access the file because it is being used by another process.\r\n"},
+    {33,
+     "The process cannot access the file because another process has locked a portion of the "
+     "file.\r\n"},
+    {38, "Reached the end of the file.\r\n"},
+    {39, "The disk is full.\r\n"},
+    {50, "The request is not supported.\r\n"},
+    {80, "The file exists.\r\n"},
+    {87, "The parameter is incorrect.\r\n"},
+    {109, "The pipe has been ended.\r\n"},
+    {112, "There is not enough space on the disk.\r\n"},
+    {122, "The data area passed to a system call is too small.\r\n"},
+    {123, "The filename, directory name, or volume label syntax is incorrect.\r\n"},
+    {kErrorNegativeSeek,
+     "An attempt was made to move the file pointer before the beginning of the file.\r\n"},
+    {145, "The directory is not empty.\r\n"},
+    {158, "The segment is already unlocked.\r\n"},
+    {170, "The requested resource is in use.\r\n"},
+    {183, "Cannot create a file when that file already exists.\r\n"},
+    {206, "The filename or extension is too long.\r\n"},
+    {223, "The file size exceeds the limit allowed and cannot be saved.\r\n"},
+    {234, "More data is available.\r\n"},
+    {259, "No more data is available.\r\n"},
+    {267, "The directory name is invalid.\r\n"},
+    {317, "The system cannot find message text for message number 0x%1 in the message file for %2.\r\n"},
+    {1009, "The configuration registry database is corrupt.\r\n"},
+    {1010, "The configuration registry key is invalid.\r\n"},
+    {1011, "The configuration registry key could not be opened.\r\n"},
+    {1012, "The configuration registry key could not be read.\r\n"},
+    {1013, "The configuration registry key could not be written.\r\n"},
+    {1018, "Illegal operation attempted on a registry key that has been marked for deletion.\r\n"},
+    {1117, "The request could not be performed because of an I/O device error.\r\n"},
+    {1444, "The thread identifier is invalid.\r\n"},
+    {1921, "The name of the file cannot be resolved by the system.\r\n"},
+};
+
+const char* FindSystemText(DWORD code) {
+    auto it = std::lower_bound(std::begin(kSystemTexts), std::end(kSystemTexts), code,
+                               [](const SystemText& t, DWORD c) { return t.code < c; });
+    return it != std::end(kSystemTexts) && it->code == code ? it->text : nullptr;
+}
+
+bool ParentFolderExists(const char* hostPath) {
+    if (hostPath == nullptr || hostPath[0] == '\0') return false;
+    std::string path(hostPath);
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    size_t slash = path.rfind('/');
+    std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    struct stat st;
+    return stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// One insert of a message: "%n" or "%n!conversion!", n from 1 to 99.
+struct Insert {
+    size_t begin = 0, end = 0;  // the insert's bytes in the pattern
+    int index = 0;
+    std::string conversion;  // printf conversion without '%' ("s" when none is given)
+};
+
+bool IsStringConversion(const std::string& conversion) {
+    return conversion.back() == 's' || conversion.back() == 'S';
+}
+bool IsWideConversion(const std::string& conversion) {
+    return conversion.find("I64") != std::string::npos || conversion.find("ll") != std::string::npos ||
+           conversion.back() == 'p';
+}
+
+// The conversion as this platform's printf takes it: Windows' I64 becomes ll, and a plain 'l' (32 bits on
+// Windows) goes, since every non-wide integer is handed over as int.
+std::string PrintfConversion(const std::string& conversion) {
+    std::string out;
+    for (size_t i = 0; i < conversion.size(); ++i) {
+        if (conversion.compare(i, 3, "I64") == 0) {
+            out += "ll";
+            i += 2;
+        } else if (conversion[i] == 'l' && conversion.compare(i, 2, "ll") != 0 &&
+                   (i == 0 || conversion[i - 1] != 'l')) {
+            continue;
+        } else if (conversion[i] == 'S') {
+            out += 's';
+        } else {
+            out += conversion[i];
+        }
+    }
+    return "%" + out;
+}
+
+// The values of inserts 1..count, each kept as a pointer-sized slot (a string pointer or an integer).
+std::vector<uintptr_t> TakeArguments(const std::vector<Insert>& inserts, DWORD flags, va_list* args) {
+    int count = 0;
+    for (const Insert& i : inserts)
+        count = std::max(count, i.index);
+    std::vector<uintptr_t> values((size_t)count);
+    if (flags & FORMAT_MESSAGE_ARGUMENT_ARRAY) {
+        const DWORD_PTR* array = reinterpret_cast<const DWORD_PTR*>(args);
+        std::copy(array, array + count, values.begin());
+        return values;
+    }
+    // A va_list hands its values out in order, so each index takes the type of its first insert.
+    std::vector<const std::string*> conversions((size_t)count, nullptr);
+    for (const Insert& i : inserts)
+        if (conversions[(size_t)i.index - 1] == nullptr) conversions[(size_t)i.index - 1] = &i.conversion;
+    va_list ap;
+    va_copy(ap, *args);
+    for (int i = 0; i < count; ++i) {
+        const std::string* conversion = conversions[(size_t)i];
+        if (conversion == nullptr || IsStringConversion(*conversion) || conversion->back() == 'p')
+            values[(size_t)i] = (uintptr_t)va_arg(ap, void*);
+        else if (IsWideConversion(*conversion))
+            values[(size_t)i] = (uintptr_t)va_arg(ap, long long);
+        else
+            values[(size_t)i] = (uintptr_t)(unsigned)va_arg(ap, int);
+    }
+    va_end(ap);
+    return values;
+}
+
+std::string FormatInsert(const Insert& insert, uintptr_t value) {
+    std::string conversion = PrintfConversion(insert.conversion);
+    char buffer[128];
+    if (IsStringConversion(insert.conversion)) {
+        const char* s = value != 0 ? (const char*)value : "(null)";
+        int n = std::snprintf(nullptr, 0, conversion.c_str(), s);
+        std::string out((size_t)std::max(n, 0), '\0');
+        std::snprintf(out.data(), out.size() + 1, conversion.c_str(), s);
+        return out;
+    }
+    if (insert.conversion.back() == 'p')
+        std::snprintf(buffer, sizeof buffer, conversion.c_str(), (void*)value);
+    else if (IsWideConversion(insert.conversion))
+        std::snprintf(buffer, sizeof buffer, conversion.c_str(), (long long)value);
+    else
+        std::snprintf(buffer, sizeof buffer, conversion.c_str(), (int)(unsigned)value);
+    return buffer;
+}
+
+// Expands the escapes (%0 %n %r %t %% %. %! and "% ") and the inserts of a message. Inserts stay as
+// they are written under FORMAT_MESSAGE_IGNORE_INSERTS, and also when no arguments are given, so a
+// text with inserts can never read values that are not there.
+std::string Expand(const char* pattern, DWORD flags, va_list* args) {
+    std::vector<Insert> inserts;
+    for (size_t i = 0; pattern[i] != '\0'; ++i) {
+        if (pattern[i] != '%') continue;
+        if (pattern[i + 1] < '1' || pattern[i + 1] > '9') {
+            if (pattern[i + 1] != '\0') ++i;
+            continue;
+        }
+        Insert insert;
+        insert.begin = i++;
+        insert.index = pattern[i] - '0';
+        if (pattern[i + 1] >= '0' && pattern[i + 1] <= '9')
+            insert.index = insert.index * 10 + pattern[++i] - '0';
+        insert.conversion = "s";
+        const char* close = pattern[i + 1] == '!' ? std::strchr(pattern + i + 2, '!') : nullptr;
+        if (close != nullptr && close > pattern + i + 2) {
+            insert.conversion.assign(pattern + i + 2, close);
+            i = (size_t)(close - pattern);
+        }
+        insert.end = i + 1;
+        inserts.push_back(insert);
+    }
+    bool substitute = !(flags & FORMAT_MESSAGE_IGNORE_INSERTS) && args != nullptr;
+    std::vector<uintptr_t> values;
+    if (substitute) values = TakeArguments(inserts, flags, args);
+
+    std::string out;
+    size_t next = 0;
+    for (size_t i = 0; pattern[i] != '\0'; ++i) {
+        if (next < inserts.size() && inserts[next].begin == i) {
+            const Insert& insert = inserts[next++];
+            if (substitute)
+                out += FormatInsert(insert, values[(size_t)insert.index - 1]);
+            else
+                out.append(pattern + insert.begin, insert.end - insert.begin);
+            i = insert.end - 1;
+            continue;
+        }
+        if (pattern[i] != '%') {
+            out += pattern[i];
+            continue;
+        }
+        char c = pattern[++i];
+        switch (c) {
+            case '\0':
+                out += '%';
+                return out;
+            case '0':
+                return out;
+            case 'n':
+                out += "\r\n";
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            default:
+                out += c;
+                break;  // %% %. %! and "% "
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+DWORD GetLastError() { return t_lastError; }
+
+void SetLastError(DWORD dwErrCode) { t_lastError = dwErrCode; }
+
+// There is one language: every language id gets the English text, and the width bits of dwFlags
+// are not looked at (line breaks stay as the text has them).
+DWORD FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD /*dwLanguageId*/,
+                     LPSTR lpBuffer, DWORD nSize, va_list* Arguments) {
+    const char* pattern = nullptr;
+    if (dwFlags & FORMAT_MESSAGE_FROM_STRING) {
+        pattern = static_cast<const char*>(lpSource);
+        if (pattern == nullptr) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+    } else if (dwFlags & FORMAT_MESSAGE_FROM_SYSTEM) {
+        pattern = FindSystemText(dwMessageId);
+    }
+    if (pattern == nullptr) {
+        SetLastError(ERROR_MR_MID_NOT_FOUND);
+        return 0;
+    }
+    if (lpBuffer == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    std::string text = Expand(pattern, dwFlags, Arguments);
+    if (dwFlags & FORMAT_MESSAGE_ALLOCATE_BUFFER) {
+        // nSize is then the least number of bytes to allocate.
+        char* block = static_cast<char*>(LocalAlloc(LMEM_FIXED, std::max<size_t>(text.size() + 1, nSize)));
+        if (block == nullptr) return 0;
+        std::memcpy(block, text.c_str(), text.size() + 1);
+        *reinterpret_cast<LPSTR*>(lpBuffer) = block;
+    } else {
+        if (text.size() + 1 > nSize) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return 0;
+        }
+        std::memcpy(lpBuffer, text.c_str(), text.size() + 1);
+    }
+    return (DWORD)text.size();
+}
+
+namespace kiln {
+
+DWORD Win32ErrorFromErrno(int errnoValue, const char* hostPath) {
+    switch (errnoValue) {
+        case 0:
+            return ERROR_SUCCESS;
+        case ENOENT:
+            return ParentFolderExists(hostPath) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+        case ENOTDIR:
+            return ERROR_PATH_NOT_FOUND;
+        case EACCES:
+        case EPERM:
+        case EISDIR:
+            return ERROR_ACCESS_DENIED;
+        case EEXIST:
+            return ERROR_ALREADY_EXISTS;
+        case ENOSPC:
+        case EDQUOT:
+            return ERROR_DISK_FULL;
+        case EMFILE:
+        case ENFILE:
+            return ERROR_TOO_MANY_OPEN_FILES;
+        case EBADF:
+            return ERROR_INVALID_HANDLE;
+        case ENOMEM:
+            return ERROR_NOT_ENOUGH_MEMORY;
+        case EINVAL:
+            return ERROR_INVALID_PARAMETER;
+        case EROFS:
+            return ERROR_WRITE_PROTECT;
+        case ENAMETOOLONG:
+            return ERROR_FILENAME_EXCED_RANGE;
+        case ENOTEMPTY:
+            return ERROR_DIR_NOT_EMPTY;
+        case EXDEV:
+            return ERROR_NOT_SAME_DEVICE;
+        case EIO:
+            return ERROR_IO_DEVICE;
+        case EFBIG:
+            return ERROR_FILE_TOO_LARGE;
+        case EBUSY:
+            return ERROR_BUSY;
+        case ETXTBSY:
+            return ERROR_SHARING_VIOLATION;  // a running program opened for writing
+        case ELOOP:
+            return ERROR_CANT_RESOLVE_FILENAME;
+        default:
+            return ERROR_GEN_FAILURE;
+    }
+}
+
+void SetLastErrorFromErrno(const char* hostPath) { SetLastError(Win32ErrorFromErrno(errno, hostPath)); }
+
+}  // namespace kiln

@@ -1,0 +1,142 @@
+#include <kiln/platform/ui/win_app.h>
+
+#include <atomic>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <errno.h>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+#include <kiln/platform/runtime/system.h>
+
+namespace {
+
+constinit AFX_MODULE_STATE g_moduleState = {nullptr};
+
+// Wait cursors shown while there is no application object.
+std::atomic<int> g_waitCursorCount{0};
+
+// The program's file name without its extension (the "file title"), found once.
+const char* ProgramTitle() {
+    static const std::string* title = [] {
+        std::string name;
+        char path[PATH_MAX];
+        ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+        if (length > 0)
+            name.assign(path, (size_t)length);
+        else
+            name = program_invocation_short_name;
+        name.erase(0, name.rfind('/') + 1);
+        size_t dot = name.rfind('.');
+        if (dot != std::string::npos && dot > 0) name.resize(dot);
+        return new std::string(name);
+    }();
+    return title->c_str();
+}
+
+}  // namespace
+
+IMPLEMENT_DYNAMIC(CWinThread, CObject)
+
+CWinThread::CWinThread() : m_nThreadID(GetCurrentThreadId()) {}
+
+BOOL CWinThread::InitInstance() { return FALSE; }
+
+int CWinThread::ExitInstance() { return (int)m_msgCur.wParam; }
+
+int CWinThread::Run() {
+    LONG idleCount = 0;
+    bool idle = true;
+    for (;;) {
+        while (idle && !PeekMessageA(&m_msgCur, nullptr, 0, 0, PM_NOREMOVE))
+            if (!OnIdle(idleCount++)) idle = false;
+        do {
+            if (!PumpMessage()) return ExitInstance();
+            idle = true;
+            idleCount = 0;
+        } while (PeekMessageA(&m_msgCur, nullptr, 0, 0, PM_NOREMOVE));
+    }
+}
+
+BOOL CWinThread::PreTranslateMessage(MSG*) { return FALSE; }
+
+BOOL CWinThread::OnIdle(LONG lCount) { return lCount < 1; }
+
+BOOL CWinThread::PumpMessage() {
+    if (!GetMessageA(&m_msgCur, nullptr, 0, 0)) return FALSE;
+    if (!PreTranslateMessage(&m_msgCur)) {
+        TranslateMessage(&m_msgCur);
+        DispatchMessageA(&m_msgCur);
+    }
+    return TRUE;
+}
+
+IMPLEMENT_DYNAMIC(CWinApp, CWinThread)
+
+CWinApp::CWinApp(LPCTSTR lpszAppName)
+    : m_pszAppName(strdup(lpszAppName != nullptr ? lpszAppName : ProgramTitle())),
+      m_pszExeName(strdup(ProgramTitle())) {
+    g_moduleState.m_pCurrentWinApp = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_moduleState.m_pCurrentWinApp == this) g_moduleState.m_pCurrentWinApp = nullptr;
+    std::free(const_cast<char*>(m_pszAppName));
+    std::free(const_cast<char*>(m_pszExeName));
+}
+
+BOOL CWinApp::InitInstance() { return TRUE; }
+
+void CWinApp::DoWaitCursor(int nCode) {
+    m_nWaitCursorCount += nCode;
+    if (m_nWaitCursorCount < 0) m_nWaitCursorCount = 0;
+}
+
+AFX_MODULE_STATE* AfxGetModuleState() { return &g_moduleState; }
+
+CWinApp* AfxGetApp() { return g_moduleState.m_pCurrentWinApp; }
+
+CWinThread* AfxGetThread() {
+    CWinApp* app = AfxGetApp();
+    if (app != nullptr && app->m_nThreadID == GetCurrentThreadId()) return app;
+    thread_local std::unique_ptr<CWinThread> own;
+    if (!own) own = std::make_unique<CWinThread>();
+    return own.get();
+}
+
+LPCTSTR AfxGetAppName() {
+    CWinApp* app = AfxGetApp();
+    return app != nullptr && app->m_pszAppName != nullptr ? app->m_pszAppName : ProgramTitle();
+}
+
+CWaitCursor::CWaitCursor() {
+    if (CWinApp* app = AfxGetApp())
+        app->BeginWaitCursor();
+    else
+        ++g_waitCursorCount;
+}
+
+CWaitCursor::~CWaitCursor() {
+    if (CWinApp* app = AfxGetApp()) {
+        app->EndWaitCursor();
+        return;
+    }
+    int count = g_waitCursorCount.load();
+    while (count > 0 && !g_waitCursorCount.compare_exchange_weak(count, count - 1)) {
+    }
+}
+
+void CWaitCursor::Restore() {
+    if (CWinApp* app = AfxGetApp()) app->RestoreWaitCursor();
+}
+
+namespace kiln {
+
+int GetWaitCursorCount() {
+    CWinApp* app = AfxGetApp();
+    return app != nullptr ? app->m_nWaitCursorCount : g_waitCursorCount.load();
+}
+
+}  // namespace kiln
