@@ -57,6 +57,7 @@
 #include <kiln/diag/std_alloc.h>
 #include <kiln/diag/log.h>
 #include <kiln/settings/valiant.h>
+#include <kiln/settings/profile.h>
 #include <kiln/util/file_io.h>
 #include <kiln/util/create_folder.h>
 #include <kiln/settings/win_registry.h>

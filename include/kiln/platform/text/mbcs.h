@@ -11,6 +11,13 @@ namespace kiln {
 
 constexpr bool IsLeadByte(unsigned char c) { return ((unsigned)((c ^ 0x20) + 0x5F) & 0xFF) < 0x3C; }
 
+// The character after the one at p (which is not the terminator): two bytes on from a lead byte with
+// its trail byte, one otherwise. A lead byte just before the terminator stands alone, so stepping
+// never passes the end of the string.
+constexpr const char* NextChar(const char* p) {
+    return p + (IsLeadByte((unsigned char)p[0]) && p[1] != '\0' ? 2 : 1);
+}
+
 }  // namespace kiln
 
 // 1 for a lead byte, else 0.
