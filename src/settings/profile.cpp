@@ -51,12 +51,53 @@ Decimal ParseDecimal(const char* s) {
     return d;
 }
 
-// atoi with the C runtime's out-of-range answer of the library's home platform: INT_MAX or INT_MIN
-// (glibc's atoi leaves an overflow undefined).
+// atoi as the Windows C runtime answers a text beyond the int range: INT_MAX or INT_MIN (glibc's atoi
+// leaves an overflow undefined).
 int Atoi(const char* s) {
     const Decimal d = ParseDecimal(s);
     if (d.negative) return d.magnitude > 0x80000000ull ? INT_MIN : (int)(0 - (unsigned)d.magnitude);
     return d.magnitude > INT_MAX ? INT_MAX : (int)d.magnitude;
+}
+
+// One pass of the key search over text. The result is the byte after the "=" of key's entry, or null.
+// entry is left on the start of the entry the pass stopped at (null when it ran off the end), and
+// malformed is set when it stopped because key and text hold ";" at the same place: an entry boundary
+// inside the key. Entries are compared a unit at a time (one byte, or a lead byte with its trail
+// byte); a key that ends inside a unit never matches, and nothing beyond its end is read.
+const char* FindKey(const char* text, const char* key, const char*& entry, bool& malformed) {
+    const char* k = key;
+    bool matching = false;  // blanks before the key are skipped, blanks inside it compared
+    entry = text;
+    for (const char* t = text; *t != '\0';) {
+        const char c = *t;
+        if (!matching && IsBlank(c)) {
+            ++t;
+            continue;
+        }
+        if (c == '=' && *k == '\0') return t + 1;
+        if (c != '=') {
+            const int len = (int)(NextChar(t) - t);
+            if (k[0] == c && (len == 1 || k[1] == t[1])) {
+                if (c == ';') {
+                    malformed = true;
+                    return nullptr;
+                }
+                matching = true;
+                t += len;
+                k += len;
+                continue;
+            }
+        }
+        // Not this entry: the next begins after the next ";" (this byte, when it is one), whatever
+        // brackets or quotes lie between.
+        t = FindChar(t, ';');
+        if (t == nullptr) break;
+        entry = ++t;
+        k = key;
+        matching = false;
+    }
+    entry = nullptr;
+    return nullptr;
 }
 
 // The rendering writers put after a key: "=#" and the number, or "={", the text and "}".
@@ -81,56 +122,14 @@ CProfile& CProfile::operator=(const CProfile& other) {
     return *this;
 }
 
-// The comparison runs a unit at a time (one byte, or a lead byte with its trail byte) while the entry's
-// key still equals a prefix of key. A key with a ";" where the text has one means an entry boundary
-// fell inside the key: the text is offered for correction. OK with an unchanged text ends the search
-// like a cancel, so a front end that keeps confirming can never make the search loop.
+// OK with an unchanged text ends the search like a cancel, so a front end that keeps confirming can
+// never make the search loop.
 const char* CProfile::IdentifyProfile(const char* key) const {
     if (key == nullptr) return nullptr;
     for (;;) {
-        const char* t = m_strProfile.GetString();
-        const char* k = key;
-        bool matching = false;
-        m_pEntry = t;
         bool malformed = false;
-        while (!malformed) {
-            const char c = *t;
-            if (c == '\0') {
-                m_pEntry = nullptr;
-                return nullptr;
-            }
-            if (!matching && IsBlank(c)) {
-                ++t;
-                continue;
-            }
-            if (c == '=' && *k == '\0') return t + 1;
-            if (c != '=') {
-                const int len = (int)(NextChar(t) - t);
-                const bool same = k[0] == c && (len == 1 || k[1] == t[1]);
-                if (same) {
-                    matching = true;
-                    malformed = c == ';';
-                    t += len;
-                    k += len;
-                    continue;
-                }
-                if (c == ';') {
-                    m_pEntry = ++t;
-                    k = key;
-                    matching = false;
-                    continue;
-                }
-            }
-            // Not this entry: on to the byte after its next ";", whatever brackets lie between.
-            t = FindChar(t, ';');
-            if (t == nullptr) {
-                m_pEntry = nullptr;
-                return nullptr;
-            }
-            m_pEntry = ++t;
-            k = key;
-            matching = false;
-        }
+        const char* value = FindKey(m_strProfile, key, m_pEntry, malformed);
+        if (!malformed) return value;
         CString edited = m_strProfile;
         if (!AskProfileCorrection(edited) || edited == m_strProfile) return nullptr;
         m_strProfile = edited;

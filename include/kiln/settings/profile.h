@@ -36,8 +36,9 @@ public:
     // key).
     const char* IdentifyProfile(const char* key) const;
     // The entry at or after pos (null: the start of the text) as its key and raw value (no marker and
-    // no closer); the result is where the next call continues. At the end both texts are emptied and
-    // the result is null.
+    // no closer; a number is yielded also when it runs to the end of the text); the result is where
+    // the next call continues. At the end both texts are emptied and the result is null (a text that
+    // ends before a value marker keeps the key and empties the value).
     //   for (auto* p = prof.EnumProfile(nullptr, k, v); p; p = prof.EnumProfile(p, k, v)) ...
     const unsigned char* EnumProfile(const unsigned char* pos, CString& key, CString& value) const;
 
