@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+// Keeps the reads from being optimised away.
+volatile long g_sink;
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("KILN_UI", "batch", 1);
     return 0;
@@ -46,7 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CProfile assigned;
     assigned = copy;
     sum += assigned.ReadProfileInt(keys.back(), 0);
-    static volatile long sink;
-    sink = sum;
+    g_sink = sum;
     return 0;
 }
