@@ -96,11 +96,13 @@ int DeleteFolderRecursive(const char* folder, unsigned long flags) {
         if (!level.folders.empty()) {
             std::string name = std::move(level.folders.back());
             level.folders.pop_back();
+            // Most folders of such a tree are empty: removing first settles them in one call, with
+            // the outcome of a walk that finds nothing. Only a folder that stays is walked (and
+            // removed again afterwards); one that cannot be opened has had its one try.
+            if (unlinkat(fd, name.c_str(), AT_REMOVEDIR) == 0) continue;
             if (Dir sub = OpenSubfolder(fd, name)) {
                 stack.emplace_back(std::move(sub), std::move(name));
                 List(stack.back(), recurse);
-            } else {
-                unlinkat(fd, name.c_str(), AT_REMOVEDIR);
             }
             continue;
         }

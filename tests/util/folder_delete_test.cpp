@@ -76,6 +76,15 @@ TEST(DeleteFolderRecursive, NamesAndFailures) {
     EXPECT_LAST_ERROR(DeleteFolderRecursive(dir.win("f.txt").c_str(), 1), 0, ERROR_DIRECTORY);
     EXPECT_LAST_ERROR(DeleteFolderRecursive(dir.win("ro").c_str(), 1), 0, ERROR_DIR_NOT_EMPTY);
     EXPECT_EQ(Left(dir), (Names{"f.txt", "ro/", "ro/r.txt"}));
+
+    std::string deep = "deep/";
+    for (int i = 0; i < 300; ++i) deep += "d/";
+    Build(dir, {deep + "f"});
+    EXPECT_EQ(DeleteFolderRecursive(dir.win("deep").c_str(), 1), 0);
+    EXPECT_TRUE(dir.Exists(deep + "f"));
+    fs::remove(dir.host(deep + "f"));
+    EXPECT_EQ(DeleteFolderRecursive(dir.win("deep").c_str(), 1), 1);
+    EXPECT_FALSE(dir.Exists("deep"));
 }
 
 }  // namespace
