@@ -67,3 +67,7 @@
 #include <kiln/util/size_format.h>
 #include <kiln/util/disk_space.h>
 #include <kiln/util/file_info.h>
+#include <kiln/util/directory_clean.h>
+#include <kiln/util/numbered_file.h>
+#include <kiln/util/folder_delete.h>
+#include <kiln/util/copy_report.h>

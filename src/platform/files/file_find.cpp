@@ -15,6 +15,7 @@
 #include <kiln/platform/files/path_map.h>
 
 #include "platform/files/file_util.h"
+#include "platform/files/find_order.h"
 
 IMPLEMENT_DYNAMIC(CFileFind, CObject)
 
@@ -68,16 +69,6 @@ bool MatchesPattern(const std::string& mask, const char* name) {
            Match(mask.substr(0, mask.size() - 2).c_str(), name);
 }
 
-// The order of a search: "." and ".." first, then by the upper-case form, then byte by byte.
-std::string SortKey(const std::string& name) {
-    if (name == ".") return std::string(1, '\0');
-    if (name == "..") return std::string(2, '\0');
-    std::string key = name;
-    for (size_t i = 0; i < key.size(); i += CharLength(key.c_str() + i))
-        key[i] = UpperAscii(key[i]);
-    return key;
-}
-
 class Folder {
 public:
     explicit Folder(const std::string& host) : m_dir(opendir(host.c_str())) {}
@@ -93,6 +84,15 @@ private:
 };
 
 }  // namespace
+
+std::string kiln::FindOrderKey(const std::string& name) {
+    if (name == ".") return std::string(1, '\0');
+    if (name == "..") return std::string(2, '\0');
+    std::string key = name;
+    for (size_t i = 0; i < key.size(); i += CharLength(key.c_str() + i))
+        key[i] = UpperAscii(key[i]);
+    return key;
+}
 
 BOOL CFileFind::FindFile(LPCTSTR pstrName, DWORD /*dwUnused*/) {
     Close();
@@ -127,7 +127,7 @@ BOOL CFileFind::FindFile(LPCTSTR pstrName, DWORD /*dwUnused*/) {
         bool writable = faccessat(dirFd, d->d_name, W_OK, AT_EACCESS) == 0;
         Entry entry{name.c_str(), kiln::FileAttributes(st, writable, name),
                     S_ISDIR(st.st_mode) ? 0 : (ULONGLONG)st.st_size, st.st_mtime};
-        found.emplace_back(SortKey(name), std::move(entry));
+        found.emplace_back(kiln::FindOrderKey(name), std::move(entry));
     }
     if (found.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);

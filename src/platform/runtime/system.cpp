@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <utility>
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -52,6 +53,7 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return m_fd; }
+    int Release() { return std::exchange(m_fd, -1); }
     void Reset(int fd = -1) {
         if (m_fd >= 0) close(m_fd);
         m_fd = fd;
@@ -186,9 +188,13 @@ BOOL DeleteFileA(LPCSTR lpFileName) {
 }
 
 // The copy is written to a temporary file beside the destination and renamed over it, so the
-// destination is never left half written. Share modes count as for an open that reads the source and
-// writes the destination and denies nothing: a file that another open holds denying read cannot be
-// copied, one held denying write cannot be replaced.
+// destination is never left half written: a full disk (ERROR_DISK_FULL) or any other failure leaves
+// the old destination, or none, and no temporary file. Share modes count as for an open that reads
+// the source and writes the destination and denies nothing: a file that another open holds denying
+// read cannot be copied, one held denying write cannot be replaced. A file copied onto itself, by
+// whatever path (the same name, a link, a second mount of its folder), is refused with
+// ERROR_FILE_EXISTS whatever bFailIfExists says, and left as it is: callers read that code as "the
+// source and the destination are the same file".
 BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists) {
     std::string source, destination;
     if (!HostPath(lpExistingFileName, source) || !HostPath(lpNewFileName, destination)) return FALSE;
@@ -203,7 +209,8 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
     struct stat dst;
     Descriptor existing;
     if (stat(destination.c_str(), &dst) == 0) {
-        if (bFailIfExists) return Fail(ERROR_FILE_EXISTS);
+        bool sameFile = dst.st_dev == st.st_dev && dst.st_ino == st.st_ino;
+        if (bFailIfExists || sameFile) return Fail(ERROR_FILE_EXISTS);
         if (S_ISDIR(dst.st_mode) || faccessat(AT_FDCWD, destination.c_str(), W_OK, AT_EACCESS) != 0)
             return Fail(ERROR_ACCESS_DENIED);
         // Held until the copy replaced it, so no one opens it meanwhile in a mode that excludes us.
@@ -219,7 +226,8 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
     bool copied = CopyContents(in.get(), out.get());
     struct timespec times[2] = {{0, UTIME_NOW}, st.st_mtim};
     copied = copied && fchmod(out.get(), st.st_mode & 0777) == 0 && futimens(out.get(), times) == 0;
-    out.Reset();
+    // Some file systems (NFS, for one) report a full disk only when the file is closed.
+    copied = close(out.Release()) == 0 && copied;
     if (copied && PlaceCopy(temp, destination, bFailIfExists) == 0) return TRUE;
     int error = errno;
     unlink(temp.c_str());

@@ -79,6 +79,26 @@ TEST(CopyFile, CopiesContentsAndTimeAndHonoursFailIfExists) {
               3);
 }
 
+TEST(CopyFile, OntoItselfFailsAndKeepsTheFile) {
+    TempDir dir;
+    dir.Write("a.txt", "keep");
+    std::filesystem::create_directory(dir.host("sub"));
+    std::filesystem::create_hard_link(dir.host("a.txt"), dir.host("sub/hard.txt"));
+    std::filesystem::create_directory_symlink(dir.host("sub"), dir.host("alias"));
+    struct stat before, after;
+    ASSERT_EQ(stat(dir.host("a.txt").c_str(), &before), 0);
+    for (const char* other : {"a.txt", "sub\\..\\a.txt", "sub\\hard.txt", "alias\\hard.txt"}) {
+        for (BOOL failIfExists : {FALSE, TRUE}) {
+            EXPECT_LAST_ERROR(CopyFileA(dir.win("a.txt").c_str(), dir.win(other).c_str(), failIfExists), FALSE,
+                              ERROR_FILE_EXISTS);
+        }
+    }
+    ASSERT_EQ(stat(dir.host("a.txt").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);  // not replaced by a copy of itself
+    EXPECT_EQ(after.st_nlink, 2u);
+    EXPECT_EQ(dir.Read("a.txt"), "keep");
+}
+
 TEST(CopyFile, RespectsTheShareModesOfOpenFiles) {
     TempDir dir;
     dir.Write("src.txt", "new");

@@ -16,7 +16,11 @@ BOOL SetCurrentDirectoryA(LPCSTR lpPathName);
 BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
 BOOL RemoveDirectoryA(LPCSTR lpPathName);
 BOOL DeleteFileA(LPCSTR lpFileName);
-// Copies contents and modification time; with bFailIfExists an existing destination is an error.
+// Copies contents, mode and modification time; with bFailIfExists an existing destination is an
+// error. The destination is replaced whole or not at all. Errors: ERROR_FILE_NOT_FOUND (source),
+// ERROR_PATH_NOT_FOUND (a folder of either path), ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION,
+// ERROR_DISK_FULL, and ERROR_FILE_EXISTS for an existing destination with bFailIfExists and for the
+// source itself (reached by any path) whatever bFailIfExists says.
 BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists);
 // FILE_ATTRIBUTE_ bits, or INVALID_FILE_ATTRIBUTES.
 DWORD GetFileAttributesA(LPCSTR lpFileName);
