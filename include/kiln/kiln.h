@@ -56,6 +56,7 @@
 #include <kiln/diag/message_pump.h>
 #include <kiln/diag/std_alloc.h>
 #include <kiln/diag/log.h>
+#include <kiln/diag/copy_report.h>
 #include <kiln/settings/valiant.h>
 #include <kiln/settings/profile.h>
 #include <kiln/util/file_io.h>
@@ -70,4 +71,3 @@
 #include <kiln/util/directory_clean.h>
 #include <kiln/util/numbered_file.h>
 #include <kiln/util/folder_delete.h>
-#include <kiln/util/copy_report.h>

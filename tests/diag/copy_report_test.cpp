@@ -1,4 +1,4 @@
-#include <kiln/util/copy_report.h>
+#include <kiln/diag/copy_report.h>
 
 #include <gtest/gtest.h>
 
