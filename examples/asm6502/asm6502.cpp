@@ -69,7 +69,7 @@ constexpr std::array<unsigned char, 256> MakeClasses() {
 constexpr auto kClasses = MakeClasses();
 
 // Skips the bytes of a class: stops at the first byte outside it.
-class CSkipClass : public CSkipObject {
+class CSkipClass final : public CSkipObject {
 public:
     explicit CSkipClass(unsigned char mask) : m_mask(mask) {}
 
@@ -81,7 +81,7 @@ private:
 };
 
 // Stops at a line end of the original source: CR or LF.
-class CSkipToBreak : public CSkipObject {
+class CSkipToBreak final : public CSkipObject {
 protected:
     BOOL IsSkipEx(int c) override { return (c == '\r' || c == '\n') ? 1 : 0; }
 };
