@@ -27,10 +27,6 @@ void CReadStm::InterUnlock() {
     CAlloc::Unlock();
 }
 
-unsigned int CReadStm::GetPC() { return m_nPC; }
-
-void CReadStm::SetPC(unsigned int pc) { m_nPC = pc; }
-
 BOOL CReadStm::Alignment(unsigned int n, unsigned int base) {
     if (n == 0) return 1;
     unsigned int r = (m_nPC + base) % n;
@@ -47,8 +43,6 @@ BOOL CReadStm::ToDecode(CDecode* out, unsigned int from, unsigned int to) {
     out->Decode(static_cast<const void*>(m_pInter + from), to - from);
     return 1;
 }
-
-BOOL CReadStm::Seek(int delta) { return TryIncrement(delta) >= 0 ? 1 : 0; }
 
 BOOL CReadStm::Fetch(char* dst) {
     if (m_pInter == nullptr) return 0;
@@ -113,4 +107,12 @@ BOOL CReadStm::SkipWhiteSpace(unsigned int& lines) {
     lines += crs;
     m_nPC = pc < end ? end : pc + 1;
     return 0;
+}
+
+BOOL CReadStm::SkipChecked(CSkipObject* pred, unsigned int& lines) {
+    return SkipLoop(lines, [this, pred](unsigned char c) -> BOOL {
+        BOOL result = pred ? pred->IsSkipEx(c) : 1;
+        if (result) --m_nPC;
+        return result;
+    });
 }

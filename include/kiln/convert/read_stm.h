@@ -34,8 +34,8 @@ public:
     // Locks the block and keeps its address; the first InterUnlock forgets it, whatever the nesting.
     virtual void* InterLock();
     virtual void InterUnlock();
-    virtual unsigned int GetPC();
-    virtual void SetPC(unsigned int pc);
+    virtual unsigned int GetPC() { return m_nPC; }
+    virtual void SetPC(unsigned int pc) { m_nPC = pc; }
     // Rounds the PC up so that PC + base (or the PC) becomes a multiple of n; 1 when nothing moved or
     // the new PC < length. The PC stays moved on failure.
     virtual BOOL Alignment(unsigned int n, unsigned int base);
@@ -43,7 +43,7 @@ public:
     // Appends the bytes [from, to) to out through its Decode; 0 when to >= length or from >= to.
     virtual BOOL ToDecode(CDecode* out, unsigned int from, unsigned int to);
     // Moves the PC by delta (signed); 1 when the old PC was valid and the new PC < length.
-    virtual BOOL Seek(int delta);
+    virtual BOOL Seek(int delta) { return TryIncrement(delta) >= 0 ? 1 : 0; }
     virtual BOOL Skip(unsigned int count, unsigned int& lines);
     virtual BOOL SkipWhiteSpace(unsigned int& lines);
     // Skip while pred->IsSkipEx(byte) is 0; return its first non-zero answer with the PC on that
@@ -158,18 +158,27 @@ private:
     template <class Stop>
     BOOL SkipLoop(unsigned int& lines, Stop stop);
     // The predicate skips. The PC and the line counter are up to date whenever the predicate runs.
+    // A fetch at offset o succeeds while o + 1 < length; the skip that reaches the last byte leaves
+    // the PC as the failing fetch would (at the length, or one past a PC at or beyond it). A PC or
+    // length beyond 2^31 (a fetch then fails without ending the skip) takes the out-of-line loop.
     BOOL SkipWhile(CSkipObject* pred, unsigned int& lines) {
-        if (m_pInter == nullptr) return 0;
-        for (;;) {
-            unsigned int old = m_nPC;
-            m_nPC = old + 1;
-            if (m_nPC >= m_nLength) return 0;
-            unsigned char c = (int)old < 0 ? 0 : m_pInter[old];
+        const BYTE* p = m_pInter;
+        unsigned int pc = m_nPC;
+        const unsigned int end = m_nLength;
+        if (p == nullptr || (int)pc < 0 || end > 0x80000000u) return SkipChecked(pred, lines);
+        for (;; ++pc) {
+            if (pc + 1 >= end) {
+                m_nPC = pc < end ? end : pc + 1;
+                return 0;
+            }
+            unsigned char c = p[pc];
             if (c == 0x0D) ++lines;
+            m_nPC = pc + 1;
             if (BOOL stop = pred ? pred->IsSkipEx(c) : 1) {
-                --m_nPC;
+                m_nPC = pc;
                 return stop;
             }
         }
     }
+    BOOL SkipChecked(CSkipObject* pred, unsigned int& lines);
 };
