@@ -433,7 +433,10 @@ bool CAsm6502::Bytes() {
 bool CAsm6502::Text(unsigned char quote) {
     Seek(1);
     unsigned int start = GetPC();
-    SkipEx(quote == '"' ? &g_double : &g_single, m_nLine);
+    if (quote == '"')
+        SkipEx(&g_double, m_nLine);
+    else
+        SkipEx(&g_single, m_nLine);
     unsigned int end = GetPC();
     if (Peek() != quote) return Report(kSyntax);
     Seek(1);
@@ -625,7 +628,13 @@ bool CAsm6502::Primary(Value& out) {
 
 bool CAsm6502::Number(Value& out, int base) {
     unsigned int start = GetPC();
-    SkipEx(base == 16 ? &g_hex : base == 2 ? &g_binary : &g_decimal, m_nLine);
+    // One call per predicate, so that each skip loop knows its predicate and tests bytes inline.
+    if (base == 16)
+        SkipEx(&g_hex, m_nLine);
+    else if (base == 2)
+        SkipEx(&g_binary, m_nLine);
+    else
+        SkipEx(&g_decimal, m_nLine);
     unsigned int length = GetPC() - start;
     if (length == 0) return Report(kSyntax);
     const char* digit = TextAt(start);

@@ -70,7 +70,7 @@ BOOL CReadStm::SkipLoop(unsigned int& lines, Stop stop) {
 // last byte and leave the PC as the failing fetch would: at the length, or one past a PC that stood
 // at or beyond it. A PC or length beyond 2^31 (a fetch then counts as failed without ending the
 // skip) takes the byte-by-byte loop.
-BOOL CReadStm::Skip(unsigned int count, unsigned int& lines) {
+BOOL CReadStm::SkipCounted(unsigned int count, unsigned int& lines) {
     const BYTE* p = m_pInter;
     unsigned int pc = m_nPC, end = m_nLength;
     if (p == nullptr || (int)pc < 0 || end > 0x80000000u)

@@ -44,7 +44,16 @@ public:
     virtual BOOL ToDecode(CDecode* out, unsigned int from, unsigned int to);
     // Moves the PC by delta (signed); 1 when the old PC was valid and the new PC < length.
     virtual BOOL Seek(int delta) { return TryIncrement(delta) >= 0 ? 1 : 0; }
-    virtual BOOL Skip(unsigned int count, unsigned int& lines);
+    // Short skips (a line end, a two-byte token) are done inline.
+    virtual BOOL Skip(unsigned int count, unsigned int& lines) {
+        const unsigned int pc = m_nPC;
+        if (count - 1 < 4 && m_pInter != nullptr && pc < 0x7FFFFFF0u && pc + count < m_nLength) {
+            for (unsigned int i = 0; i < count; ++i) lines += m_pInter[pc + i] == 0x0D;
+            m_nPC = pc + count;
+            return 1;
+        }
+        return SkipCounted(count, lines);
+    }
     virtual BOOL SkipWhiteSpace(unsigned int& lines);
     // Skip while pred->IsSkipEx(byte) is 0; return its first non-zero answer with the PC on that
     // byte. A null pred stops at the first byte, as a plain CSkipObject does. Written inline, so
@@ -181,4 +190,5 @@ private:
         }
     }
     BOOL SkipChecked(CSkipObject* pred, unsigned int& lines);
+    BOOL SkipCounted(unsigned int count, unsigned int& lines);
 };
