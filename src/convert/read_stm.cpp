@@ -79,10 +79,7 @@ BOOL CReadStm::SkipCounted(unsigned int count, unsigned int& lines) {
     bool whole = count != 0 && (unsigned long long)pc + count < end;
     unsigned int stop = whole ? pc + count : (pc < end ? end - 1 : pc);
     unsigned int crs = 0;
-    for (const BYTE* q = p + pc; q < p + stop; ++q, ++crs) {
-        q = static_cast<const BYTE*>(std::memchr(q, 0x0D, (size_t)(p + stop - q)));
-        if (q == nullptr) break;
-    }
+    for (const BYTE* q = p + pc; q < p + stop; ++q) crs += *q == 0x0D;
     lines += crs;
     m_nPC = whole ? stop : (pc < end ? end : pc + 1);
     return whole ? 1 : 0;
