@@ -3,6 +3,7 @@
 
 #include <kiln/platform/runtime/types.h>
 #include <kiln/platform/text/mbcs.h>
+#include <kiln/platform/text/user_charset.h>
 #include <kiln/platform/runtime/object.h>
 #include <kiln/platform/text/cstring.h>
 #include <kiln/platform/runtime/exception.h>

@@ -2,7 +2,7 @@
 
 #include <kiln/platform/text/mbcs.h>
 
-namespace kiln {
+namespace kiln::detail {
 
 DWORD FileAttributes(const struct stat& st, bool writable, std::string_view name) {
     DWORD attributes = S_ISDIR(st.st_mode)   ? FILE_ATTRIBUTE_DIRECTORY
@@ -30,4 +30,4 @@ std::string_view FileTitle(std::string_view name) {
     return dot == std::string_view::npos ? name : name.substr(0, dot);
 }
 
-}  // namespace kiln
+}  // namespace kiln::detail

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace kiln {
+namespace kiln::detail {
 namespace {
 
 // The process's umask, read without changing it (which umask() would do, racing other threads).
@@ -95,4 +95,4 @@ int ReplaceFileContents(const std::string& hostPath, std::string_view bytes) {
     return 0;
 }
 
-}  // namespace kiln
+}  // namespace kiln::detail

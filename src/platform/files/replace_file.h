@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace kiln {
+namespace kiln::detail {
 
 // Writes bytes to a new temporary file in the folder of hostPath, syncs it, gives it the mode and
 // owner of the file it replaces (or the usual mode for a new file) and renames it over hostPath, then
@@ -17,4 +17,4 @@ int ReplaceFileContents(const std::string& hostPath, std::string_view bytes);
 // Creates a folder and its missing parents with the given mode. Returns 0 or an errno value.
 int MakeFolders(const std::string& dir, mode_t mode);
 
-}  // namespace kiln
+}  // namespace kiln::detail

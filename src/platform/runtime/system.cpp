@@ -198,7 +198,7 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
     struct stat st;
     if (fstat(in.get(), &st) != 0) return FailErrno(source);
     if (S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
-    if (DWORD e = kiln::TakeShareMarkers(in.get(), {true, false, false, false})) return Fail(e);
+    if (DWORD e = kiln::detail::TakeShareMarkers(in.get(), {true, false, false, false})) return Fail(e);
 
     struct stat dst;
     Descriptor existing;
@@ -209,7 +209,7 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
         // Held until the copy replaced it, so no one opens it meanwhile in a mode that excludes us.
         existing.Reset(open(destination.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
         if (existing.get() >= 0) {
-            if (DWORD e = kiln::TakeShareMarkers(existing.get(), {false, true, false, false})) return Fail(e);
+            if (DWORD e = kiln::detail::TakeShareMarkers(existing.get(), {false, true, false, false})) return Fail(e);
         }
     }
 
@@ -235,7 +235,7 @@ DWORD GetFileAttributesA(LPCSTR lpFileName) {
         return INVALID_FILE_ATTRIBUTES;
     }
     bool writable = faccessat(AT_FDCWD, host.c_str(), W_OK, AT_EACCESS) == 0;
-    return kiln::FileAttributes(st, writable, std::string_view(host).substr(kiln::FileNameOffset(host)));
+    return kiln::detail::FileAttributes(st, writable, std::string_view(host).substr(kiln::detail::FileNameOffset(host)));
 }
 
 DWORD GetCurrentThreadId() { return (DWORD)gettid(); }

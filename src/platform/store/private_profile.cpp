@@ -15,7 +15,7 @@
 #include <kiln/platform/files/path_map.h>
 
 #include "platform/text/name_fold.h"
-#include "platform/store/registry_store.h"
+#include "platform/store/hive_path.h"
 #include "platform/files/replace_file.h"
 
 namespace {
@@ -95,9 +95,9 @@ public:
 
     // Index of the first header of the section, or -1.
     long FindSection(std::string_view name) const {
-        std::string fold = kiln::FoldName(name);
+        std::string fold = kiln::detail::FoldName(name);
         for (size_t i = 0; i < m_parsed.size(); ++i)
-            if (m_parsed[i].kind == Kind::Section && kiln::FoldName(m_parsed[i].name) == fold) return (long)i;
+            if (m_parsed[i].kind == Kind::Section && kiln::detail::FoldName(m_parsed[i].name) == fold) return (long)i;
         return -1;
     }
     // One past the last line of the section that starts at header.
@@ -108,9 +108,9 @@ public:
     }
     // Index of the first entry of the key in the section, or -1.
     long FindKey(long header, std::string_view key) const {
-        std::string fold = kiln::FoldName(key);
+        std::string fold = kiln::detail::FoldName(key);
         for (size_t i = (size_t)header + 1, end = SectionEnd(header); i < end; ++i)
-            if (m_parsed[i].kind == Kind::Entry && kiln::FoldName(m_parsed[i].name) == fold) return (long)i;
+            if (m_parsed[i].kind == Kind::Entry && kiln::detail::FoldName(m_parsed[i].name) == fold) return (long)i;
         return -1;
     }
 
@@ -125,7 +125,7 @@ public:
         Kind kind = header < 0 ? Kind::Section : Kind::Entry;
         for (size_t i = begin; i < end; ++i) {
             if (m_parsed[i].kind != kind) continue;
-            std::string fold = kiln::FoldName(m_parsed[i].name);
+            std::string fold = kiln::detail::FoldName(m_parsed[i].name);
             bool seen = false;
             for (const auto& f : folds) seen = seen || f == fold;
             if (seen) continue;
@@ -169,7 +169,7 @@ bool HostPathOf(LPCSTR file, std::string& host, bool& inSettingsFolder) {
     inSettingsFolder =
         _mbschr(file, '\\') == nullptr && strchr(file, '/') == nullptr && strchr(file, ':') == nullptr;
     if (!inSettingsFolder) return kiln::ToHostPath(file, host);
-    std::string hive = kiln::reg::HivePath(kiln::reg::Hive::User);
+    std::string hive = kiln::detail::HivePath(kiln::detail::Hive::User);
     host = hive.substr(0, hive.rfind('/') + 1) + file;
     return true;
 }
@@ -374,7 +374,7 @@ BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpStr
     }
     std::string folder = FolderOf(host);
     if (inSettingsFolder) {
-        if (int e = kiln::MakeFolders(folder, 0700); e != 0) {
+        if (int e = kiln::detail::MakeFolders(folder, 0700); e != 0) {
             SetLastError(kiln::Win32ErrorFromErrno(e, host.c_str()));
             return FALSE;
         }
@@ -389,7 +389,7 @@ BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpStr
     IniText ini;
     ini.Set(bytes);
     if (!Apply(ini, lpAppName, lpKeyName, lpString)) return TRUE;
-    e = kiln::ReplaceFileContents(host, ini.Bytes());
+    e = kiln::detail::ReplaceFileContents(host, ini.Bytes());
     if (e != 0) {
         SetLastError(kiln::Win32ErrorFromErrno(e, host.c_str()));
         return FALSE;

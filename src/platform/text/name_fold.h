@@ -11,7 +11,7 @@
 
 #include <kiln/platform/text/mbcs.h>
 
-namespace kiln {
+namespace kiln::detail {
 
 inline std::string FoldName(std::string_view name) {
     std::string out(name);
@@ -37,4 +37,4 @@ inline std::string FoldName(std::string_view name) {
     return out;
 }
 
-}  // namespace kiln
+}  // namespace kiln::detail

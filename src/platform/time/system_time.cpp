@@ -16,7 +16,7 @@ constexpr long long kSecondsFrom1601To1970 = 11644473600LL;
 constexpr long kSecondsPerDay = 86400;
 
 std::mutex g_fixedMutex;
-std::optional<kiln::FixedClock> g_fixed;
+std::optional<kiln::detail::FixedClock> g_fixed;
 
 // Now as a file time, with the bias that stands in for the host's zone while a fixed clock names one.
 struct Now {
@@ -114,14 +114,14 @@ void CopyName(CHAR (&target)[32], const char* name) {
 
 }  // namespace
 
-namespace kiln {
+namespace kiln::detail {
 
 void SetFixedClock(std::optional<FixedClock> clock) {
     std::lock_guard<std::mutex> lock(g_fixedMutex);
     g_fixed = clock;
 }
 
-}  // namespace kiln
+}  // namespace kiln::detail
 
 void GetSystemTimeAsFileTime(LPFILETIME lpSystemTimeAsFileTime) {
     if (lpSystemTimeAsFileTime == nullptr) return;
@@ -136,7 +136,7 @@ void GetSystemTime(LPSYSTEMTIME lpSystemTime) {
     time_t t = (time_t)UnixSeconds(ticks);
     tm fields{};
     gmtime_r(&t, &fields);
-    kiln::FillSystemTime(fields, Milliseconds(ticks), *lpSystemTime);
+    kiln::detail::FillSystemTime(fields, Milliseconds(ticks), *lpSystemTime);
 }
 
 void GetLocalTime(LPSYSTEMTIME lpSystemTime) {
@@ -144,7 +144,7 @@ void GetLocalTime(LPSYSTEMTIME lpSystemTime) {
     Now now = CurrentTime();
     tm fields{};
     LocalFields(UnixSeconds(now.ticks), now.bias, fields);
-    kiln::FillSystemTime(fields, Milliseconds(now.ticks), *lpSystemTime);
+    kiln::detail::FillSystemTime(fields, Milliseconds(now.ticks), *lpSystemTime);
 }
 
 DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION tzi) {

@@ -86,6 +86,6 @@ BOOL CTime::GetAsSystemTime(SYSTEMTIME& st) const {
     struct tm fields {};
     if (!LocalFields(m_time, fields) || fields.tm_year + 1900 < 1601 || fields.tm_year + 1900 > 30827)
         return FALSE;
-    kiln::FillSystemTime(fields, 0, st);
+    kiln::detail::FillSystemTime(fields, 0, st);
     return TRUE;
 }
