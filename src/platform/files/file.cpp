@@ -14,6 +14,7 @@
 #include <kiln/platform/files/path_map.h>
 
 #include "platform/files/file_util.h"
+#include "platform/runtime/descriptor.h"
 #include "platform/files/share_lock.h"
 
 IMPLEMENT_DYNAMIC(CFile, CObject)
@@ -199,11 +200,8 @@ UINT CFile::Read(void* lpBuf, UINT nCount) {
     UINT total = 0;
     while (total < nCount) {
         size_t want = std::min<size_t>(nCount - total, kMaxTransfer);
-        ssize_t n = read(Descriptor(), buffer + total, want);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ThrowLastErrno();
-        }
+        ssize_t n = kiln::detail::ReadSome(Descriptor(), buffer + total, want);
+        if (n < 0) ThrowLastErrno();
         total += (UINT)n;
         if ((size_t)n < want) break;  // the end of the file (or all that a pipe had)
     }
@@ -214,11 +212,8 @@ void CFile::Write(const void* lpBuf, UINT nCount) {
     const char* data = static_cast<const char*>(lpBuf);
     UINT done = 0;
     while (done < nCount) {
-        ssize_t n = write(Descriptor(), data + done, std::min<size_t>(nCount - done, kMaxTransfer));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ThrowLastErrno();
-        }
+        ssize_t n = kiln::detail::WriteSome(Descriptor(), data + done, std::min<size_t>(nCount - done, kMaxTransfer));
+        if (n < 0) ThrowLastErrno();
         if (n == 0) AfxThrowFileException(CFileException::diskFull, ERROR_DISK_FULL, m_strFileName);
         done += (UINT)n;
     }

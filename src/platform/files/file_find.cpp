@@ -20,12 +20,10 @@ IMPLEMENT_DYNAMIC(CFileFind, CObject)
 
 namespace {
 
-size_t CharLength(const char* s) { return kiln::IsLeadByte((unsigned char)s[0]) && s[1] != '\0' ? 2 : 1; }
-
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c; }
+using kiln::CharLength;
 
 bool SameChar(const char* a, const char* b, size_t length) {
-    if (length == 1) return UpperAscii(*a) == UpperAscii(*b);
+    if (length == 1) return kiln::ToAsciiUpper(*a) == kiln::ToAsciiUpper(*b);
     return a[0] == b[0] && a[1] == b[1];
 }
 
@@ -74,7 +72,7 @@ std::string SortKey(const std::string& name) {
     if (name == "..") return std::string(2, '\0');
     std::string key = name;
     for (size_t i = 0; i < key.size(); i += CharLength(key.c_str() + i))
-        key[i] = UpperAscii(key[i]);
+        key[i] = kiln::ToAsciiUpper(key[i]);
     return key;
 }
 

@@ -15,11 +15,9 @@ DWORD FileAttributes(const struct stat& st, bool writable, std::string_view name
 
 size_t FileNameOffset(std::string_view path) {
     size_t offset = 0;
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (IsLeadByte((unsigned char)path[i]) && i + 1 < path.size())
-            ++i;
-        else if (path[i] == '\\' || path[i] == '/' || path[i] == ':')
-            offset = i + 1;
+    for (size_t i = 0, step; i < path.size(); i += step) {
+        step = CharLength(path.data() + i, path.data() + path.size());
+        if (step == 1 && (path[i] == '\\' || path[i] == '/' || path[i] == ':')) offset = i + 1;
     }
     return offset;
 }

@@ -11,6 +11,8 @@
 
 #include <kiln/platform/runtime/global_memory.h>
 
+#include "platform/runtime/host_folder.h"
+
 namespace {
 
 thread_local DWORD t_lastError = ERROR_SUCCESS;
@@ -90,11 +92,7 @@ const char* FindSystemText(DWORD code) {
 
 bool ParentFolderExists(const char* hostPath) {
     if (hostPath == nullptr || hostPath[0] == '\0') return false;
-    std::string path(hostPath);
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    size_t slash = path.rfind('/');
-    std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    std::string parent = kiln::detail::HostFolderOf(hostPath);
     struct stat st;
     return stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }

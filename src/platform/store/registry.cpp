@@ -7,6 +7,7 @@
 #include <kiln/platform/text/mbcs.h>
 
 #include "platform/store/registry_store.h"
+#include "platform/time/file_time.h"
 
 using kiln::detail::HiveStore;
 using kiln::detail::Transaction;
@@ -78,7 +79,7 @@ LONG SplitPath(LPCSTR path, std::vector<std::string>& parts) {
         if (*p != '\0' && *p != '\\') {
             ++chars;
             name += *p;
-            if (kiln::IsLeadByte((unsigned char)*p) && p[1] != '\0') name += *++p;
+            if (kiln::CharLength(p) == 2) name += *++p;
             continue;
         }
         if (name.empty()) return *p == '\0' ? ERROR_SUCCESS : ERROR_BAD_PATHNAME;  // "a\" is "a"
@@ -121,9 +122,7 @@ LONG CopyName(std::string_view name, LPSTR buffer, LPDWORD cch) {
 }
 
 void PutFileTime(uint64_t ft, FILETIME* out) {
-    if (out == nullptr) return;
-    out->dwLowDateTime = (DWORD)ft;
-    out->dwHighDateTime = (DWORD)(ft >> 32);
+    if (out != nullptr) *out = kiln::detail::ToFileTime(ft);
 }
 
 // Hands value data out the way RegQueryValueEx does.

@@ -11,10 +11,12 @@
 #include <ctime>
 #include <vector>
 
-#include <kiln/platform/time/system_time.h>
+#include <kiln/platform/runtime/last_error.h>
 
 #include "platform/files/replace_file.h"
+#include "platform/runtime/host_folder.h"
 #include "platform/text/name_fold.h"
+#include "platform/time/file_time.h"
 
 namespace kiln::detail {
 namespace {
@@ -76,13 +78,6 @@ const char* const kSchema =
     "PRAGMA user_version = 1;";
 static_assert(kApplicationId == 1263094862);
 
-// The current time as a FILETIME count (100 ns since 1601).
-int64_t FileTimeNow() {
-    FILETIME ft;
-    GetSystemTimeAsFileTime(&ft);
-    return (int64_t)(((uint64_t)ft.dwHighDateTime << 32) | ft.dwLowDateTime);
-}
-
 // The root, and "Software", which every Windows hive has and programs open without creating it.
 std::string SeedSql(int64_t now) {
     std::string t = std::to_string(now);
@@ -101,24 +96,21 @@ int64_t MonotonicMs() {
     return (int64_t)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
 }
 
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
 // An SQLite failure inside a transaction; HiveStore::Run turns it into a Win32 code.
 struct SqlFailure {
     int rc;
 };
 
+// A failure of the hive's file or folder in the registry API's terms: a hive the user may not
+// change, a read-only file system included, is ERROR_ACCESS_DENIED (the registry never answers
+// ERROR_WRITE_PROTECT), and a file that cannot be opened for any other reason ERROR_CANTOPEN.
 LONG ErrorFromErrno(int e) {
-    switch (e) {
-        case EACCES:
-        case EPERM:
-        case EROFS: return ERROR_ACCESS_DENIED;
-        case ENOSPC:
-        case EDQUOT: return ERROR_DISK_FULL;
-        case ENOMEM: return ERROR_OUTOFMEMORY;
+    DWORD code = Win32ErrorFromErrno(e, nullptr);
+    switch (code) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT: return ERROR_ACCESS_DENIED;
+        case ERROR_DISK_FULL:
+        case ERROR_NOT_ENOUGH_MEMORY: return (LONG)code;
         default: return ERROR_CANTOPEN;
     }
 }
@@ -383,12 +375,12 @@ HiveStore::~HiveStore() {
 }
 
 bool HiveStore::MayWrite() const {
-    std::string dir = FolderOf(m_path);
+    std::string dir = HostFolderOf(m_path);
     if (access(m_path.c_str(), F_OK) == 0) return CanWrite(m_path) && CanWrite(dir);
     // Not made yet: the nearest existing folder on the way must take the new folders and file.
     while (access(dir.c_str(), F_OK) != 0) {
-        if (errno != ENOENT || dir == "/") return false;
-        dir = FolderOf(dir);
+        if (errno != ENOENT || dir == "/" || dir == ".") return false;
+        dir = HostFolderOf(dir);
     }
     return CanWrite(dir);
 }
@@ -429,7 +421,7 @@ LONG HiveStore::Connect(bool write) {
         int e = errno;
         if (!write) return e == ENOENT || e == ENOTDIR ? UseEmpty() : ErrorFromErrno(e);
         if (!MayWrite()) return ERROR_ACCESS_DENIED;
-        e = MakeFolders(FolderOf(m_path), m_hive == Hive::User ? 0700 : 0755);
+        e = MakeFolders(HostFolderOf(m_path), m_hive == Hive::User ? 0700 : 0755);
         if (e != 0) return ErrorFromErrno(e);
     }
     return OpenFile(write);
