@@ -7,7 +7,7 @@
 // written.
 #include "asm6502.h"
 
-#include "platform/text/user_charset.h"
+#include <kiln/platform/text/user_charset.h>
 
 #include <kiln/platform/files/path_map.h>
 

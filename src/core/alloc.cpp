@@ -158,7 +158,7 @@ unsigned int CAlloc::IsLocked() const {
     return (m_hMem != nullptr && (GlobalFlags(m_hMem) & GMEM_LOCKCOUNT) > 0) ? 1 : 0;
 }
 
-void CAlloc::DisplayMemLastError() const { AfxMessageBox(kiln::SystemErrorText(GetLastError()), 0); }
+void CAlloc::DisplayMemLastError() const { AfxMessageBox(kiln::detail::SystemErrorText(GetLastError()), 0); }
 
 void CAlloc::AssertValid() const {}
 void CAlloc::Dump(CDumpContext&) const {}

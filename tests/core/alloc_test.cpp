@@ -173,8 +173,6 @@ TEST_F(Alloc, RecordBytes) {
 }
 
 TEST_F(Alloc, StoredByPointerThroughTheObjectMechanism) {
-    EXPECT_STREQ(RUNTIME_CLASS(CAlloc)->m_lpszClassName, "CAlloc");
-    EXPECT_EQ(RUNTIME_CLASS(CAlloc)->m_wSchema, 0u);
     CAlloc a;
     a.Attach((void*)"xy", 2);
     CMemFile file;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <kiln/platform/files/file.h>
+#include <kiln/platform/runtime/byte_order.h>
 
 namespace {
 
@@ -299,10 +300,10 @@ std::string Utf16ToCp932(const std::string& in, LPCTSTR lpszArchiveName) {
         if (iconv(cd, &pIn, &nIn, &pOut, &nOut) != (size_t)-1)
             break;
         // Skip the unit (or the whole surrogate pair) that could not be converted.
-        WORD unit = (WORD)((BYTE)pIn[0] | (BYTE)pIn[1] << 8);
+        WORD unit = (WORD)kiln::LoadLE((const unsigned char*)pIn, 2);
         size_t nSkip = 2;
         if (unit >= 0xD800 && unit < 0xDC00 && nIn >= 4) {
-            WORD next = (WORD)((BYTE)pIn[2] | (BYTE)pIn[3] << 8);
+            WORD next = (WORD)kiln::LoadLE((const unsigned char*)pIn + 2, 2);
             if (next >= 0xDC00 && next < 0xE000)
                 nSkip = 4;
         }

@@ -8,7 +8,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/text/user_charset.h"
+#include <kiln/platform/text/user_charset.h>
 
 namespace kiln {
 
