@@ -105,18 +105,17 @@ void AnnounceDialogShown(HWND hWnd) {
 
 void AnnounceDialogDestroy(HWND hWnd) {
     DialogState* dialog = StateOf(hWnd);
-    if (dialog == nullptr || dialog->destroyAnnounced) return;
+    if (dialog == nullptr || !dialog->initialized || dialog->destroyAnnounced) return;  // a half-made one was never a dialog to the user
     dialog->destroyAnnounced = true;
     NotifyDialog(DialogEventKind::Destroyed, hWnd, dialog->modal);
 }
 
-bool WaitOnHandler(HWND dialog) {
+void WaitOnHandler(HWND dialog) {
     NotifyDialog(DialogEventKind::Waiting, dialog, true);
     MSG msg;
     DialogState* state = StateOf(dialog);
-    if (state == nullptr || state->ended || PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) return false;
-    EndDialog(dialog, IDCANCEL);
-    return true;
+    if (state != nullptr && !state->ended && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
+        EndDialog(dialog, IDCANCEL);
 }
 
 }  // namespace kiln
