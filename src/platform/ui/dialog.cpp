@@ -66,7 +66,8 @@ BOOL CDialog::InitModalIndirect(HGLOBAL hDialogTemplate, CWnd* pParentWnd) {
 }
 
 HWND CDialog::PreModal() {
-    HWND owner = CWnd::GetSafeOwner(m_pParentWnd, &m_hWndTop)->GetSafeHwnd();
+    CWnd* ownerWnd = CWnd::GetSafeOwner(m_pParentWnd, &m_hWndTop);
+    HWND owner = ownerWnd != nullptr ? ownerWnd->m_hWnd : nullptr;
     AfxHookWindowCreate(this);
     return owner;
 }
