@@ -66,8 +66,7 @@ BOOL CDialog::InitModalIndirect(HGLOBAL hDialogTemplate, CWnd* pParentWnd) {
 }
 
 HWND CDialog::PreModal() {
-    CWnd* ownerWnd = CWnd::GetSafeOwner(m_pParentWnd, &m_hWndTop);
-    HWND owner = ownerWnd != nullptr ? ownerWnd->m_hWnd : nullptr;
+    HWND owner = kiln::SafeHwnd(CWnd::GetSafeOwner(m_pParentWnd, &m_hWndTop));
     AfxHookWindowCreate(this);
     return owner;
 }
