@@ -34,6 +34,7 @@
 #include <kiln/platform/ui/dialog.h>
 #include <kiln/platform/ui/data_exchange.h>
 #include <kiln/platform/ui/control_wnd.h>
+#include <kiln/platform/ui/extension_module.h>
 #include <kiln/platform/store/registry.h>
 #include <kiln/platform/store/private_profile.h>
 #include <kiln/platform/files/disk.h>
@@ -70,6 +71,8 @@
 #include <kiln/diag/std_alloc.h>
 #include <kiln/diag/log.h>
 #include <kiln/diag/copy_report.h>
+#include <kiln/diag/quick_dialog.h>
+#include <kiln/diag/progress_dialog.h>
 #include <kiln/settings/valiant.h>
 #include <kiln/settings/profile.h>
 #include <kiln/util/file_io.h>
@@ -84,3 +87,5 @@
 #include <kiln/util/directory_clean.h>
 #include <kiln/util/numbered_file.h>
 #include <kiln/util/folder_delete.h>
+#include <kiln/frame/module.h>
+#include <kiln/frame/named_wnd_class.h>
