@@ -9,6 +9,8 @@
 #include <kiln/platform/runtime/last_error.h>
 #include <kiln/platform/runtime/system.h>
 
+#include "platform/ui/front_end.h"
+
 namespace {
 
 // A thread that does not take its messages can hold at most this many, as on Windows; posting
@@ -117,8 +119,12 @@ BOOL PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax
         return FALSE;
     }
     Queue& queue = OwnQueue();
-    std::lock_guard<std::mutex> lock(queue.mutex);
-    return Take(queue, lpMsg, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0);
+    {
+        std::lock_guard<std::mutex> lock(queue.mutex);
+        if (Take(queue, lpMsg, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0)) return TRUE;
+    }
+    kiln::PollTerminalDialogs();
+    return FALSE;
 }
 
 BOOL GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
