@@ -140,7 +140,9 @@ void Clear(LineState& line) {
 
 void Draw(LineState& line, long long now) {
     HWND dialog = line.dialogs.back();
-    std::string text = Compose(dialog);
+    // A hidden dialog (a modeless one ended with EndDialog) shows nothing.
+    std::string text = IsWindowVisible(dialog) ? Compose(dialog) : std::string();
+    if (text.empty()) return Clear(line);
     if (text == line.drawn) return;
     Put(kClearLine + ToUserCharset(text));
     line.drawn = text;
@@ -153,8 +155,11 @@ void Click(HWND dialog, int id) {
     if (Usable(button)) PostMessageA(button, BM_CLICK, 0, 0);
 }
 
-// Takes what has been typed without waiting for more.
-void ReadKeys(HWND dialog) {
+// Takes what has been typed without waiting for more. Only a terminal is read: input from a file
+// or a pipe belongs to the program.
+void ReadKeys(const LineState& line) {
+    if (!line.keys || !line.keys->Active()) return;
+    HWND dialog = line.dialogs.back();
     pollfd input{STDIN_FILENO, POLLIN, 0};
     if (poll(&input, 1, 0) <= 0 || !(input.revents & POLLIN)) return;
     char keys[64];
@@ -229,7 +234,7 @@ void PollTerminalDialogs() {
         Finish();
         return;
     }
-    ReadKeys(line->dialogs.back());
+    ReadKeys(*line);
     if (now >= line->nextDraw) Draw(*line, now);
     line->busy = false;
 }

@@ -1,4 +1,5 @@
 // The terminal front end: a modal dialog asked field by field, modeless ones as a progress line.
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -193,7 +194,7 @@ private:
         // A multi-line edit keeps its earlier lines as they are and edits its last one.
         size_t lastBreak = text.find_last_of('\n');
         std::string head = lastBreak == std::string::npos ? "" : text.substr(0, lastBreak + 1);
-        if (!head.empty()) Print(head.substr(0, head.size() - 1));
+        if (!head.empty()) Print(head.substr(0, head.find_last_not_of("\r\n") + 1));
         std::string line = text.substr(head.size());
         LineOptions options;
         options.prompt = "> ";

@@ -18,6 +18,9 @@ public:
     KeyMode(const KeyMode&) = delete;
     KeyMode& operator=(const KeyMode&) = delete;
 
+    // True when standard input is a terminal now giving keys one by one.
+    bool Active() const { return changed_; }
+
 private:
     termios saved_{};
     bool changed_ = false;
