@@ -186,6 +186,7 @@ int CAsm6502::DoPreConvert(CDecode* pre) {
 
 int CAsm6502::DoConvert() {
     m_nErrors = 0;
+    m_bCancelled = false;
     ResetMessages();
     if (m_pError != nullptr) m_pError->ClearRewind();
     m_Labels.ClearTable();
@@ -204,7 +205,7 @@ int CAsm6502::DoConvert() {
     Pass();
     ResolveLater();
     if (Stopped()) {
-        ++m_nErrors;  // the label table ran out of memory or of records, and said so
+        ++m_nErrors;  // the label table ran out of memory or of records and said so, or a cancel
     } else {
         m_nPass = 2;
         m_Labels.Enable();
@@ -221,7 +222,11 @@ void CAsm6502::Pass() {
     SetPC(0);
     m_nLine = 1;
     m_nAddr = kDefaultOrigin;
-    while (GetPC() < GetLength() && !Stopped()) Line();
+    for (unsigned int lines = 1; GetPC() < GetLength() && !Stopped(); ++lines) {
+        Line();
+        if (m_pProgress != nullptr && lines % 4096 == 0)
+            m_bCancelled = !m_pProgress->Advance(m_nPass, GetPC(), GetLength());
+    }
 }
 
 // Equates that used labels defined further down get their values once the first pass has seen
@@ -762,7 +767,7 @@ bool CAsm6502::Report(Message message, unsigned int offset, unsigned int length)
 }
 
 // An error the list cannot take any more (or the label table running out of memory) stops the
-// conversion.
+// conversion, as does a cancelled run.
 bool CAsm6502::Stopped() {
-    return m_pError != nullptr && m_pError->IsRewind();
+    return m_bCancelled || (m_pError != nullptr && m_pError->IsRewind());
 }

@@ -32,6 +32,7 @@
 #include <kiln/platform/ui/dialog.h>
 #include <kiln/platform/ui/data_exchange.h>
 #include <kiln/platform/ui/control_wnd.h>
+#include <kiln/platform/ui/extension_module.h>
 #include <kiln/platform/store/registry.h>
 #include <kiln/platform/store/private_profile.h>
 #include <kiln/platform/files/disk.h>
@@ -67,6 +68,8 @@
 #include <kiln/diag/message_pump.h>
 #include <kiln/diag/std_alloc.h>
 #include <kiln/diag/log.h>
+#include <kiln/diag/quick_dialog.h>
+#include <kiln/diag/progress_dialog.h>
 #include <kiln/settings/valiant.h>
 #include <kiln/util/file_io.h>
 #include <kiln/util/create_folder.h>
@@ -77,3 +80,5 @@
 #include <kiln/util/size_format.h>
 #include <kiln/util/disk_space.h>
 #include <kiln/util/file_info.h>
+#include <kiln/frame/module.h>
+#include <kiln/frame/named_wnd_class.h>
