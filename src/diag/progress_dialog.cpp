@@ -1,5 +1,6 @@
 #include <kiln/diag/progress_dialog.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
 
@@ -14,6 +15,7 @@ constexpr UINT kDefaultCaption = 3007;
 constexpr int kBar = 3004;
 constexpr int kPercent = 3005;
 constexpr int kStatus = 3006;
+constexpr int kNoPercent = INT_MIN;  // no percentage shown yet: the label holds the template's text
 
 // The percentage for pos: wrapping 32-bit arithmetic as the original's, with no division by zero
 // and no overflow trap (INT_MIN / -1).
@@ -119,11 +121,15 @@ void ProgressDialogBase::SetStatus(LPCTSTR lpszText) {
 }
 
 void ProgressDialogBase::UpdatePercent(int nPos) {
-    if (m_hWnd == nullptr) return;
+    // A job steps its bar once per item, and most steps leave the percentage as it was: the label
+    // is only looked at when the percentage differs from the one this dialog last showed.
+    int percent = Percent(nPos, m_nLower, m_nUpper);
+    if (m_hWnd == nullptr || percent == m_nShownPercent) return;
     HWND label = ::GetDlgItem(m_hWnd, kPercent);
     if (label == nullptr) return;
+    m_nShownPercent = percent;
     char text[16];
-    size_t length = FormatPercent(Percent(nPos, m_nLower, m_nUpper), text);
+    size_t length = FormatPercent(percent, text);
     // Only a change is written, so the label does not flicker.
     char shown[16];
     if (::GetWindowTextA(label, shown, sizeof shown) == static_cast<int>(length) &&
@@ -156,6 +162,7 @@ void ProgressDialogBase::DoDataExchange(CDataExchange* pDX) {
 
 BOOL ProgressDialogBase::OnInitDialog() {
     CDialog::OnInitDialog();
+    m_nShownPercent = kNoPercent;
     m_Progress.SetRange(static_cast<short>(m_nLower), static_cast<short>(m_nUpper));
     m_Progress.SetStep(m_nStep);
     m_Progress.SetPos(m_nLower);

@@ -70,6 +70,7 @@ int CQuickShowDialogBase::DoModal(int x, int y) {
                 SetWindowPos(nullptr, 0, 0, 0, 0,
                              SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
         }
+        m_nFlags &= ~WF_CONTINUEMODAL;
     } catch (CException* e) {
         e->Delete();
         m_nModalResult = -1;

@@ -10,7 +10,9 @@
 namespace {
 
 using kiln::DialogEventKind;
-using kiln::test::ItemText;
+
+std::string ItemText(HWND dialog, int id) { return kiln::test::TextOf(GetDlgItem(dialog, id)); }
+
 
 std::string Percent(const CDialog& dialog) { return ItemText(dialog.m_hWnd, 3005); }
 
@@ -93,10 +95,10 @@ TEST(ProgressDialog, DisablesItsOwnerUntilItIsDestroyed) {
         EXPECT_FALSE(IsWindowEnabled(owner));
     }
     EXPECT_TRUE(IsWindowEnabled(owner));
-    ASSERT_EQ(script.events.size(), 4u);
-    EXPECT_EQ(script.events[0].kind, DialogEventKind::Shown);
-    EXPECT_FALSE(script.events[0].modal);
-    EXPECT_EQ(script.events[1].kind, DialogEventKind::Destroyed);
+    ASSERT_EQ(script.events().size(), 4u);
+    EXPECT_EQ(script.events()[0].kind, DialogEventKind::Shown);
+    EXPECT_FALSE(script.events()[0].modal);
+    EXPECT_EQ(script.events()[1].kind, DialogEventKind::Destroyed);
     ownerWnd.Detach();
     DestroyWindow(owner);
 }
@@ -106,7 +108,7 @@ TEST(WaitDialog, HasOkAndCancelAndAHiddenPercentage) {
     kiln::AddStringTable(captions, 1);
     CWaitDlg dialog;
     ASSERT_TRUE(dialog.Create());
-    EXPECT_EQ(kiln::test::WindowText(dialog.m_hWnd), "お待ちください");
+    EXPECT_EQ(kiln::test::TextOf(dialog.m_hWnd), "お待ちください");
     HWND percent = GetDlgItem(dialog.m_hWnd, 3005);
     EXPECT_FALSE(IsWindowVisible(percent));
     dialog.SetPos(40);
@@ -123,7 +125,7 @@ TEST(WaitDialog, HasOkAndCancelAndAHiddenPercentage) {
 
     CWaitDlg other(4000);  // a caption id no module has: the caption stays empty
     ASSERT_TRUE(other.Create());
-    EXPECT_EQ(kiln::test::WindowText(other.m_hWnd), "");
+    EXPECT_EQ(kiln::test::TextOf(other.m_hWnd), "");
 }
 
 }  // namespace

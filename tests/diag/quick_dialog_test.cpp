@@ -9,14 +9,16 @@
 namespace {
 
 using kiln::DialogEventKind;
-using kiln::test::ClickButton;
+
+std::string ItemText(HWND dialog, int id) { return kiln::test::TextOf(GetDlgItem(dialog, id)); }
+using kiln::test::Click;
 using kiln::test::DialogScript;
-using kiln::test::ItemText;
+
 
 std::function<void(HWND)> TypeAndOk(const char* text) {
     return [text](HWND dialog) {
         SetDlgItemTextA(dialog, 3001, text);
-        ClickButton(dialog, IDOK);
+        Click(dialog, IDOK);
     };
 }
 
@@ -29,7 +31,7 @@ TEST(StringDialog, OpensWithTheTextSelectedAndReturnsWhatWasTyped) {
         selection = static_cast<DWORD>(SendDlgItemMessageA(dialog, 3001, EM_GETSEL, 0, 0));
         editHasFocus = GetFocus() == GetDlgItem(dialog, 3001);
         prompt = ItemText(dialog, 3002);
-        caption = kiln::test::WindowText(dialog);
+        caption = kiln::test::TextOf(dialog);
     });
     script.OnWait(TypeAndOk("新しい文字列"));
 
@@ -42,10 +44,10 @@ TEST(StringDialog, OpensWithTheTextSelectedAndReturnsWhatWasTyped) {
     EXPECT_EQ(prompt, "名前を入力");
     EXPECT_EQ(caption, "文字列の入力");
     EXPECT_STREQ(dialog.GetString(), "新しい文字列");
-    ASSERT_GE(script.events.size(), 3u);
-    EXPECT_EQ(script.events.front().kind, DialogEventKind::Shown);
-    EXPECT_TRUE(script.events.front().modal);
-    EXPECT_EQ(script.events.back().kind, DialogEventKind::Destroyed);
+    ASSERT_GE(script.events().size(), 3u);
+    EXPECT_EQ(script.events().front().kind, DialogEventKind::Shown);
+    EXPECT_TRUE(script.events().front().modal);
+    EXPECT_EQ(script.events().back().kind, DialogEventKind::Destroyed);
 
     // Left waiting, the dialog is cancelled and the text stays what the last run left.
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
@@ -86,7 +88,7 @@ TEST(QuickShowDialog, WithoutATemplateReturnsMinusOneAndShowsNothing) {
     CQuickShowDialogBase dialog(9999, nullptr);
     EXPECT_EQ(dialog.DoModal(), -1);
     EXPECT_EQ(dialog.DoModal(10, 10), -1);
-    EXPECT_TRUE(script.events.empty());
+    EXPECT_TRUE(script.events().empty());
 }
 
 TEST(ValueDialog, ChecksTheRangeAndKeepsTheDialogOpenUntilTheValueFits) {
@@ -141,7 +143,7 @@ TEST(JobDialog, ChoosesByOkByDoubleClickAndFromTheDefault) {
         const char* job;
         DWORD value;
     } cases[] = {
-        {"OK untouched", nullptr, [](HWND d) { ClickButton(d, IDOK); }, IDOK, "A", 5},
+        {"OK untouched", nullptr, [](HWND d) { Click(d, IDOK); }, IDOK, "A", 5},
         {"double click on B", nullptr,
          [](HWND d) {
              HWND list = GetDlgItem(d, 3000);
@@ -149,12 +151,12 @@ TEST(JobDialog, ChoosesByOkByDoubleClickAndFromTheDefault) {
              PostMessageA(d, WM_COMMAND, MAKEWPARAM(3000, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
          },
          IDOK, "B", 9},
-        {"default B", "B", [](HWND d) { ClickButton(d, IDOK); }, IDOK, "B", 9},
-        {"default unknown", "Z", [](HWND d) { ClickButton(d, IDOK); }, IDOK, "A", 5},
+        {"default B", "B", [](HWND d) { Click(d, IDOK); }, IDOK, "B", 9},
+        {"default unknown", "Z", [](HWND d) { Click(d, IDOK); }, IDOK, "A", 5},
         {"no selection", nullptr,
          [](HWND d) {
              SendDlgItemMessageA(d, 3000, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-             ClickButton(d, IDOK);
+             Click(d, IDOK);
          },
          IDOK, "", static_cast<DWORD>(LB_ERR)},
         {"cancelled", "B", [](HWND) {}, IDCANCEL, "B", 0},
@@ -165,7 +167,7 @@ TEST(JobDialog, ChoosesByOkByDoubleClickAndFromTheDefault) {
         std::string caption;
         script.OnShown([&](HWND d) {
             count = static_cast<int>(SendDlgItemMessageA(d, 3000, LB_GETCOUNT, 0, 0));
-            caption = kiln::test::WindowText(d);
+            caption = kiln::test::TextOf(d);
         });
         script.OnWait(c.answer);
         CJobDlg dialog;

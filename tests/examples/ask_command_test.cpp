@@ -14,7 +14,7 @@
 
 namespace {
 
-struct Run {
+struct AskResult {
     int status = -1;
     std::string out;
     std::string err;
@@ -22,7 +22,7 @@ struct Run {
 
 // Runs kiln-ask in the C.UTF-8 locale with standard input from /dev/null and both outputs to files,
 // as in a pipeline.
-Run Ask(const std::vector<std::string>& args) {
+AskResult Ask(const std::vector<std::string>& args) {
     kiln::test::TempDir dir;
     std::string out = dir.host("out.txt"), err = dir.host("err.txt");
     std::vector<std::string> all = {KILN_ASK_PATH};
@@ -37,7 +37,7 @@ Run Ask(const std::vector<std::string>& args) {
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    Run run;
+    AskResult run;
     pid_t pid;
     int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp);
     posix_spawn_file_actions_destroy(&actions);
@@ -64,7 +64,7 @@ TEST(AskCommand, WrongCommandLinesGiveTheUsage) {
         {"text", "\xff\xfe"},  // not UTF-8
     };
     for (const auto& args : wrong) {
-        Run run = Ask(args);
+        AskResult run = Ask(args);
         EXPECT_EQ(run.status, 2) << (args.empty() ? "" : args[0]);
         EXPECT_NE(run.err.find("usage: kiln-ask text PROMPT [DEFAULT]\n"), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "");
@@ -79,7 +79,7 @@ TEST(AskCommand, InAPipelineEveryQuestionIsCancelledAtOnceWithOneLine) {
         {"choose", Utf8(u8"どれにしますか"), "a", Utf8(u8"びー")},
     };
     for (const auto& args : questions) {
-        Run run = Ask(args);
+        AskResult run = Ask(args);
         EXPECT_EQ(run.status, 1) << args[0];
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
@@ -87,7 +87,7 @@ TEST(AskCommand, InAPipelineEveryQuestionIsCancelledAtOnceWithOneLine) {
     }
     // The batch line names the dialog by its caption, which for a choice is the prompt, converted
     // to code page 932 and back.
-    Run run = Ask(questions.back());
+    AskResult run = Ask(questions.back());
     EXPECT_NE(run.err.find(Utf8(u8"どれにしますか")), std::string::npos) << run.err;
 }
 

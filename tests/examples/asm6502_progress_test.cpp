@@ -27,7 +27,7 @@ private:
     size_t m_cancelAt;
 };
 
-std::pair<bool, bool> Run(const std::string& source, Recorder& progress, std::string& bytes) {
+std::pair<bool, bool> Assemble(const std::string& source, Recorder& progress, std::string& bytes) {
     CAsm6502 assembler;
     std::string text = source;
     assembler.Attach(text.data(), static_cast<unsigned int>(text.size()), "t.s");
@@ -50,7 +50,7 @@ TEST(Asm6502Progress, ReportsBothPassesAndStopsWhenCancelled) {
 
     Recorder all(SIZE_MAX);
     std::string bytes;
-    EXPECT_EQ(Run(source, all, bytes), std::make_pair(true, false));
+    EXPECT_EQ(Assemble(source, all, bytes), std::make_pair(true, false));
     EXPECT_EQ(bytes.size(), 10000u);
     ASSERT_EQ(all.reports.size(), 4u);  // every 4096 lines of each pass
     EXPECT_EQ(all.reports[0].pass, 1);
@@ -61,7 +61,7 @@ TEST(Asm6502Progress, ReportsBothPassesAndStopsWhenCancelled) {
     // A cancel in the first pass skips the second; one in the second ends it there. Either fails.
     for (size_t cancelAt : {1u, 3u}) {
         Recorder cancel(cancelAt);
-        EXPECT_EQ(Run(source, cancel, bytes), std::make_pair(false, true)) << cancelAt;
+        EXPECT_EQ(Assemble(source, cancel, bytes), std::make_pair(false, true)) << cancelAt;
         EXPECT_EQ(cancel.reports.size(), cancelAt);
         EXPECT_LT(bytes.size(), 10000u);
     }

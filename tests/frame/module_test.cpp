@@ -104,7 +104,7 @@ TEST(ModuleResources, DialogTemplatesHaveTheLibrarysLayouts) {
 
         HWND dialog = CreateDialogIndirectParamA(module, header, nullptr, KeepDefaults, 0);
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(kiln::test::WindowText(dialog), layout.caption);
+        EXPECT_EQ(kiln::test::TextOf(dialog), layout.caption);
         HWND child = GetWindow(dialog, GW_CHILD);
         for (const Item& item : layout.items) {
             ASSERT_NE(child, nullptr) << item.id;
@@ -112,7 +112,7 @@ TEST(ModuleResources, DialogTemplatesHaveTheLibrarysLayouts) {
             GetClassNameA(child, className, sizeof className);
             EXPECT_STRCASEEQ(className, item.className);
             EXPECT_EQ(GetDlgCtrlID(child) & 0xFFFF, item.id);
-            EXPECT_EQ(kiln::test::WindowText(child), item.text);
+            EXPECT_EQ(kiln::test::TextOf(child), item.text);
             EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(child, GWL_STYLE)), item.style) << item.id;
             RECT expected = {item.units.left, item.units.top, item.units.left + item.units.right,
                              item.units.top + item.units.bottom};

@@ -74,6 +74,7 @@ protected:
 private:
     UINT m_nTemplate;
     HWND m_hWndOwner = nullptr;  // the window disabled by Create (m_pParentWnd may be temporary)
+    int m_nShownPercent = 0;     // the percentage last written to the label
 };
 
 }  // namespace kiln

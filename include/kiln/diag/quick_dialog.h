@@ -91,8 +91,9 @@ public:
 
     void AddJob(const char* name, void* data);
     void AddJob(const char* name, DWORD data);
-    // The job selected when the dialog opens: the first job whose name is exactly this text. When no
-    // job has that name the first job is selected, as it is without a default.
+    // The job selected when the dialog opens: the first job with this name (compared as the list
+    // box compares, without regard to ASCII case). When no job has that name the first job is
+    // selected, as it is without a default.
     void SetDefJob(const char* name);
     // After IDOK, the chosen job's name and value; with no selection the value is (DWORD)LB_ERR.
     CString GetJobString();
