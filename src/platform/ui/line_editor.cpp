@@ -1,5 +1,6 @@
 #include "platform/ui/line_editor.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -7,6 +8,7 @@
 
 #include "platform/text/user_charset.h"
 #include "platform/ui/key_reader.h"
+#include "platform/ui/terminal_width.h"
 
 namespace kiln {
 
@@ -69,11 +71,18 @@ std::string Shown(const std::string& cp932, bool password) {
     return stars;
 }
 
-// Redraws the whole line and leaves the cursor after `before` (saved and restored by the terminal,
-// so wide characters need no counting).
-void Draw(const LineOptions& options, const std::string& text, size_t cursor, std::FILE* out) {
-    std::string line = "\r" + options.prompt + Shown(text.substr(0, cursor), options.password);
-    line += "\x1b" "7" + Shown(text.substr(cursor), options.password) + "\x1b[K\x1b" "8";
+// Redraws the line and leaves the cursor after the text before it (saved and restored by the
+// terminal, so wide characters need no counting). A line wider than the terminal scrolls
+// sideways: first is the first byte shown, moved so that the cursor stays in view.
+void Draw(const LineOptions& options, const std::string& text, size_t cursor, size_t& first,
+          std::FILE* out) {
+    size_t room = (size_t)std::max(TerminalColumns(fileno(out)) - 1 - (int)options.prompt.size(), 8);
+    if (text.size() <= room || cursor < first) first = text.size() <= room ? 0 : cursor;
+    while (cursor - first > room) first = NextChar(text, first);
+    std::string shown = text.substr(first, FittingPrefix(text.c_str() + first, room));
+    size_t before = cursor - first;
+    std::string line = "\r" + options.prompt + Shown(shown.substr(0, before), options.password);
+    line += "\x1b" "7" + Shown(shown.substr(before), options.password) + "\x1b[K\x1b" "8";
     std::fputs(line.c_str(), out);
     std::fflush(out);
 }
@@ -83,8 +92,9 @@ void Draw(const LineOptions& options, const std::string& text, size_t cursor, st
 bool EditLine(std::string& text, const LineOptions& options, int in, std::FILE* out) {
     std::string line = text;
     size_t cursor = line.size();
+    size_t first = 0;
     TypedText typed;
-    Draw(options, line, cursor, out);
+    Draw(options, line, cursor, first, out);
     for (;;) {
         Key key = ReadKey(in);
         switch (key.kind) {
@@ -135,7 +145,7 @@ bool EditLine(std::string& text, const LineOptions& options, int in, std::FILE* 
         }
         case KeyKind::Other: continue;
         }
-        Draw(options, line, cursor, out);
+        Draw(options, line, cursor, first, out);
     }
 }
 

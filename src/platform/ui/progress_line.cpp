@@ -1,12 +1,16 @@
 #include "platform/ui/progress_line.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <ctime>
 #include <memory>
+#include <mutex>
+#include <new>
 #include <poll.h>
+#include <pthread.h>
 #include <string>
-#include <sys/ioctl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -16,6 +20,7 @@
 #include "platform/ui/control_text.h"
 #include "platform/ui/front_end.h"
 #include "platform/ui/terminal_mode.h"
+#include "platform/ui/terminal_width.h"
 
 namespace kiln {
 
@@ -26,14 +31,14 @@ constexpr int kPercentId = 3005;
 constexpr int kStatusId = 3006;
 constexpr int kBarWidth = 20;
 constexpr long long kDrawIntervalMs = 100;  // at most ten redraws a second
-constexpr long long kKeyIntervalMs = 30;    // keys answer well within a tenth of a second
+constexpr long kTickNs = 30'000'000;       // keys answer well within a tenth of a second
 constexpr char kClearLine[] = "\r\x1b[K";
 
 struct LineState {
     std::vector<HWND> dialogs;  // oldest first
     std::unique_ptr<KeyMode> keys;
     std::string drawn;          // the line on the screen, empty when none
-    long long nextPoll = 0;
+    unsigned lastTick = 0;
     long long nextDraw = 0;
     bool busy = false;          // drawing sends messages, which must not poll again
     int aside = 0;
@@ -54,17 +59,70 @@ struct LineOwner {
 
 thread_local LineOwner t_owner;
 
-// The coarse clock is read without a system call, so an idle pump pays a few nanoseconds.
+// Counts 30 ms periods while any thread shows a line. An idle pump compares this count with the
+// one it last acted on instead of reading a clock: where the clocks are not served in user space
+// (some virtual machines), reading one costs more than the empty peek itself.
+class Ticker {
+public:
+    unsigned Ticks() const { return ticks_.load(std::memory_order_relaxed); }
+
+    void Use() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++users_;
+        wake_.notify_one();
+        if (running_) return;
+        pthread_t thread;
+        running_ = pthread_create(&thread, nullptr, Run, this) == 0;
+        if (running_) pthread_detach(thread);
+    }
+
+    void Release() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        --users_;
+    }
+
+    // A forked child has no ticking thread, whatever its parent had.
+    void ForgetThread() {
+        new (&mutex_) std::mutex;
+        new (&wake_) std::condition_variable;
+        running_ = false;
+    }
+
+private:
+    static void* Run(void* self) {
+        Ticker& ticker = *static_cast<Ticker*>(self);
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> lock(ticker.mutex_);
+                ticker.wake_.wait(lock, [&] { return ticker.users_ > 0; });
+            }
+            timespec period{0, kTickNs};
+            nanosleep(&period, nullptr);
+            ticker.ticks_.fetch_add(1, std::memory_order_relaxed);
+        }
+        return nullptr;
+    }
+
+    std::atomic<unsigned> ticks_{0};
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    int users_ = 0;
+    bool running_ = false;
+};
+
+// Never destroyed: its thread runs until the process ends.
+Ticker& TheTicker() {
+    static Ticker* ticker = [] {
+        pthread_atfork(nullptr, nullptr, [] { TheTicker().ForgetThread(); });
+        return new Ticker;
+    }();
+    return *ticker;
+}
+
 long long NowMs() {
     timespec now;
     clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
     return (long long)now.tv_sec * 1000 + now.tv_nsec / 1000000;
-}
-
-int TerminalColumns() {
-    winsize size{};
-    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-    return 80;
 }
 
 bool Usable(HWND control) {
@@ -79,19 +137,6 @@ std::string OneLine(std::string text) {
     text.erase(text.begin(), std::find_if_not(text.begin(), text.end(), blank));
     text.erase(std::find_if_not(text.rbegin(), text.rend(), blank).base(), text.end());
     return text;
-}
-
-// At most `columns` bytes of code page 932 text, cut between characters. A double-byte character
-// takes two columns on a terminal and a single byte one, so bytes count columns.
-std::string Fit(const std::string& text, int columns) {
-    size_t end = 0;
-    while (end < text.size()) {
-        size_t next = (size_t)(_mbsinc((const unsigned char*)text.c_str() + end) -
-                               (const unsigned char*)text.c_str());
-        if ((int)next > columns) break;
-        end = next;
-    }
-    return text.substr(0, end);
 }
 
 std::string Bar(HWND progress) {
@@ -122,8 +167,8 @@ std::string Compose(HWND dialog) {
     if (!keys.empty()) tail += "  (" + keys + ")";
 
     // The last column stays free: writing into it makes some terminals wrap at once.
-    int room = TerminalColumns() - 1 - (int)tail.size();
-    return Fit(text, std::max(room, 0)) + tail;
+    int room = TerminalColumns(STDERR_FILENO) - 1 - (int)tail.size();
+    return text.substr(0, FittingPrefix(text.c_str(), (size_t)std::max(room, 0))) + tail;
 }
 
 void Put(const std::string& bytes) {
@@ -183,6 +228,7 @@ void DropStale(LineState& line) {
 }
 
 void Finish() {
+    TheTicker().Release();
     LineState* line = t_line;
     Clear(*line);
     t_line = nullptr;
@@ -193,7 +239,9 @@ void Finish() {
 
 void ShowProgressLine(HWND dialog) {
     if (!t_line) {
+        TheTicker().Use();
         t_line = new LineState;
+        t_line->lastTick = TheTicker().Ticks();
         t_owner.armed = true;
     }
     LineState& line = *t_line;
@@ -225,9 +273,10 @@ void EndProgressLine(HWND dialog) {
 void PollTerminalDialogs() {
     LineState* line = t_line;
     if (!line || line->busy || line->aside > 0) return;
+    unsigned tick = TheTicker().Ticks();
+    if (tick == line->lastTick) return;
+    line->lastTick = tick;
     long long now = NowMs();
-    if (now < line->nextPoll) return;
-    line->nextPoll = now + kKeyIntervalMs;
     line->busy = true;
     DropStale(*line);
     if (line->dialogs.empty()) {

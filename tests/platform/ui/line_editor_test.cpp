@@ -85,13 +85,18 @@ TEST(LineEditor, OptionsOfTheEditControl) {
     EXPECT_EQ(secret.shown.find("Password: s"), std::string::npos);
 }
 
-TEST(LineEditor, ShowsTheTextInTheUsersCharset) {
+TEST(LineEditor, ALineWiderThanTheTerminalScrollsToKeepTheCursorInView) {
     kiln::test::ScopedEnv locale("LC_ALL", "C.UTF-8");
     kiln::LineOptions options;
     options.prompt = "> ";
-    Edited edited = Edit("日本", "\r", options);
-    // The text before the cursor, then the rest between cursor save and restore.
-    EXPECT_NE(edited.shown.find(Utf8(u8"\r> 日本\x1b" "7\x1b[K\x1b" "8")), std::string::npos) << edited.shown;
+    std::string digits;
+    for (int i = 0; i < 10; ++i) digits += "0123456789";
+    // Not a terminal: 80 columns, the last kept free, two for the prompt.
+    Edited edited = Edit(digits, "\x1b[H\r", options);
+    EXPECT_NE(edited.shown.find("\r> " + digits.substr(23) + "\x1b" "7\x1b[K"), std::string::npos)
+        << edited.shown;
+    EXPECT_NE(edited.shown.find("\r> \x1b" "7" + digits.substr(0, 77) + "\x1b[K"), std::string::npos)
+        << edited.shown;
 }
 
 }  // namespace
