@@ -12,11 +12,13 @@
 namespace {
 
 std::vector<BYTE> SmallDialog() {
-    kiln::DialogDescription dialog{"進行状況", WS_POPUP | WS_CAPTION, 0, 0, 0, 241, 121, 9, "ＭＳ Ｐゴシック", {}};
-    dialog.items = {{"Button", IDCANCEL, "ｷｬﾝｾﾙ", 96, 102, 50, 14, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON},
-                    {"msctls_progress32", 3004, "", 10, 86, 221, 11, WS_VISIBLE | WS_BORDER},
-                    {"Static", 3005, " 0 %", 114, 73, 18, 8, WS_VISIBLE},
-                    {"Static", 3006, "", 9, 6, 227, 59, WS_VISIBLE}};
+    kiln::DialogDescription dialog{"進行状況", WS_POPUP | WS_CAPTION, 0, 0, 0, 241, 121,
+                                   9,          "ＭＳ Ｐゴシック",     {}};
+    dialog.items = {
+        {"Button", IDCANCEL, "ｷｬﾝｾﾙ", 96, 102, 50, 14, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON},
+        {"msctls_progress32", 3004, "", 10, 86, 221, 11, WS_VISIBLE | WS_BORDER},
+        {"Static", 3005, " 0 %", 114, 73, 18, 8, WS_VISIBLE},
+        {"Static", 3006, "", 9, 6, 227, 59, WS_VISIBLE}};
     return kiln::BuildDialogTemplate(dialog);
 }
 
@@ -31,7 +33,8 @@ void ModalDialogAnsweredOk(benchmark::State& state) {
         if (event.kind == kiln::DialogEventKind::Waiting) PostMessageA(event.dialog, WM_COMMAND, IDOK, 0);
     });
     for (auto _ : state)
-        benchmark::DoNotOptimize(DialogBoxIndirectParamA(nullptr, (LPCDLGTEMPLATE)bytes.data(), nullptr, EndOnCommand, 0));
+        benchmark::DoNotOptimize(
+            DialogBoxIndirectParamA(nullptr, (LPCDLGTEMPLATE)bytes.data(), nullptr, EndOnCommand, 0));
     kiln::SetDialogHandler(saved);
 }
 BENCHMARK(ModalDialogAnsweredOk)->Repetitions(3)->ReportAggregatesOnly(true);

@@ -36,7 +36,8 @@ const char kUsage[] =
 // terminal texts do.
 const char* TerminalCharset() {
     const char* cs = nl_langinfo(CODESET);
-    if (cs == nullptr || cs[0] == '\0' || std::strcmp(cs, "ANSI_X3.4-1968") == 0 || std::strcmp(cs, "ASCII") == 0)
+    if (cs == nullptr || cs[0] == '\0' || std::strcmp(cs, "ANSI_X3.4-1968") == 0 ||
+        std::strcmp(cs, "ASCII") == 0)
         return "UTF-8";
     return cs;
 }
@@ -84,7 +85,8 @@ int WrongCommandLine(const char* why = nullptr) {
 
 int AskText(const std::string& prompt, const char* defaultText) {
     std::string initial;
-    if (defaultText != nullptr && !ToCp932(defaultText, initial)) return WrongCommandLine("DEFAULT is not text of this terminal");
+    if (defaultText != nullptr && !ToCp932(defaultText, initial))
+        return WrongCommandLine("DEFAULT is not text of this terminal");
     CStringDialog dialog;
     dialog.SetTitle(prompt.c_str());
     dialog.SetDefStr(initial.c_str());

@@ -35,9 +35,11 @@ bool CRunProgress::Advance(int pass, unsigned int done, unsigned int total) {
     }
     if (pass != m_nPass) {
         m_nPass = pass;
-        m_dialog->SetStatus(pass == 1 ? "パス 1/2: ラベルを集めています" : "パス 2/2: コードを出力しています");
+        m_dialog->SetStatus(pass == 1 ? "パス 1/2: ラベルを集めています"
+                                      : "パス 2/2: コードを出力しています");
     }
-    m_dialog->SetPos(total != 0 ? static_cast<int>(static_cast<unsigned long long>(done) * kSteps / total) : 0);
+    m_dialog->SetPos(total != 0 ? static_cast<int>(static_cast<unsigned long long>(done) * kSteps / total)
+                                : 0);
     return !m_dialog->CheckCancelButton();
 }
 

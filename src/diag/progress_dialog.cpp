@@ -21,7 +21,7 @@ constexpr int kNoPercent = INT_MIN;  // no percentage shown yet: the label holds
 // and no overflow trap (INT_MIN / -1).
 int Percent(int pos, int lower, int upper) {
     if (upper == lower) return pos >= lower ? 100 : 0;
-    auto numerator = static_cast<int32_t>(static_cast<uint32_t>(pos) - static_cast<uint32_t>(lower)) ;
+    auto numerator = static_cast<int32_t>(static_cast<uint32_t>(pos) - static_cast<uint32_t>(lower));
     numerator = static_cast<int32_t>(static_cast<uint32_t>(numerator) * 100u);
     auto denominator = static_cast<int32_t>(static_cast<uint32_t>(upper) - static_cast<uint32_t>(lower));
     auto percent = static_cast<int32_t>(static_cast<int64_t>(numerator) / denominator);
@@ -83,7 +83,8 @@ void ProgressDialogBase::ReEnableParent() {
 void ProgressDialogBase::SetRange(int nLower, int nUpper) {
     m_nLower = nLower;
     m_nUpper = nUpper;
-    if (m_Progress.m_hWnd != nullptr) m_Progress.SetRange(static_cast<short>(nLower), static_cast<short>(nUpper));
+    if (m_Progress.m_hWnd != nullptr)
+        m_Progress.SetRange(static_cast<short>(nLower), static_cast<short>(nUpper));
 }
 
 int ProgressDialogBase::SetStep(int nStep) {
@@ -182,7 +183,9 @@ CString ProgressDialogBase::Caption() const {
 CProgressDlg::CProgressDlg(UINT nCaptionID) : ProgressDialogBase(kProgressTemplate, nCaptionID) {}
 CProgressDlg::~CProgressDlg() = default;
 void CProgressDlg::OnOK() {}
-CString CProgressDlg::Caption() const { return m_strCaption.IsEmpty() ? ProgressDialogBase::Caption() : m_strCaption; }
+CString CProgressDlg::Caption() const {
+    return m_strCaption.IsEmpty() ? ProgressDialogBase::Caption() : m_strCaption;
+}
 
 CWaitDlg::CWaitDlg(UINT nCaptionID) : ProgressDialogBase(kWaitTemplate, nCaptionID) {}
 CWaitDlg::~CWaitDlg() = default;

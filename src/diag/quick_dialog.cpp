@@ -23,7 +23,8 @@ void FocusWholeText(CEdit& edit) {
 
 }  // namespace
 
-CQuickShowDialogBase::CQuickShowDialogBase(UINT nIDTemplate, CWnd* pParentWnd) : CDialog(nIDTemplate, pParentWnd) {}
+CQuickShowDialogBase::CQuickShowDialogBase(UINT nIDTemplate, CWnd* pParentWnd)
+    : CDialog(nIDTemplate, pParentWnd) {}
 
 INT_PTR CQuickShowDialogBase::DoModal() { return DoModal(0, 0); }
 
@@ -174,7 +175,9 @@ void CJobDlg::AddJob(const char* name, void* data) {
     ++m_nJobCount;
 }
 
-void CJobDlg::AddJob(const char* name, DWORD data) { AddJob(name, reinterpret_cast<void*>(static_cast<UINT_PTR>(data))); }
+void CJobDlg::AddJob(const char* name, DWORD data) {
+    AddJob(name, reinterpret_cast<void*>(static_cast<UINT_PTR>(data)));
+}
 
 void CJobDlg::SetDefJob(const char* name) { m_strJob = name; }
 CString CJobDlg::GetJobString() { return m_strJob; }
@@ -191,16 +194,16 @@ BOOL CJobDlg::OnInitDialog() {
     CQuickShowDialogBase::OnInitDialog();
     size_t count = static_cast<size_t>(m_nJobCount > 0 ? m_nJobCount : 0);
     for (size_t i = 0; i < count && i < m_jobNames.size() && i < m_jobData.size(); ++i) {
-        int index = static_cast<int>(m_list.SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(
-                                                                              static_cast<LPCTSTR>(m_jobNames[i]))));
+        int index = static_cast<int>(m_list.SendMessage(
+            LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(static_cast<LPCTSTR>(m_jobNames[i]))));
         m_list.SendMessage(LB_SETITEMDATA, index, reinterpret_cast<LPARAM>(m_jobData[i]));
     }
     // A default job that names a job is selected; the first job otherwise.
     int selected = 0;
     if (!m_strJob.IsEmpty()) {
-        int match = static_cast<int>(
-            m_list.SendMessage(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(
-                                                                                  static_cast<LPCTSTR>(m_strJob))));
+        int match =
+            static_cast<int>(m_list.SendMessage(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                reinterpret_cast<LPARAM>(static_cast<LPCTSTR>(m_strJob))));
         if (match != LB_ERR) selected = match;
     }
     m_list.SendMessage(LB_SETCURSEL, selected);

@@ -23,31 +23,32 @@ DialogItem Control(const char* className, WORD id, const char* text, short x, sh
     return DialogItem{className, id, text, x, y, cx, cy, static_cast<DWORD>(style | WS_CHILD), 0};
 }
 
-DialogDescription Dialog(const char* caption, DWORD style, short cx, short cy, std::vector<DialogItem> items) {
+DialogDescription Dialog(const char* caption, DWORD style, short cx, short cy,
+                         std::vector<DialogItem> items) {
     return DialogDescription{caption, style, 0, 0, 0, cx, cy, kPointSize, kFaceName, std::move(items)};
 }
 
 // Template 3000: one text (or number) with a prompt above it.
 DialogDescription StringDialog() {
-    return Dialog("文字列の入力", kDialogStyle, 311, 137,
-                  {Control("Button", IDOK, "OK", 250, 5, 50, 14, BS_DEFPUSHBUTTON | WS_VISIBLE | WS_TABSTOP),
-                   Control("Button", IDCANCEL, "ｷｬﾝｾﾙ", 250, 23, 50, 14,
-                           BS_PUSHBUTTON | WS_VISIBLE | WS_TABSTOP),
-                   Control("Edit", 3001, "", 7, 57, 240, 73,
-                           ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_BORDER | WS_VISIBLE |
-                               WS_TABSTOP),
-                   Control("Static", 3002, "所定の文字列を入力してください", 7, 7, 237, 47, SS_LEFT | WS_VISIBLE)});
+    return Dialog(
+        "文字列の入力", kDialogStyle, 311, 137,
+        {Control("Button", IDOK, "OK", 250, 5, 50, 14, BS_DEFPUSHBUTTON | WS_VISIBLE | WS_TABSTOP),
+         Control("Button", IDCANCEL, "ｷｬﾝｾﾙ", 250, 23, 50, 14, BS_PUSHBUTTON | WS_VISIBLE | WS_TABSTOP),
+         Control("Edit", 3001, "", 7, 57, 240, 73,
+                 ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_BORDER | WS_VISIBLE |
+                     WS_TABSTOP),
+         Control("Static", 3002, "所定の文字列を入力してください", 7, 7, 237, 47, SS_LEFT | WS_VISIBLE)});
 }
 
 // Template 3002: a list of jobs to choose from.
 DialogDescription JobDialog() {
-    return Dialog("作業選択ダイアログ", kDialogStyle, 281, 179,
-                  {Control("Static", kNoId, "作業を選択してください(&J)", 6, 3, 76, 8, SS_LEFT | WS_VISIBLE),
-                   Control("ListBox", 3000, "", 3, 13, 222, 162,
-                           LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_VISIBLE | WS_TABSTOP),
-                   Control("Button", IDOK, "OK", 228, 8, 50, 14, BS_DEFPUSHBUTTON | WS_VISIBLE | WS_TABSTOP),
-                   Control("Button", IDCANCEL, "ｷｬﾝｾﾙ", 228, 25, 50, 14,
-                           BS_PUSHBUTTON | WS_VISIBLE | WS_TABSTOP)});
+    return Dialog(
+        "作業選択ダイアログ", kDialogStyle, 281, 179,
+        {Control("Static", kNoId, "作業を選択してください(&J)", 6, 3, 76, 8, SS_LEFT | WS_VISIBLE),
+         Control("ListBox", 3000, "", 3, 13, 222, 162,
+                 LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_VISIBLE | WS_TABSTOP),
+         Control("Button", IDOK, "OK", 228, 8, 50, 14, BS_DEFPUSHBUTTON | WS_VISIBLE | WS_TABSTOP),
+         Control("Button", IDCANCEL, "ｷｬﾝｾﾙ", 228, 25, 50, 14, BS_PUSHBUTTON | WS_VISIBLE | WS_TABSTOP)});
 }
 
 // Templates 3003 and 3004 share the bar, the percentage and the status text; they are visible as
@@ -101,17 +102,20 @@ const StringResource kStrings[] = {{46000, "閉じる"}};
 }  // namespace
 
 HINSTANCE AddLibraryResources() {
-    // The chain keeps pointers to the bytes: they live as long as the process.
     static HINSTANCE module = [] {
-        auto* data = new std::vector<BYTE>[5]{BuildDialogTemplate(StringDialog()), BuildDialogTemplate(JobDialog()),
-                                              BuildDialogTemplate(ProgressDialog()),
-                                              BuildDialogTemplate(WaitDialog()), FrameMenu()};
+        // The chain keeps pointers to the bytes, so they live as long as the process.
+        static std::vector<BYTE>* bytes = new std::vector<BYTE>[5];
+        bytes[0] = BuildDialogTemplate(StringDialog());
+        bytes[1] = BuildDialogTemplate(JobDialog());
+        bytes[2] = BuildDialogTemplate(ProgressDialog());
+        bytes[3] = BuildDialogTemplate(WaitDialog());
+        bytes[4] = FrameMenu();
         static const ResourceEntry entries[] = {
-            {RT_DIALOG, MAKEINTRESOURCE(3000), data[0].data(), static_cast<DWORD>(data[0].size())},
-            {RT_DIALOG, MAKEINTRESOURCE(3002), data[1].data(), static_cast<DWORD>(data[1].size())},
-            {RT_DIALOG, MAKEINTRESOURCE(3003), data[2].data(), static_cast<DWORD>(data[2].size())},
-            {RT_DIALOG, MAKEINTRESOURCE(3004), data[3].data(), static_cast<DWORD>(data[3].size())},
-            {RT_MENU, MAKEINTRESOURCE(3000), data[4].data(), static_cast<DWORD>(data[4].size())},
+            {RT_DIALOG, MAKEINTRESOURCE(3000), bytes[0].data(), static_cast<DWORD>(bytes[0].size())},
+            {RT_DIALOG, MAKEINTRESOURCE(3002), bytes[1].data(), static_cast<DWORD>(bytes[1].size())},
+            {RT_DIALOG, MAKEINTRESOURCE(3003), bytes[2].data(), static_cast<DWORD>(bytes[2].size())},
+            {RT_DIALOG, MAKEINTRESOURCE(3004), bytes[3].data(), static_cast<DWORD>(bytes[3].size())},
+            {RT_MENU, MAKEINTRESOURCE(3000), bytes[4].data(), static_cast<DWORD>(bytes[4].size())},
         };
         return AddResourceModule(entries, std::size(entries), kStrings, std::size(kStrings));
     }();

@@ -91,6 +91,42 @@ TEST(QuickShowDialog, WithoutATemplateReturnsMinusOneAndShowsNothing) {
     EXPECT_TRUE(script.events().empty());
 }
 
+int g_enterIdle = 0;
+
+LRESULT CALLBACK CountEnterIdle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ENTERIDLE) ++g_enterIdle;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(QuickShowDialog, RunsATemplateInMemoryAndTellsTheOwnerItIdlesUnlessTheTemplateSaysNot) {
+    WNDCLASSA ownerClass = {};
+    ownerClass.lpfnWndProc = CountEnterIdle;
+    ownerClass.lpszClassName = "QuickShowIdleOwner";
+    RegisterClassA(&ownerClass);
+    HWND owner = CreateWindowExA(0, "QuickShowIdleOwner", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                 nullptr, nullptr, nullptr);
+    CWnd ownerWnd;
+    ownerWnd.Attach(owner);
+    for (DWORD noIdle : {0L, DS_NOIDLEMSG}) {
+        kiln::DialogDescription description;
+        description.style = WS_POPUP | WS_CAPTION | static_cast<DWORD>(noIdle);
+        description.cx = 100;
+        description.cy = 40;
+        description.items = {{"Button", IDOK, "OK", 5, 5, 40, 14, BS_DEFPUSHBUTTON | WS_VISIBLE, 0}};
+        std::vector<BYTE> bytes = kiln::BuildDialogTemplate(description);
+        DialogScript script;
+        script.OnWait([](HWND dialog) { Click(dialog, IDOK); });
+        CQuickShowDialogBase dialog(0, &ownerWnd);
+        dialog.m_lpszTemplateName = nullptr;
+        dialog.m_lpDialogTemplate = reinterpret_cast<LPCDLGTEMPLATE>(bytes.data());
+        g_enterIdle = 0;
+        EXPECT_EQ(dialog.DoModal(), IDOK);
+        EXPECT_EQ(g_enterIdle > 0, noIdle == 0) << noIdle;
+    }
+    ownerWnd.Detach();
+    DestroyWindow(owner);
+}
+
 TEST(ValueDialog, ChecksTheRangeAndKeepsTheDialogOpenUntilTheValueFits) {
     kiln::test::BoxRecorder boxes;
     DialogScript script;

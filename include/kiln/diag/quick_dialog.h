@@ -65,7 +65,7 @@ public:
     void SetMinMax(int min, int max);
     void SetTitle(const char* text);
 
-    int GetValue();            // converted toward zero: -2.7 gives -2
+    int GetValue();  // converted toward zero: -2.7 gives -2
     float GetValueFloat();
     double GetValueDouble();
     CString GetValueString();        // GetValue() with "%d"

@@ -10,10 +10,10 @@
 
 // Nine bytes that client code reads; the library itself never does. All are 0 until start-up.
 struct KilnRegistry {
-    BYTE bMMX;          // 0: 1 when MMX instructions run (MMX_IsSupport)
-    BYTE bMMX2;         // 1: 1 when the MMX extensions run (MMX2_IsSupport)
-    BYTE bSSE;          // 2: 1 when SSE instructions run (SSE_IsSupport)
-    BYTE bReserved3;    // 3: always 0
+    BYTE bMMX;        // 0: 1 when MMX instructions run (MMX_IsSupport)
+    BYTE bMMX2;       // 1: 1 when the MMX extensions run (MMX2_IsSupport)
+    BYTE bSSE;        // 2: 1 when SSE instructions run (SSE_IsSupport)
+    BYTE bReserved3;  // 3: always 0
     // 4: 1 in a library built for debugging, 0 in a release build. Kiln builds only release
     // libraries, so start-up sets it to 0.
     BYTE bDebugModule;

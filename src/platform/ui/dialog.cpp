@@ -66,7 +66,7 @@ BOOL CDialog::InitModalIndirect(HGLOBAL hDialogTemplate, CWnd* pParentWnd) {
 }
 
 HWND CDialog::PreModal() {
-    HWND owner = CWnd::GetSafeOwner(m_pParentWnd, &m_hWndTop)->GetSafeHwnd();
+    HWND owner = kiln::SafeHwnd(CWnd::GetSafeOwner(m_pParentWnd, &m_hWndTop));
     AfxHookWindowCreate(this);
     return owner;
 }

@@ -35,7 +35,8 @@ HWND MakeParent() {
     }();
     EXPECT_TRUE(registered);
     t_notified.clear();
-    return CreateWindowExA(0, "KilnControlParent", "", WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    return CreateWindowExA(0, "KilnControlParent", "", WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr, nullptr,
+                           nullptr);
 }
 
 HWND MakeControl(HWND parent, const char* className, int id, DWORD style, const char* text = "") {
@@ -55,9 +56,12 @@ TEST(Controls, ButtonsCheckGroupAndRefuseWhenDisabled) {
         HWND other = MakeControl(parent, "Button", 5, BS_AUTORADIOBUTTON | WS_GROUP);
         SendMessageA(other, BM_SETCHECK, BST_CHECKED, 0);
         for (HWND button : {push, check, check, radioA, radioB}) SendMessageA(button, BM_CLICK, 0, 0);
-        EXPECT_EQ(t_notified, (Notified{{1, BN_CLICKED}, {2, BN_CLICKED}, {2, BN_CLICKED}, {3, BN_CLICKED}, {4, BN_CLICKED}}));
+        EXPECT_EQ(
+            t_notified,
+            (Notified{{1, BN_CLICKED}, {2, BN_CLICKED}, {2, BN_CLICKED}, {3, BN_CLICKED}, {4, BN_CLICKED}}));
         EXPECT_EQ(SendMessageA(check, BM_GETCHECK, 0, 0), BST_UNCHECKED) << "clicked twice";
-        EXPECT_EQ(std::tuple(IsDlgButtonChecked(parent, 3), IsDlgButtonChecked(parent, 4), IsDlgButtonChecked(parent, 5)),
+        EXPECT_EQ(std::tuple(IsDlgButtonChecked(parent, 3), IsDlgButtonChecked(parent, 4),
+                             IsDlgButtonChecked(parent, 5)),
                   std::tuple(0u, 1u, 1u))
             << "a radio button unchecks its own group only";
         SendMessageA(push, BM_SETCHECK, BST_CHECKED, 0);
@@ -69,7 +73,8 @@ TEST(Controls, ButtonsCheckGroupAndRefuseWhenDisabled) {
         EnableWindow(check, TRUE);
         EnableWindow(parent, FALSE);
         SendMessageA(check, BM_CLICK, 0, 0);
-        EXPECT_TRUE(t_notified.empty()) << "neither a disabled button nor one in a disabled window takes a click";
+        EXPECT_TRUE(t_notified.empty())
+            << "neither a disabled button nor one in a disabled window takes a click";
         EXPECT_EQ(SendMessageA(check, BM_GETCHECK, 0, 0), BST_UNCHECKED);
         DestroyWindow(parent);
     });
@@ -86,10 +91,11 @@ TEST(Controls, EditSelectionLimitAndTyping) {
         SendMessageA(edit, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
         EXPECT_EQ(std::tuple(start, end), std::tuple(0u, 6u)) << "(0, -1) selects everything";
         SendMessageA(edit, EM_SETSEL, 3, 5);
-        EXPECT_EQ(SendMessageA(edit, EM_GETSEL, 0, 0), MAKELRESULT(2, 4)) << "never inside a double-byte character";
+        EXPECT_EQ(SendMessageA(edit, EM_GETSEL, 0, 0), MAKELRESULT(2, 4))
+            << "never inside a double-byte character";
 
         SendMessageA(edit, EM_LIMITTEXT, 7, 0);
-        SendMessageA(edit, EM_REPLACESEL, 0, (LPARAM)"xyz");
+        SendMessageA(edit, EM_REPLACESEL, 0, (LPARAM) "xyz");
         EXPECT_EQ(kiln::test::TextOf(edit), "abxyz本") << "\"日\" replaced, the insert cut to the limit of 7";
         for (WPARAM key : {(WPARAM)VK_BACK, (WPARAM)'Q'}) SendMessageA(edit, WM_CHAR, key, 0);
         EXPECT_EQ(kiln::test::TextOf(edit), "abxyQ本");
@@ -109,7 +115,8 @@ TEST(Controls, ListBoxSortsFindsAndNotifiesUserSelections) {
     OnFreshThread([] {
         HWND parent = MakeParent();
         HWND list = MakeControl(parent, "ListBox", 20, LBS_NOTIFY | LBS_SORT);
-        for (const char* item : {"pear", "Apple", "banana", "apricot"}) SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)item);
+        for (const char* item : {"pear", "Apple", "banana", "apricot"})
+            SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)item);
         std::vector<std::string> items;
         char text[16];
         for (int i = 0; i < (int)SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
@@ -123,10 +130,12 @@ TEST(Controls, ListBoxSortsFindsAndNotifiesUserSelections) {
             const char* text;
             LRESULT expected;
         };
-        for (const Find& find : {Find{LB_FINDSTRING, -1, "AP", 0}, Find{LB_FINDSTRING, 0, "ap", 1},
-                                 Find{LB_FINDSTRING, 1, "ap", 0} /* wraps round */, Find{LB_FINDSTRING, -1, "x", LB_ERR},
-                                 Find{LB_FINDSTRINGEXACT, -1, "BANANA", 2}, Find{LB_FINDSTRINGEXACT, -1, "ban", LB_ERR}})
-            EXPECT_EQ(SendMessageA(list, find.message, (WPARAM)find.start, (LPARAM)find.text), find.expected) << find.text;
+        for (const Find& find :
+             {Find{LB_FINDSTRING, -1, "AP", 0}, Find{LB_FINDSTRING, 0, "ap", 1},
+              Find{LB_FINDSTRING, 1, "ap", 0} /* wraps round */, Find{LB_FINDSTRING, -1, "x", LB_ERR},
+              Find{LB_FINDSTRINGEXACT, -1, "BANANA", 2}, Find{LB_FINDSTRINGEXACT, -1, "ban", LB_ERR}})
+            EXPECT_EQ(SendMessageA(list, find.message, (WPARAM)find.start, (LPARAM)find.text), find.expected)
+                << find.text;
 
         EXPECT_EQ(SendMessageA(list, LB_SETITEMDATA, 3, 99), TRUE);
         EXPECT_EQ(SendMessageA(list, LB_GETITEMDATA, 3, 0), 99);
@@ -159,10 +168,10 @@ TEST(Controls, ProgressBarRangesClampAndStepsWrap) {
             int position;    // the position afterwards
         };
         const Step steps[] = {
-            {PBM_STEPIT, 0, 0, 0, 10},                             // range 0..100, step 10
+            {PBM_STEPIT, 0, 0, 0, 10},  // range 0..100, step 10
             {PBM_SETPOS, 95, 0, 10, 95},
-            {PBM_STEPIT, 0, 0, 95, 5},                             // past the end: starts over
-            {PBM_SETPOS, 150, 0, 5, 100},                          // kept inside the range
+            {PBM_STEPIT, 0, 0, 95, 5},     // past the end: starts over
+            {PBM_SETPOS, 150, 0, 5, 100},  // kept inside the range
             {PBM_DELTAPOS, (WPARAM)-30, 0, 100, 70},
             {PBM_SETRANGE, 0, MAKELPARAM(10, 60000), MAKELRESULT(0, 100), 70},  // 16-bit, unsigned
             {PBM_SETSTEP, 7, 0, 10, 70},
@@ -177,6 +186,31 @@ TEST(Controls, ProgressBarRangesClampAndStepsWrap) {
         PBRANGE range{};
         EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, TRUE, (LPARAM)&range), -50);
         EXPECT_EQ(std::tuple(range.iLow, range.iHigh), std::tuple(-50, 50));
+        DestroyWindow(parent);
+    });
+}
+
+TEST(Controls, DialogItemNumbersParseWholeTexts) {
+    OnFreshThread([] {
+        HWND parent = MakeParent();
+        MakeControl(parent, "Edit", 40, 0);
+        struct Case {
+            const char* text;
+            BOOL isSigned;
+            UINT value;
+            BOOL translated;
+        };
+        for (const Case& c : {Case{" 42 ", TRUE, 42, TRUE}, Case{"-5", TRUE, (UINT)-5, TRUE},
+                              Case{"-5", FALSE, 0, FALSE}, Case{"12abc", TRUE, 0, FALSE},
+                              Case{"4294967295", FALSE, 4294967295u, TRUE}, Case{"4294967296", FALSE, 0, FALSE},
+                              Case{"2147483648", TRUE, 0, FALSE}, Case{"", TRUE, 0, FALSE}}) {
+            SetDlgItemTextA(parent, 40, c.text);
+            BOOL translated = -1;
+            EXPECT_EQ(GetDlgItemInt(parent, 40, &translated, c.isSigned), c.value) << c.text;
+            EXPECT_EQ(translated, c.translated) << c.text;
+        }
+        SetDlgItemInt(parent, 40, (UINT)-7, TRUE);
+        EXPECT_EQ(kiln::test::TextOf(GetDlgItem(parent, 40)), "-7");
         DestroyWindow(parent);
     });
 }

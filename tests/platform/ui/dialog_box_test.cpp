@@ -45,7 +45,8 @@ thread_local std::string t_accepted;
 
 INT_PTR CALLBACK InputProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_INITDIALOG) {
-        for (const char* item : {"one", "two"}) SendDlgItemMessageA(dialog, kList, LB_ADDSTRING, 0, (LPARAM)item);
+        for (const char* item : {"one", "two"})
+            SendDlgItemMessageA(dialog, kList, LB_ADDSTRING, 0, (LPARAM)item);
         return TRUE;
     }
     if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
@@ -76,12 +77,14 @@ TEST(DialogManager, TemplateBuildsTheDialogAndTheScriptAnswersIt) {
             GetWindowRect(edit, &rect);
             POINT origin{0, 0};
             ClientToScreen(dialog, &origin);
-            EXPECT_EQ(std::tuple(rect.left - origin.x, rect.top - origin.y, rect.right - rect.left, rect.bottom - rect.top),
+            EXPECT_EQ(std::tuple(rect.left - origin.x, rect.top - origin.y, rect.right - rect.left,
+                                 rect.bottom - rect.top),
                       std::tuple(10, 10, 180, 21))
                 << "dialog units at 6 by 12 base units";
             RECT units{7, 7, 127, 21};
             MapDialogRect(dialog, &units);
-            EXPECT_EQ(std::tuple(units.left, units.top, units.right, units.bottom), std::tuple(10, 10, 190, 31));
+            EXPECT_EQ(std::tuple(units.left, units.top, units.right, units.bottom),
+                      std::tuple(10, 10, 190, 31));
             kiln::test::Type(dialog, kEdit, "abc");
             kiln::test::Click(dialog, IDOK);
         });
@@ -133,7 +136,8 @@ TEST(DialogManager, MalformedTemplatesFailCleanly) {
         static const std::vector<BYTE> good = InputTemplate();
         static std::vector<BYTE> badCount = good;
         badCount[8] = 60;  // cdit
-        static std::vector<BYTE> unterminated = kiln::BuildDialogTemplate({"長い題名", 0, 0, 0, 0, 10, 10, 0, "", {}});
+        static std::vector<BYTE> unterminated =
+            kiln::BuildDialogTemplate({"長い題名", 0, 0, 0, 0, 10, 10, 0, "", {}});
         unterminated.resize(unterminated.size() - 2);
         static std::vector<BYTE> unknownClass = kiln::BuildDialogTemplate(
             {"x", 0, 0, 0, 0, 10, 10, 0, "", {{"NoSuchControl", 1, "", 0, 0, 5, 5, WS_VISIBLE}}});
@@ -150,7 +154,8 @@ TEST(DialogManager, MalformedTemplatesFailCleanly) {
 
         DialogScript script;
         for (size_t length = 0; length < good.size(); ++length)
-            ASSERT_EQ(DialogBoxParamA(module, MAKEINTRESOURCE(9000 + length), nullptr, InputProc, 0), -1) << length;
+            ASSERT_EQ(DialogBoxParamA(module, MAKEINTRESOURCE(9000 + length), nullptr, InputProc, 0), -1)
+                << length;
         for (const char* name : {"BADCOUNT", "UNTERMINATED", "UNKNOWNCLASS", "NOSUCH"})
             EXPECT_EQ(DialogBoxParamA(nullptr, name, nullptr, InputProc, 0), -1) << name;
         EXPECT_EQ(script.Kinds(), "") << "nothing was shown";
@@ -162,7 +167,8 @@ TEST(DialogManager, MalformedTemplatesFailCleanly) {
 TEST(DialogManager, OwnerIsDisabledWhileModalLoopsNest) {
     OnFreshThread([] {
         const std::vector<BYTE> outer = InputTemplate("外"), inner = InputTemplate("内");
-        HWND owner = CreateWindowExA(0, "Static", "", WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        HWND owner =
+            CreateWindowExA(0, "Static", "", WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         DialogScript script;
         INT_PTR innerResult = 0;
         script.OnWait([&](HWND dialog) {
@@ -214,13 +220,15 @@ TEST(DialogManager, BatchFrontEndCancelsWithOneLine) {
         const std::vector<BYTE> bytes = InputTemplate("日本語");
         testing::internal::CaptureStderr();
         INT_PTR result = RunInput(bytes);
-        HWND modeless = CreateDialogIndirectParamA(nullptr, (LPCDLGTEMPLATE)bytes.data(), nullptr, InputProc, 0);
+        HWND modeless =
+            CreateDialogIndirectParamA(nullptr, (LPCDLGTEMPLATE)bytes.data(), nullptr, InputProc, 0);
         ShowWindow(modeless, SW_SHOW);
         DestroyWindow(modeless);
         const std::string printed = testing::internal::GetCapturedStderr();
         kiln::SetDialogHandler(saved);
         EXPECT_EQ(result, IDCANCEL);
-        EXPECT_EQ(printed, std::string("kiln: dialog \"") + (const char*)u8"日本語" + "\" cancelled: no terminal\n");
+        EXPECT_EQ(printed,
+                  std::string("kiln: dialog \"") + (const char*)u8"日本語" + "\" cancelled: no terminal\n");
     });
 }
 

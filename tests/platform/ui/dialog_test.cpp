@@ -27,7 +27,8 @@ constexpr int kName = 100, kFruits = 101, kCount = 103, kCheck = 104, kApply = 1
 
 const std::vector<BYTE>& FormTemplate() {
     static const std::vector<BYTE> bytes = [] {
-        kiln::DialogDescription dialog{"Form", WS_POPUP | WS_CAPTION, 0, 0, 0, 220, 120, 9, "ＭＳ Ｐゴシック", {}};
+        kiln::DialogDescription dialog{"Form", WS_POPUP | WS_CAPTION, 0, 0, 0, 220, 120,
+                                       9,      "ＭＳ Ｐゴシック",     {}};
         const DWORD shown = WS_VISIBLE | WS_TABSTOP;
         dialog.items = {{"Edit", kName, "", 5, 5, 100, 12, shown},
                         {"ListBox", kFruits, "", 5, 20, 100, 50, shown | LBS_NOTIFY},
@@ -44,7 +45,9 @@ const std::vector<BYTE>& FormTemplate() {
 
 class CFormDlg : public CDialog {
 public:
-    explicit CFormDlg(CWnd* parent = nullptr) { InitModalIndirect((LPCDLGTEMPLATE)FormTemplate().data(), parent); }
+    explicit CFormDlg(CWnd* parent = nullptr) {
+        InitModalIndirect((LPCDLGTEMPLATE)FormTemplate().data(), parent);
+    }
 
     CString m_name = "Ann";
     int m_count = 3;
@@ -67,7 +70,8 @@ protected:
         DDX_Check(pDX, kCheck, m_check);
     }
     BOOL OnInitDialog() override {
-        for (const char* fruit : {"apple", "banana", "cherry"}) SendDlgItemMessage(kFruits, LB_ADDSTRING, 0, (LPARAM)fruit);
+        for (const char* fruit : {"apple", "banana", "cherry"})
+            SendDlgItemMessage(kFruits, LB_ADDSTRING, 0, (LPARAM)fruit);
         return CDialog::OnInitDialog();
     }
     void OnApply() { ++m_applied; }
@@ -81,10 +85,10 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CFormDlg, CDialog)
-    ON_BN_CLICKED(kApply, &CFormDlg::OnApply)
-    ON_EN_CHANGE(kName, &CFormDlg::OnNameChange)
-    ON_LBN_DBLCLK(kFruits, &CFormDlg::OnDblclkFruits)
-    ON_MESSAGE(WM_KICKIDLE, &CFormDlg::OnKickIdle)
+ON_BN_CLICKED(kApply, &CFormDlg::OnApply)
+ON_EN_CHANGE(kName, &CFormDlg::OnNameChange)
+ON_LBN_DBLCLK(kFruits, &CFormDlg::OnDblclkFruits)
+ON_MESSAGE(WM_KICKIDLE, &CFormDlg::OnKickIdle)
 END_MESSAGE_MAP()
 
 TEST(Dialog, DataExchangeKeepsTheDialogOpenUntilTheDataPasses) {
@@ -95,7 +99,8 @@ TEST(Dialog, DataExchangeKeepsTheDialogOpenUntilTheDataPasses) {
         script.OnWait([](HWND dialog) {
             EXPECT_EQ(kiln::test::TextOf(GetDlgItem(dialog, kName)), "Ann");
             EXPECT_EQ(kiln::test::TextOf(GetDlgItem(dialog, kCount)), "3");
-            EXPECT_EQ(SendDlgItemMessageA(dialog, kFruits, LB_GETCURSEL, 0, 0), 1) << "selected by its prefix";
+            EXPECT_EQ(SendDlgItemMessageA(dialog, kFruits, LB_GETCURSEL, 0, 0), 1)
+                << "selected by its prefix";
             kiln::test::Type(dialog, kCount, "11");
             kiln::test::Click(dialog, IDOK);
         });
@@ -143,13 +148,14 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CCountingWnd, CWnd)
-    ON_MESSAGE(WM_ENTERIDLE, &CCountingWnd::OnEnterIdle)
+ON_MESSAGE(WM_ENTERIDLE, &CCountingWnd::OnEnterIdle)
 END_MESSAGE_MAP()
 
 TEST(Dialog, MessageMapsAndTheModalLoopsIdleMessages) {
     OnFreshThread([] {
         CCountingWnd parent;
-        ASSERT_TRUE(parent.CreateEx(0, nullptr, "main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{0, 0, 300, 200}, nullptr, 0));
+        ASSERT_TRUE(parent.CreateEx(0, nullptr, "main", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                    RECT{0, 0, 300, 200}, nullptr, 0));
         DialogScript script;
         CFormDlg form(&parent);
         script.OnWait([&](HWND dialog) {
@@ -189,7 +195,8 @@ TEST(Dialog, ModelessDialogsAndFailures) {
         EXPECT_FALSE(script.events()[0].modal);
 
         static const std::vector<BYTE> truncated(FormTemplate().begin(), FormTemplate().end() - 10);
-        static const kiln::ResourceEntry entry{RT_DIALOG, MAKEINTRESOURCE(7001), truncated.data(), (DWORD)truncated.size()};
+        static const kiln::ResourceEntry entry{RT_DIALOG, MAKEINTRESOURCE(7001), truncated.data(),
+                                               (DWORD)truncated.size()};
         kiln::AddResourceModule(&entry, 1);
         CDialog broken(7001), missing(7002);
         EXPECT_EQ(broken.DoModal(), -1);

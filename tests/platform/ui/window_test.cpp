@@ -44,9 +44,9 @@ const char* RecordingClass() {
 }
 
 HWND Make(HWND parent = nullptr, int id = 0, DWORD style = 0, RECT rect = {0, 0, 100, 50}) {
-    return CreateWindowExA(0, RecordingClass(), "w", style | (parent ? WS_CHILD : WS_OVERLAPPED), rect.left, rect.top,
-                           rect.right - rect.left, rect.bottom - rect.top, parent, (HMENU)(INT_PTR)id, nullptr,
-                           nullptr);
+    return CreateWindowExA(0, RecordingClass(), "w", style | (parent ? WS_CHILD : WS_OVERLAPPED), rect.left,
+                           rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                           (HMENU)(INT_PTR)id, nullptr, nullptr);
 }
 
 std::vector<UINT> SeenBy(HWND hWnd) {
@@ -74,8 +74,9 @@ TEST(Window, CreationDestructionAndStaleHandles) {
         t_seen.clear();
         ASSERT_TRUE(DestroyWindow(top));
         // WM_DESTROY on the way down, WM_NCDESTROY on the way back up.
-        EXPECT_EQ(t_seen, (std::vector<std::pair<HWND, UINT>>{
-                              {top, WM_DESTROY}, {child, WM_DESTROY}, {child, WM_NCDESTROY}, {top, WM_NCDESTROY}}));
+        EXPECT_EQ(t_seen,
+                  (std::vector<std::pair<HWND, UINT>>{
+                      {top, WM_DESTROY}, {child, WM_DESTROY}, {child, WM_NCDESTROY}, {top, WM_NCDESTROY}}));
         for (HWND stale : {top, child}) {
             EXPECT_FALSE(IsWindow(stale));
             char text[8] = "x";
@@ -93,8 +94,9 @@ TEST(Window, CreationDestructionAndStaleHandles) {
         t_failCreate = true;
         EXPECT_EQ(Make(), nullptr) << "-1 from WM_CREATE";
         t_failCreate = false;
-        EXPECT_LAST_ERROR(CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
-                          nullptr, ERROR_CANNOT_FIND_WND_CLASS);
+        EXPECT_LAST_ERROR(
+            CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr,
+            ERROR_CANNOT_FIND_WND_CLASS);
         EXPECT_LAST_ERROR(Make(nullptr, 0, WS_CHILD), nullptr, ERROR_TLW_WITH_WSCHILD);
         DestroyWindow(reused);
     });
@@ -160,8 +162,9 @@ TEST(Window, MessageOrderPostedQuitThenPaint) {
             taken.emplace_back(msg.hwnd, msg.message);
             if (msg.message == WM_PAINT) DispatchMessageA(&msg);  // DefWindowProcA paints
         }
-        EXPECT_EQ(taken, (std::vector<std::pair<HWND, UINT>>{
-                             {window, WM_USER + 1}, {nullptr, WM_USER + 2}, {nullptr, WM_QUIT}, {window, WM_PAINT}}))
+        EXPECT_EQ(taken,
+                  (std::vector<std::pair<HWND, UINT>>{
+                      {window, WM_USER + 1}, {nullptr, WM_USER + 2}, {nullptr, WM_QUIT}, {window, WM_PAINT}}))
             << "a hidden window is not painted, a painted one only once";
 
         t_seen.clear();
@@ -192,7 +195,8 @@ TEST(Window, FiltersAdmitTheWindowAndItsDescendants) {
 
         PostMessageA(a1, WM_USER + 4, 0, 0);
         DestroyWindow(a);
-        EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "a destroyed window's messages go with it";
+        EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            << "a destroyed window's messages go with it";
         EXPECT_LAST_ERROR(PeekMessageA(&msg, a, 0, 0, PM_REMOVE), FALSE, ERROR_INVALID_WINDOW_HANDLE);
         DestroyWindow(b);
     });
@@ -244,7 +248,8 @@ TEST(Window, TreeTextAndState) {
 
 TEST(Window, GeometryAndPlacement) {
     OnFreshThread([] {
-        EXPECT_EQ(std::tuple(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)), std::tuple(1920, 1080));
+        EXPECT_EQ(std::tuple(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)),
+                  std::tuple(1920, 1080));
         HWND top = Make(nullptr, 0, 0, {100, 50, 500, 350});
         HWND child = Make(top, 1, 0, {10, 20, 60, 40});
         RECT rect;
@@ -271,8 +276,10 @@ TEST(Window, GeometryAndPlacement) {
         EXPECT_TRUE(IsIconic(top));
         WINDOWPLACEMENT saved{};
         ASSERT_TRUE(GetWindowPlacement(top, &saved));
-        EXPECT_EQ(std::tuple(saved.flags, saved.showCmd), std::tuple((UINT)WPF_RESTORETOMAXIMIZED, (UINT)SW_SHOWMINIMIZED));
-        EXPECT_EQ(std::tuple(saved.rcNormalPosition.left, saved.rcNormalPosition.bottom), std::tuple(10, 500));
+        EXPECT_EQ(std::tuple(saved.flags, saved.showCmd),
+                  std::tuple((UINT)WPF_RESTORETOMAXIMIZED, (UINT)SW_SHOWMINIMIZED));
+        EXPECT_EQ(std::tuple(saved.rcNormalPosition.left, saved.rcNormalPosition.bottom),
+                  std::tuple(10, 500));
         ShowWindow(top, SW_RESTORE);
         EXPECT_TRUE(IsZoomed(top)) << "restored to maximized";
         ShowWindow(top, SW_RESTORE);
