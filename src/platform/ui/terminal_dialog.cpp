@@ -30,6 +30,7 @@ struct Control {
     DWORD style;
     std::string label;  // the text without its '&' marks, code page 932
     char mnemonic;      // the letter after '&', lower case, or 0
+    bool labelsNext = false;  // a text just before an edit or a list: shown as that field's label
 };
 
 // "&Save" shows as "Save" with the key 's'; "&&" is a plain '&'.
@@ -67,25 +68,28 @@ Kind KindOf(HWND window, DWORD style) {
     }
 }
 
+bool TakesInput(const Control& control) {
+    if (!IsWindowEnabled(control.window)) return false;
+    if (control.kind == Kind::Edit) return !(control.style & ES_READONLY);
+    return control.kind == Kind::List || control.kind == Kind::Check || control.kind == Kind::Radio;
+}
+
 // The visible controls in tab order.
 std::vector<Control> ControlsOf(HWND dialog) {
     std::vector<Control> controls;
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         DWORD style = StyleOf(child);
         if (!(style & WS_VISIBLE)) continue;
-        Control control{child, KindOf(child, style), style, {}, 0};
+        Control control{child, KindOf(child, style), style, {}, 0, false};
         bool prefixes = control.kind != Kind::Text || !(style & SS_NOPREFIX);
         if (control.kind != Kind::Edit && control.kind != Kind::List)
             SplitMnemonic(WindowText(child), prefixes, control.label, control.mnemonic);
+        bool field = (control.kind == Kind::Edit || control.kind == Kind::List) && TakesInput(control);
+        if (field && !controls.empty() && controls.back().kind == Kind::Text)
+            controls.back().labelsNext = true;
         controls.push_back(std::move(control));
     }
     return controls;
-}
-
-bool TakesInput(const Control& control) {
-    if (!IsWindowEnabled(control.window)) return false;
-    if (control.kind == Kind::Edit) return !(control.style & ES_READONLY);
-    return control.kind == Kind::List || control.kind == Kind::Check || control.kind == Kind::Radio;
 }
 
 // The button Enter presses: the dialog's default id, else a BS_DEFPUSHBUTTON, else IDOK.
@@ -132,13 +136,17 @@ public:
         if (!caption.empty()) Print("== " + caption + " ==");
         bool fields = false;
         for (const Control& control : controls_) {
-            if (control.kind == Kind::Text && !control.label.empty()) Print(control.label);
+            if (control.kind == Kind::Text && !control.labelsNext && !control.label.empty())
+                Print(control.label);
             if (control.kind == Kind::Edit && !TakesInput(control)) Print(WindowText(control.window));
             fields = fields || TakesInput(control);
         }
         Print(KeysLine());
-        for (const Control& control : controls_) {
+        for (size_t i = 0; i < controls_.size(); ++i) {
+            const Control& control = controls_[i];
             if (!TakesInput(control) || !IsWindow(control.window)) continue;
+            if (i > 0 && controls_[i - 1].labelsNext && !controls_[i - 1].label.empty())
+                Print(controls_[i - 1].label);
             bool next = control.kind == Kind::Edit   ? AskEdit(control)
                         : control.kind == Kind::List ? AskList(control)
                                                      : AskCheck(control);

@@ -111,9 +111,10 @@ const std::string kLeft = "\x1b[D", kHome = "\x1b[H", kEnd = "\x1b[F", kBackspac
 
 TEST(TerminalDialog, FormIsAskedInTheUsersCharsetAndAnsweredThroughItsControls) {
     PseudoTerminal term([] { return RunForm(true, false); });
+    // The caption, the keys, then each field under the text just before it.
     ASSERT_TRUE(term.Expect(Utf8(u8"== 日本語の質問 ==")));
-    ASSERT_TRUE(term.Expect(Utf8(u8"名前を入力:")));
     ASSERT_TRUE(term.Expect("[Enter/o] OK  [Esc/c] Cancel"));
+    ASSERT_TRUE(term.Expect(Utf8(u8"名前を入力:\r\n")));
     ASSERT_TRUE(term.Expect("> abc"));
     // Home, 'x', End, Backspace, Left, then a character typed in UTF-8: "xa" 日 "b".
     term.Type(kHome + "x" + kEnd + kBackspace + kLeft + Utf8(u8"日") + "\r");
