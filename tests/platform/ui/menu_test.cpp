@@ -16,7 +16,9 @@ namespace {
 class MenuBytes {
 public:
     MenuBytes() { Words({0, 0}); }
-    MenuBytes& Popup(std::u16string_view text, bool last) { return Words({WORD(MF_POPUP | (last ? MF_END : 0))}).Text(text); }
+    MenuBytes& Popup(std::u16string_view text, bool last) {
+        return Words({WORD(MF_POPUP | (last ? MF_END : 0))}).Text(text);
+    }
     MenuBytes& Item(WORD id, std::u16string_view text, bool last) {
         return Words({WORD(last ? MF_END : 0), id}).Text(text);
     }
@@ -41,9 +43,9 @@ TEST(Menu, LoadsAMenuResourceAndKeepsItWithAWindow) {
                                               .Item(46001, u"終了", true)
                                               .bytes;
     static const std::vector<BYTE> truncated(menu.begin(), menu.end() - 3);
-    static const kiln::ResourceEntry entries[] = {{RT_MENU, MAKEINTRESOURCE(62100), menu.data(), (DWORD)menu.size()},
-                                                  {RT_MENU, MAKEINTRESOURCE(62101), truncated.data(),
-                                                   (DWORD)truncated.size()}};
+    static const kiln::ResourceEntry entries[] = {
+        {RT_MENU, MAKEINTRESOURCE(62100), menu.data(), (DWORD)menu.size()},
+        {RT_MENU, MAKEINTRESOURCE(62101), truncated.data(), (DWORD)truncated.size()}};
     kiln::AddResourceModule(entries, std::size(entries));
 
     HMENU loaded = LoadMenuA(nullptr, MAKEINTRESOURCE(62100));
