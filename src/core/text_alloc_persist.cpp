@@ -86,7 +86,14 @@ void CTextAlloc::Serialize(CArchive& ar) {
         }
         Unlock();
         SetModifiedFlag(0);
-        ar.Flush();
+        // The bytes the archive holds reach the file only now: a failure here is a failed write too.
+        try {
+            ar.Flush();
+        } catch (CFileException* e) {
+            e->Delete();
+            Box(kWriteFailed);
+            ThrowGeneric();
+        }
         return;
     }
 
@@ -163,11 +170,20 @@ BOOL CTextAlloc::SerializeToFile(const char* name, const char* ext, BOOL raw) {
     if (!stdOpenWrite(buffer, &file)) return 0;
     CArchive ar(&file, CArchive::store, kArchiveBuffer);
     // Closing the archive and the file writes what they hold back, so it is guarded too: no
-    // exception leaves this operation. After one the file is let go without writing any more.
+    // exception leaves this operation. After one the file is let go without writing any more. A
+    // file that refuses those last bytes (a full disk or device) is reported as a failed write.
     try {
         if (!RunRecord(*this, ar, raw)) return 0;
-        ar.Close();
-        file.Close();
+        try {
+            ar.Close();
+            file.Close();
+        } catch (CFileException* e) {
+            e->Delete();
+            ar.Abort();
+            file.Abort();
+            Box(kWriteFailed);
+            return 0;
+        }
     } catch (CException* e) {
         e->Delete();
         ar.Abort();

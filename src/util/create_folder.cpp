@@ -4,10 +4,19 @@
 #include <kiln/util/file_io.h>
 #include <kiln/util/path_string.h>
 
+#include <vector>
+
+// Walks up from path to the first folder that exists, then makes the missing ones from the top down.
+// Each parent is a prefix of path, so only its length is kept; a loop, so any depth costs no stack.
 int CreateDirectoryStair(const char* path, SECURITY_ATTRIBUTES* sa) {
+    std::vector<int> missing;
+    CString dir(path);
     CString parent;
-    if (strRemoveOneDir(path, parent) && parent.Find('\\') >= 0 && !stdFileExist(parent)) {
-        if (!CreateDirectoryStair(parent, sa)) return 0;
+    while (strRemoveOneDir(dir, parent) && parent.Find('\\') >= 0 && !stdFileExist(parent)) {
+        missing.push_back(parent.GetLength());
+        dir = parent;
     }
+    for (auto length = missing.rbegin(); length != missing.rend(); ++length)
+        if (!CreateDirectoryA(CString(path, *length), sa)) return 0;
     return CreateDirectoryA(path, sa);
 }

@@ -60,6 +60,10 @@ TEST_F(FileIo, RecordsRoundTripAndFailuresAbortTheFile) {
     EXPECT_EQ(stdWrite(&out, block.data(), (unsigned)block.size()), 0);
     ExpectBox("Z:\\dev\\full への書き込みに失敗しました");
     EXPECT_EQ(out.m_hFile, CFile::hFileNull);
+    // The whole-file write opens the device (create mode empties regular files only) and reports the
+    // write that fails.
+    EXPECT_EQ(stdAllWrite("Z:\\dev\\full", block.data(), 10), 0);
+    ExpectBox("Z:\\dev\\full への書き込みに失敗しました");
 }
 
 TEST_F(FileIo, OpenFailuresNameTheFile) {

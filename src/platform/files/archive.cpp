@@ -26,6 +26,9 @@ constexpr UINT nMaxClassName = 64;
 // Long strings are read in pieces of this size, so a garbled length cannot make us allocate memory
 // the archive has no bytes for.
 constexpr size_t nStringChunk = 1 << 20;
+// Objects whose Serialize loads further objects nest on the stack. An archive may nest them no
+// deeper than this; a deeper one is taken for garbage rather than let it exhaust the stack.
+constexpr UINT nMaxObjectDepth = 1000;
 
 }  // namespace
 
@@ -39,6 +42,7 @@ struct CArchive::ObjectMap {
     std::unordered_map<const void*, DWORD> store;  // storing: class or object -> index
     std::vector<Entry> load{{nullptr, 0, object}};  // loading: index -> entry; 0 is the null pointer
     DWORD nCount = 1;                                // next index
+    UINT nDepth = 0;                                 // objects being loaded, one inside the other
 };
 
 CArchive::CArchive(CFile* pFile, UINT nMode, int nBufSize, void* lpBuf)
@@ -509,9 +513,19 @@ CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
     }
     UINT nSchemaSave = m_nObjectSchema;
     m_nObjectSchema = nSchema;
+    bool bEntered = false;
     try {
+        if (map.nDepth >= nMaxObjectDepth)
+            Throw(CArchiveException::genericException);
+        ++map.nDepth;
+        bEntered = true;
         pOb->Serialize(*this);
+        // Serialize may have closed the archive, taking the map with it.
+        if (m_pMap && m_pMap->nDepth > 0)
+            --m_pMap->nDepth;
     } catch (...) {
+        if (bEntered && m_pMap && m_pMap->nDepth > 0)
+            --m_pMap->nDepth;
         // Nobody else holds the half-loaded object: free it and make any later reference to it fail.
         if (m_pMap && nIndex < m_pMap->load.size())
             m_pMap->load[nIndex] = {nullptr, 0, ObjectMap::lost};

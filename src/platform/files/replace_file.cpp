@@ -43,6 +43,8 @@ int WriteAll(int fd, std::string_view bytes) {
 }  // namespace
 
 int MakeFolders(const std::string& dir, mode_t mode) {
+    // Each level below is one call deeper: the length bounds the depth.
+    if (dir.size() >= PATH_MAX) return ENAMETOOLONG;
     struct stat st;
     if (stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
     if (errno != ENOENT) return errno;
