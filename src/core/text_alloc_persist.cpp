@@ -7,6 +7,7 @@
 #include <kiln/util/file_io.h>
 
 #include "core/file_name.h"
+#include "platform/files/archive_left.h"
 
 namespace {
 
@@ -54,6 +55,8 @@ BOOL CTextAlloc::ReadAttach(CArchive& ar) {
         return 0;
     }
     UINT n = m_nLength;
+    // A garbled length fails as a record cut short does, before its block is claimed.
+    if (!kiln::ArchiveMayHold(ar, n)) return 0;
     if (Alloc(n) == nullptr) return 0;
     void* p = Lock();
     if (ReadLocked(ar, p, n, *this) < n) {
@@ -148,6 +151,7 @@ BOOL CTextAlloc::ReadSerialize(CArchive& ar) {
     DWORD n;
     ar >> n;
     m_nLength = n;
+    if (!kiln::ArchiveMayHold(ar, n)) return 0;
     if (Alloc(n) == nullptr) return 0;
     void* p = Lock();
     // A short record is accepted as far as it goes; only a record that delivers nothing fails.

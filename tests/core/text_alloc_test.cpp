@@ -382,6 +382,12 @@ TEST_F(TextAlloc, RawAndLengthPrefixedRecords) {
     EXPECT_EQ(FromBytes(Le32(5) + "ab", read(shortRead)), 1);
     EXPECT_EQ(BlockText(shortRead), std::string("ab\0\0\0", 5));
     EXPECT_EQ(boxes.Count(), 1u);
+    // A length far beyond the archive is garbage: refused before a block is claimed, in both records.
+    CTextAlloc hostile, hostileChecked;
+    EXPECT_EQ(FromBytes(Le32(0xFFFFFFF0u) + "ab", read(hostile)), 0);
+    EXPECT_EQ(ArchiveCause([&] { LoadBytes(hostileChecked, Le32(0x80000000u) + Le32(~0x80000000u) + "ab"); }),
+              CArchiveException::genericException);
+    EXPECT_EQ(hostile.IsAttached() + hostileChecked.IsAttached(), 0);
     named.Attach("zz", "other.txt");
     EXPECT_EQ(FromBytes(Le32(1) + "q", read(named)), 0);
     EXPECT_EQ(boxes.Count(), 2u);

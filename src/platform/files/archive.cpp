@@ -10,6 +10,10 @@
 
 #include <kiln/platform/files/file.h>
 
+#include <sys/stat.h>
+
+#include "platform/files/archive_left.h"
+
 namespace {
 
 // Tags of the object format.
@@ -550,4 +554,29 @@ CArchive& operator>>(CArchive& ar, CObject*& pOb) {
 CArchive& operator>>(CArchive& ar, const CObject*& pOb) {
     pOb = ar.ReadObject(nullptr);
     return ar;
+}
+
+ULONGLONG kiln::ArchiveBytesLeft(const CArchive& ar) {
+    ULONGLONG nBuffered = (ULONGLONG)(ar.m_lpBufMax - ar.m_lpBufCur);
+    CFile* pFile = ar.m_pFile;
+    if (pFile == nullptr)
+        return nBuffered;
+    struct stat st;
+    if (pFile->m_hFile != CFile::hFileNull &&
+        (fstat((int)(intptr_t)pFile->m_hFile, &st) != 0 || !S_ISREG(st.st_mode)))
+        return kArchiveLengthUnknown;
+    try {
+        ULONGLONG nLength = pFile->GetLength();
+        ULONGLONG nPosition = pFile->GetPosition();
+        return nBuffered + (nLength > nPosition ? nLength - nPosition : 0);
+    } catch (CException* e) {
+        e->Delete();
+        return kArchiveLengthUnknown;
+    }
+}
+
+bool kiln::ArchiveMayHold(const CArchive& ar, ULONGLONG nLength) {
+    constexpr ULONGLONG nShortBy = 1 << 20;
+    ULONGLONG nLeft = ArchiveBytesLeft(ar);
+    return nLeft == kArchiveLengthUnknown || nLength <= nLeft || nLength - nLeft <= nShortBy;
 }
