@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -11,6 +12,14 @@
 
 namespace kiln {
 namespace {
+
+std::atomic<ReplaceFaultHook> g_faultHook{nullptr};
+
+// 0, or the errno value a test's hook injects before this step.
+int Fault(ReplaceStep step) {
+    ReplaceFaultHook hook = g_faultHook.load(std::memory_order_relaxed);
+    return hook != nullptr ? hook(step) : 0;
+}
 
 // The process's umask, read without changing it (which umask() would do, racing other threads).
 mode_t CurrentUmask() {
@@ -30,6 +39,7 @@ mode_t CurrentUmask() {
 
 int WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
+        if (int e = Fault(ReplaceStep::Write)) return e;
         ssize_t n = write(fd, bytes.data(), bytes.size());
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -41,6 +51,8 @@ int WriteAll(int fd, std::string_view bytes) {
 }
 
 }  // namespace
+
+void SetReplaceFaultHook(ReplaceFaultHook hook) { g_faultHook.store(hook); }
 
 int MakeFolders(const std::string& dir, mode_t mode) {
     // Each level below is one call deeper: the length bounds the depth.
@@ -70,9 +82,11 @@ int ReplaceFileContents(const std::string& hostPath, std::string_view bytes) {
     std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
     std::string temp = folder + "/." + base + ".XXXXXX";
 
+    if (int e = Fault(ReplaceStep::Create)) return e;
     int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return errno;
     int e = WriteAll(fd, bytes);
+    if (e == 0) e = Fault(ReplaceStep::Mode);
     if (e == 0) {
         if (exists) {
             // Only root may give a file away; otherwise the writer stays its owner, which is fine.
@@ -82,13 +96,18 @@ int ReplaceFileContents(const std::string& hostPath, std::string_view bytes) {
             e = errno;
         }
     }
+    if (e == 0) e = Fault(ReplaceStep::Sync);
     if (e == 0 && fsync(fd) != 0) e = errno;
+    if (e == 0) e = Fault(ReplaceStep::Close);
     if (close(fd) != 0 && e == 0) e = errno;
+    if (e == 0) e = Fault(ReplaceStep::Rename);
     if (e == 0 && rename(temp.c_str(), target.c_str()) != 0) e = errno;
     if (e != 0) {
         unlink(temp.c_str());
         return e;
     }
+    // The new contents are in place: a folder that cannot be synced changes nothing for readers.
+    if (Fault(ReplaceStep::SyncFolder) != 0) return 0;
     int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         fsync(dir);  // makes the rename itself durable

@@ -17,4 +17,13 @@ int ReplaceFileContents(const std::string& hostPath, std::string_view bytes);
 // Creates a folder and its missing parents with the given mode. Returns 0 or an errno value.
 int MakeFolders(const std::string& dir, mode_t mode);
 
+// For tests that prove a replacement survives a failure or a kill at any point: the hook is called
+// before each system call that changes the file system (making the temporary file, every write,
+// giving it its mode, syncing it, closing it, renaming it, syncing the folder). A non-zero result
+// makes that call fail with it as its errno value; the hook may also end the process there. Null
+// (the default) for none. Not for use outside tests.
+enum class ReplaceStep { Create, Write, Mode, Sync, Close, Rename, SyncFolder };
+using ReplaceFaultHook = int (*)(ReplaceStep step);
+void SetReplaceFaultHook(ReplaceFaultHook hook);
+
 }  // namespace kiln
