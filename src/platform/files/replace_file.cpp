@@ -77,6 +77,15 @@ int ReplaceFileContents(const std::string& hostPath, std::string_view bytes) {
         if (realpath(target.c_str(), resolved) != nullptr) target = resolved;
     }
     bool exists = stat(target.c_str(), &st) == 0;
+    // A device, a pipe or a FIFO has no contents to replace (and renaming over /dev/null would
+    // replace the device itself): the bytes are written to it as they are.
+    if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) return errno;
+        int e = WriteAll(fd, bytes);
+        if (close(fd) != 0 && e == 0) e = errno;
+        return e;
+    }
     size_t slash = target.rfind('/');
     std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
     std::string base = slash == std::string::npos ? target : target.substr(slash + 1);

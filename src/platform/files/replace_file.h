@@ -12,6 +12,7 @@ namespace kiln {
 // owner of the file it replaces (or the usual mode for a new file) and renames it over hostPath, then
 // syncs the folder. A symbolic link is followed: the file it names is replaced. Returns 0 or the
 // errno value of the step that failed; the old file is then untouched and no temporary file remains.
+// A device, pipe or FIFO is written to as it is.
 int ReplaceFileContents(const std::string& hostPath, std::string_view bytes);
 
 // Creates a folder and its missing parents with the given mode. Returns 0 or an errno value.

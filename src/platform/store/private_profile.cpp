@@ -1,6 +1,7 @@
 #include <kiln/platform/store/private_profile.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -180,10 +181,17 @@ std::string FolderOf(const std::string& path) {
 }
 
 // Reads the whole file; 0, or the errno value (ENOENT for a missing file).
+// Only a regular file holds settings: a device, pipe or FIFO reads as empty, at once (opening a FIFO
+// without a writer would wait, and /dev/zero would never end).
 int ReadWhole(const std::string& host, std::string& bytes) {
     bytes.clear();
-    int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return errno;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        close(fd);
+        return 0;
+    }
     char buffer[16384];
     for (;;) {
         ssize_t n = read(fd, buffer, sizeof buffer);
