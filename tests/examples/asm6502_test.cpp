@@ -119,7 +119,7 @@ TEST(Asm6502, DeepNestingIsAnErrorOfItsLine) {
         return " nop\n .byt " + text + "\n nop\n";
     };
     EXPECT_EQ(HexOf(nested(255, "(", ")")), "EA 01 EA");
-    EXPECT_EQ(HexOf(nested(127, "-(", ")")), "EA FF EA");
+    EXPECT_EQ(HexOf(nested(126, "-(", ")")), "EA 01 EA");
     for (const std::string& source :
          {nested(256, "(", ")"), nested(128, "-(", ")"), nested(300000, "(", ")"), nested(300000, "-", "")}) {
         Assembly a = Assemble(source);
