@@ -28,13 +28,15 @@ inline void QuietBoxes() {
     });
 }
 
-// A folder of this process under the temporary folder, made on first use and removed when the
-// process exits normally.
+// A folder of this process, made on first use and removed when the process exits normally. It is
+// under $TMPDIR when that is set, else in memory (/dev/shm) when there is one, where the syncs of
+// the settings writes cost nothing.
 inline const std::string& ScratchDir() {
     // Never destroyed: the exit handler that removes the folder runs after static destructors.
     static const std::string* dir = [] {
         const char* tmp = std::getenv("TMPDIR");
-        auto* made = new std::string(std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/kiln-fuzz-XXXXXX");
+        std::string base = tmp != nullptr && *tmp != '\0' ? tmp : access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        auto* made = new std::string(base + "/kiln-fuzz-XXXXXX");
         if (mkdtemp(made->data()) == nullptr) std::abort();
         std::atexit([] { std::filesystem::remove_all(ScratchDir()); });
         return made;
