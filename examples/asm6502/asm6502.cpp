@@ -33,6 +33,7 @@ const char* const kMessageText[] = {
     "undefined label %.###s",
     "division by zero",
     "value depends on a label defined further down",
+    "expression nested too deeply",
 };
 
 // Byte classes of the skips.
@@ -111,6 +112,7 @@ CAsm6502::CAsm6502()
       m_nStatementAddr(kDefaultOrigin),
       m_nErrors(0),
       m_bPreConverted(0),
+      m_nDepth(0),
       m_nLineAddr(0),
       m_bLineAddr(false),
       m_bLineEquate(false),
@@ -588,7 +590,17 @@ bool CAsm6502::Term(Value& out) {
     }
 }
 
+// Every nesting of the grammar, a minus sign or a parenthesis, passes through here: the depth that
+// the source controls is bounded here, so that no line can exhaust the stack.
 bool CAsm6502::Unary(Value& out) {
+    if (m_nDepth == kMaxDepth) return Report(kNesting);
+    ++m_nDepth;
+    bool done = UnaryBody(out);
+    --m_nDepth;
+    return done;
+}
+
+bool CAsm6502::UnaryBody(Value& out) {
     SkipBlanks();
     if (Peek() != '-') return Primary(out);
     Seek(1);

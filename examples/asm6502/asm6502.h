@@ -101,6 +101,7 @@ private:
         kUndefined,
         kDivision,
         kForward,
+        kNesting,
         kMessageCount
     };
 
@@ -124,6 +125,7 @@ private:
     bool Expression(Value& out);
     bool Term(Value& out);
     bool Unary(Value& out);
+    bool UnaryBody(Value& out);
     bool Primary(Value& out);
     bool Number(Value& out, int base);
     bool Character(Value& out, unsigned char quote);
@@ -157,6 +159,10 @@ private:
     uint32_t m_nStatementAddr;  // the address where the statement began: the value of *
     unsigned int m_nErrors;
     BOOL m_bPreConverted;
+    // Minus signs and parentheses open around the operand being read; an expression deeper than
+    // any real program writes is an error.
+    static constexpr unsigned int kMaxDepth = 256;
+    unsigned int m_nDepth;
 
     // The current line, for the listing.
     uint32_t m_nLineAddr;

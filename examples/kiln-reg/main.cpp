@@ -181,7 +181,9 @@ struct Tool {
         return path.empty() ? hiveName : hiveName + ("\\" + path);
     }
 
-    int List(HKEY key, const std::string& path, bool recursive) {
+    // A registry is at most 512 levels deep: a deeper tree is a damaged store whose keys loop.
+    int List(HKEY key, const std::string& path, bool recursive, unsigned depth = 0) {
+        if (depth == 512) return Fail(Title(path), ERROR_BADDB);
         printf("%s\n", Show(Title(path)).c_str());
         char name[1024];
         std::vector<char> data;
@@ -214,7 +216,7 @@ struct Tool {
             HKEY sub = nullptr;
             LONG rc = RegOpenKeyExA(key, s.c_str(), 0, KEY_READ, &sub);
             if (rc != ERROR_SUCCESS) return Fail(Title(path + "\\" + s), rc);
-            int result = List(sub, path.empty() ? s : path + "\\" + s, true);
+            int result = List(sub, path.empty() ? s : path + "\\" + s, true, depth + 1);
             RegCloseKey(sub);
             if (result != 0) return result;
         }

@@ -61,16 +61,22 @@ OpenResult OpenHost(const std::string& host, UINT flags) {
     }
     struct stat st;
     DWORD error = ERROR_SUCCESS;
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) error = ERROR_ACCESS_DENIED;  // as CreateFile says
+    bool regular = false;
+    if (fstat(fd, &st) == 0) {
+        if (S_ISDIR(st.st_mode)) error = ERROR_ACCESS_DENIED;  // as CreateFile says
+        regular = S_ISREG(st.st_mode);
+    }
     // The markers need a descriptor open for reading. A write-only file that the user may not read
-    // gets none, and its share mode is then not enforced.
+    // gets none, and its share mode is then not enforced. Share modes are kept for regular files
+    // only: a second descriptor on a pipe or a FIFO would be a reader of its own.
     int shareFd = -1;
-    int markerFd = fd;
-    if (error == ERROR_SUCCESS && access == CFile::modeWrite)
+    int markerFd = regular ? fd : -1;
+    if (error == ERROR_SUCCESS && regular && access == CFile::modeWrite)
         markerFd = shareFd = open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (error == ERROR_SUCCESS && markerFd >= 0) error = kiln::detail::TakeShareMarkers(markerFd, ShareOf(flags));
-    // Emptied only now: an open that is refused must not have touched the file.
-    if (error == ERROR_SUCCESS && (flags & CFile::modeCreate) && !(flags & CFile::modeNoTruncate)) {
+    // Emptied only now: an open that is refused must not have touched the file. Only a regular file
+    // has contents to empty: a device, a pipe or a FIFO is opened for writing as it is.
+    if (error == ERROR_SUCCESS && regular && (flags & CFile::modeCreate) && !(flags & CFile::modeNoTruncate)) {
         int done = access == CFile::modeRead ? truncate(host.c_str(), 0) : ftruncate(fd, 0);
         if (done != 0) error = kiln::Win32ErrorFromErrno(errno, host.c_str());
     }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -14,6 +15,14 @@
 
 namespace kiln::detail {
 namespace {
+
+std::atomic<ReplaceFaultHook> g_faultHook{nullptr};
+
+// 0, or the errno value a test's hook injects before this step.
+int Fault(ReplaceStep step) {
+    ReplaceFaultHook hook = g_faultHook.load(std::memory_order_relaxed);
+    return hook != nullptr ? hook(step) : 0;
+}
 
 // The process's umask, read without changing it (which umask() would do, racing other threads).
 mode_t CurrentUmask() {
@@ -44,7 +53,10 @@ int PlaceFile(const std::string& temp, const std::string& target, bool noReplace
 
 }  // namespace
 
+void SetReplaceFaultHook(ReplaceFaultHook hook) { g_faultHook.store(hook, std::memory_order_relaxed); }
+
 int MakeFolders(const std::string& dir, mode_t mode) {
+    if (dir.size() >= PATH_MAX) return ENAMETOOLONG;
     struct stat st;
     if (stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
     if (errno != ENOENT) return errno;
@@ -69,16 +81,22 @@ int AtomicReplace(const std::string& hostPath, const std::function<int(int fd)>&
     std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
     std::string temp = folder + "/." + base + ".XXXXXX";
 
+    if (int e = Fault(ReplaceStep::Create)) return e;
     Descriptor fd(mkostemp(temp.data(), O_CLOEXEC));
     if (!fd) return errno;
     int e = fill(fd.get());
+    if (e == 0) e = Fault(ReplaceStep::Sync);
     if (e == 0 && fsync(fd.get()) != 0) e = errno;
+    if (e == 0) e = Fault(ReplaceStep::Close);
     if (e == 0 && close(fd.Release()) != 0) e = errno;
+    if (e == 0) e = Fault(ReplaceStep::Rename);
     if (e == 0) e = PlaceFile(temp, target, noReplace);
     if (e != 0) {
         unlink(temp.c_str());
         return e;
     }
+    // The new contents are in place: a folder that cannot be synced changes nothing for readers.
+    if (Fault(ReplaceStep::SyncFolder) != 0) return 0;
     Descriptor dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir) fsync(dir.get());  // makes the rename itself durable
     return 0;
@@ -87,8 +105,19 @@ int AtomicReplace(const std::string& hostPath, const std::function<int(int fd)>&
 int ReplaceFileContents(const std::string& hostPath, std::string_view bytes) {
     struct stat st;
     bool exists = stat(hostPath.c_str(), &st) == 0;
+    // A device, a pipe or a FIFO has no contents to replace (and renaming over /dev/null would
+    // replace the device itself): the bytes are written to it as they are.
+    if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        Descriptor fd(open(hostPath.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+        if (!fd) return errno;
+        int e = WriteAll(fd.get(), bytes);
+        if (close(fd.Release()) != 0 && e == 0) e = errno;
+        return e;
+    }
     return AtomicReplace(hostPath, [&](int fd) {
-        int e = WriteAll(fd, bytes);
+        int e = Fault(ReplaceStep::Write);
+        if (e == 0) e = WriteAll(fd, bytes);
+        if (e == 0) e = Fault(ReplaceStep::Mode);
         if (e != 0) return e;
         if (exists) {
             // Only root may give a file away; otherwise the writer stays its owner, which is fine.

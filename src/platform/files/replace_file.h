@@ -17,10 +17,19 @@ namespace kiln::detail {
 int AtomicReplace(const std::string& hostPath, const std::function<int(int fd)>& fill, bool noReplace = false);
 
 // AtomicReplace with bytes, the new file taking the mode and owner of the file it replaces (or the
-// usual mode for a new file).
+// usual mode for a new file). A device, pipe or FIFO has no contents to replace: it is written to.
 int ReplaceFileContents(const std::string& hostPath, std::string_view bytes);
 
 // Creates a folder and its missing parents with the given mode. Returns 0 or an errno value.
 int MakeFolders(const std::string& dir, mode_t mode);
+
+// For tests that prove a replacement survives a failure or a kill at any point: the hook is called
+// before each system call that changes the file system (making the temporary file, writing it,
+// giving it its mode, syncing it, closing it, renaming it, syncing the folder). A non-zero result
+// makes that call fail with it as its errno value; the hook may also end the process there. Null
+// (the default) for none. Not for use outside tests.
+enum class ReplaceStep { Create, Write, Mode, Sync, Close, Rename, SyncFolder };
+using ReplaceFaultHook = int (*)(ReplaceStep step);
+void SetReplaceFaultHook(ReplaceFaultHook hook);
 
 }  // namespace kiln::detail

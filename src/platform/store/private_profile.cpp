@@ -1,6 +1,7 @@
 #include <kiln/platform/store/private_profile.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -177,10 +178,15 @@ bool HostPathOf(LPCSTR file, std::string& host, bool& inSettingsFolder) {
 }
 
 // Reads the whole file; 0, or the errno value (ENOENT for a missing file).
+// Only a regular file holds settings: a device, pipe or FIFO reads as empty, at once (opening a FIFO
+// without a writer would wait, and /dev/zero would never end).
 int ReadWhole(const std::string& host, std::string& bytes) {
     bytes.clear();
-    kiln::detail::Descriptor fd(open(host.c_str(), O_RDONLY | O_CLOEXEC));
-    return fd ? kiln::detail::ReadAll(fd.get(), bytes) : errno;
+    kiln::detail::Descriptor fd(open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd) return errno;
+    struct stat st;
+    if (fstat(fd.get(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return 0;
+    return kiln::detail::ReadAll(fd.get(), bytes);
 }
 
 // Loads the file for reading; a file that cannot be read reads as empty, with the last error set.
