@@ -16,6 +16,12 @@
 #include <kiln/platform/files/mem_file.h>
 #include <kiln/platform/files/archive.h>
 #include <kiln/platform/files/file_find.h>
+#include <kiln/platform/collections/node_pool.h>
+#include <kiln/platform/collections/element_helpers.h>
+#include <kiln/platform/collections/list.h>
+#include <kiln/platform/collections/string_list.h>
+#include <kiln/platform/collections/ptr_list.h>
+#include <kiln/platform/collections/ob_list.h>
 #include <kiln/platform/runtime/interlocked.h>
 #include <kiln/platform/runtime/resources.h>
 #include <kiln/platform/ui/message_box.h>

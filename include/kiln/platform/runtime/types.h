@@ -59,6 +59,10 @@ typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 
+// A place in one of the collections (list node, map association); null ends an iteration.
+struct __POSITION {};
+typedef __POSITION* POSITION;
+
 #ifndef TRUE
 #define TRUE 1
 #endif
