@@ -22,6 +22,14 @@
 #include <kiln/platform/collections/string_list.h>
 #include <kiln/platform/collections/ptr_list.h>
 #include <kiln/platform/collections/ob_list.h>
+#include <kiln/platform/collections/array.h>
+#include <kiln/platform/collections/string_array.h>
+#include <kiln/platform/collections/ptr_array.h>
+#include <kiln/platform/collections/ob_array.h>
+#include <kiln/platform/collections/integer_arrays.h>
+#include <kiln/platform/collections/map.h>
+#include <kiln/platform/collections/string_maps.h>
+#include <kiln/platform/collections/ptr_maps.h>
 #include <kiln/platform/runtime/interlocked.h>
 #include <kiln/platform/runtime/resources.h>
 #include <kiln/platform/ui/message_box.h>

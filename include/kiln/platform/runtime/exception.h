@@ -57,6 +57,15 @@ public:
     BOOL GetErrorMessage(LPTSTR lpszError, UINT nMaxError, UINT* pnHelpContext = nullptr) const override;
 };
 
+// Raised by the collections for an index outside the array.
+class CInvalidArgException : public CException {
+    DECLARE_DYNAMIC(CInvalidArgException)
+public:
+    CInvalidArgException();
+    explicit CInvalidArgException(BOOL bAutoDelete);
+    BOOL GetErrorMessage(LPTSTR lpszError, UINT nMaxError, UINT* pnHelpContext = nullptr) const override;
+};
+
 class CFileException : public CException {
     DECLARE_DYNAMIC(CFileException)
 public:
@@ -108,6 +117,7 @@ public:
 [[noreturn]] void AfxThrowMemoryException();
 [[noreturn]] void AfxThrowNotSupportedException();
 [[noreturn]] void AfxThrowResourceException();
+[[noreturn]] void AfxThrowInvalidArgException();
 [[noreturn]] void AfxThrowFileException(int cause, LONG lOsError = -1, LPCTSTR lpszFileName = nullptr);
 [[noreturn]] void AfxThrowArchiveException(int cause, LPCTSTR lpszArchiveName = nullptr);
 
