@@ -4,8 +4,13 @@
 #include <kiln/platform/runtime/types.h>
 #include <kiln/platform/text/mbcs.h>
 #include <kiln/platform/runtime/object.h>
+#include <kiln/platform/text/printf.h>
 #include <kiln/platform/text/cstring.h>
+#include <kiln/platform/text/crt_string.h>
+#include <kiln/platform/text/tchar.h>
+#include <kiln/platform/runtime/debug.h>
 #include <kiln/platform/runtime/exception.h>
+#include <kiln/platform/time/time_span.h>
 #include <kiln/platform/time/time.h>
 #include <kiln/platform/time/system_time.h>
 #include <kiln/platform/runtime/global_memory.h>
@@ -80,3 +85,4 @@
 #include <kiln/util/size_format.h>
 #include <kiln/util/disk_space.h>
 #include <kiln/util/file_info.h>
+#include <kiln/platform/runtime/minmax.h>

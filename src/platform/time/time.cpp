@@ -1,5 +1,7 @@
 #include <kiln/platform/time/time.h>
 
+#include <kiln/platform/files/archive.h>
+
 #include <string>
 
 #include "platform/time/time_fields.h"
@@ -88,4 +90,22 @@ BOOL CTime::GetAsSystemTime(SYSTEMTIME& st) const {
         return FALSE;
     kiln::FillSystemTime(fields, 0, st);
     return TRUE;
+}
+
+CArchive& operator<<(CArchive& ar, CTime time) { return ar << (LONGLONG)time.GetTime(); }
+
+CArchive& operator>>(CArchive& ar, CTime& rtime) {
+    LONGLONG seconds;
+    ar >> seconds;
+    rtime = CTime((time_t)seconds);
+    return ar;
+}
+
+CArchive& operator<<(CArchive& ar, CTimeSpan span) { return ar << (LONGLONG)span.GetTimeSpan(); }
+
+CArchive& operator>>(CArchive& ar, CTimeSpan& rspan) {
+    LONGLONG seconds;
+    ar >> seconds;
+    rspan = CTimeSpan((time_t)seconds);
+    return ar;
 }

@@ -31,3 +31,7 @@ const char* FindStringResource(unsigned id);
 // (ERROR_RESOURCE_NAME_NOT_FOUND, the buffer is then empty) or no buffer (ERROR_INVALID_PARAMETER).
 // All resources share one chain, so hInstance is not used.
 int LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBufferMax);
+
+// The generic name; like every generic name it also renames members called LoadString
+// (CString::LoadString is CString::LoadStringA in the library and in its clients alike).
+#define LoadString LoadStringA

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 typedef int BOOL;
 typedef uint8_t BYTE;
@@ -72,6 +73,23 @@ typedef __POSITION* POSITION;
 #ifndef MAX_PATH
 #define MAX_PATH 260
 #endif
+
+// The C runtime's path part limits, Windows values.
+#define _MAX_PATH 260
+#define _MAX_DRIVE 3
+#define _MAX_DIR 256
+#define _MAX_FNAME 256
+#define _MAX_EXT 256
+
+// Microsoft's sized integer keyword (64 bits); `unsigned __int64` works as on Windows.
+#ifndef __int64
+#define __int64 long long
+#endif
+
+#define ZeroMemory(Destination, Length) memset((Destination), 0, (Length))
+#define FillMemory(Destination, Length, Fill) memset((Destination), (Fill), (Length))
+#define CopyMemory(Destination, Source, Length) memcpy((Destination), (Source), (Length))
+#define MoveMemory(Destination, Source, Length) memmove((Destination), (Source), (Length))
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 
 #define LOBYTE(w) ((BYTE)(((DWORD_PTR)(w)) & 0xff))
