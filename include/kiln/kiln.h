@@ -7,6 +7,7 @@
 #include <kiln/platform/text/printf.h>
 #include <kiln/platform/text/cstring.h>
 #include <kiln/platform/text/crt_string.h>
+#include <kiln/platform/text/format_strings.h>
 #include <kiln/platform/text/tchar.h>
 #include <kiln/platform/runtime/debug.h>
 #include <kiln/platform/runtime/exception.h>

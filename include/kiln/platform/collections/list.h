@@ -4,7 +4,7 @@
 // element at the position and move it on (to null past the end), the usual walk being
 //   for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) Use(list.GetNext(pos));
 // GetHead, GetTail, RemoveHead and RemoveTail need a non-empty list and every POSITION argument must
-// be one of this list's, as in MFC (checked with ASSERT in debug builds). Nodes come from blocks of
+// be one of this list's, as in MFC (checked with assert in debug builds). Nodes come from blocks of
 // nBlockSize (kiln::NodePool). Serialize stores the count (CArchive::WriteCount) and then each
 // element with SerializeElements; loading appends to the list.
 #pragma once
