@@ -6,16 +6,16 @@
 
 TEST(AfxFormatStrings, InsertsStringsByNumber) {
     static const kiln::StringResource kTable[] = {
-        {62001, "%2 after %1, %1 again; 100% and %3"},
-        {62002, "表%1"},
+        {62801, "%2 after %1, %1 again; 100% and %3"},
+        {62802, "表%1"},
     };
     kiln::AddStringTable(kTable, 2);
     CString s;
-    AfxFormatString2(s, 62001, "a", "b");
+    AfxFormatString2(s, 62801, "a", "b");
     EXPECT_STREQ(s, "b after a, a again; 100% and ?");
-    AfxFormatString1(s, 62002, "x");
+    AfxFormatString1(s, 62802, "x");
     EXPECT_STREQ(s, "表x");
-    AfxFormatString1(s, 62999, "x");
+    AfxFormatString1(s, 62899, "x");
     EXPECT_STREQ(s, "");
     LPCTSTR three[] = {"1", nullptr, "3"};
     AfxFormatStrings(s, "%3%2%1%%", three, 3);
