@@ -15,6 +15,7 @@
 #                        another (a CString throws CMemoryException; exceptions carry text)
 #   time                 clocks, CTime, the FILETIME epoch
 #   files                paths, files, archives, disks
+#   collections          MFC's lists, arrays and maps, which store themselves in archives
 #   runtime/system       modules and system folders, on top of the file layer
 #   store                registry hives and INI files
 #   ui                   message boxes, windows, messages and dialogs (an exception's ReportError
@@ -25,6 +26,7 @@ set(levels
     "platform/runtime,platform/text"
     "platform/time"
     "platform/files"
+    "platform/collections"
     "platform/runtime/system"
     "platform/store"
     "platform/ui"

@@ -234,7 +234,7 @@ TEST_F(Symbols, OpcodeParametersAndTypesBehindALabel) {
     tagSYMPRM prm = {0, 0, 0, 0, 1};
     unsigned int n = table.Entry("MOV", 0, 0, 0, &prm);
     table.OPCodeEntry(0x12);
-    EXPECT_EQ(table.DecodeEx(7ul) + table.DecodeEx(8ul), 2);
+    EXPECT_EQ(table.DecodeEx(7ul) + table.DecodeEx((DWORD)8), 2);  // a DWORD is the 32-bit form
     EXPECT_EQ(table.DecodeEx((unsigned short)0x0102) + table.DecodeEx((unsigned char)0x33), 2);
     const char* ex = static_cast<const char*>(table.GetLabelParamEx(n));
     ASSERT_EQ(ex, table.GetLabelText(n) + 4);

@@ -81,6 +81,8 @@ public:
     virtual BOOL DecodeEx(unsigned long v);
     virtual BOOL DecodeEx(unsigned short v);
     virtual BOOL DecodeEx(unsigned char v);
+    // A DWORD is 32 bits wide here (unsigned long on Windows): it takes the 32-bit form.
+    BOOL DecodeEx(unsigned int v) { return DecodeEx((unsigned long)v); }
     // Emits the index of the label text as 32 bits, enabled or not; reports an unknown label.
     // Returns the index emitted.
     virtual unsigned int DecodeExUserDefined(const char* text, long scope);

@@ -228,6 +228,30 @@ BOOL CArchive::ReadString(CString& rString) {
 
 // --- strings -----------------------------------------------------------------------------------
 
+void CArchive::WriteCount(DWORD_PTR dwCount) {
+    if (dwCount < 0xFFFF) {
+        *this << (WORD)dwCount;
+        return;
+    }
+    *this << (WORD)0xFFFF;
+    if (dwCount < 0xFFFFFFFF)
+        *this << (DWORD)dwCount;
+    else
+        *this << (DWORD)0xFFFFFFFF << (ULONGLONG)dwCount;
+}
+
+DWORD_PTR CArchive::ReadCount() {
+    WORD wCount;
+    *this >> wCount;
+    if (wCount != 0xFFFF) return wCount;
+    DWORD dwCount;
+    *this >> dwCount;
+    if (dwCount != 0xFFFFFFFF) return dwCount;
+    ULONGLONG qwCount;
+    *this >> qwCount;
+    return (DWORD_PTR)qwCount;
+}
+
 CArchive& CArchive::operator<<(LPCSTR psz) { return *this << CString(psz); }
 
 CArchive& operator<<(CArchive& ar, const CString& str) {

@@ -7,6 +7,7 @@ IMPLEMENT_DYNAMIC(CMemoryException, CException)
 IMPLEMENT_DYNAMIC(CNotSupportedException, CException)
 IMPLEMENT_DYNAMIC(CResourceException, CException)
 IMPLEMENT_DYNAMIC(CUserException, CException)
+IMPLEMENT_DYNAMIC(CInvalidArgException, CException)
 IMPLEMENT_DYNAMIC(CArchiveException, CException)
 
 namespace {
@@ -58,6 +59,13 @@ BOOL CResourceException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, UINT*
     return CopyMessage("A required resource was unavailable.", lpszError, nMaxError);
 }
 
+CInvalidArgException::CInvalidArgException() = default;
+CInvalidArgException::CInvalidArgException(BOOL bAutoDelete) : CException(bAutoDelete) {}
+BOOL CInvalidArgException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, UINT* pnHelpContext) const {
+    if (pnHelpContext) *pnHelpContext = 0;
+    return CopyMessage("Encountered an improper argument.", lpszError, nMaxError);
+}
+
 CArchiveException::CArchiveException(int cause, LPCTSTR lpszArchiveName)
     : m_cause(cause), m_strFileName(lpszArchiveName) {}
 
@@ -88,6 +96,7 @@ void AfxThrowMemoryException() {
 void AfxThrowNotSupportedException() { throw new CNotSupportedException; }
 void AfxThrowResourceException() { throw new CResourceException; }
 void AfxThrowUserException() { throw new CUserException; }
+void AfxThrowInvalidArgException() { throw new CInvalidArgException; }
 void AfxThrowFileException(int cause, LONG lOsError, LPCTSTR lpszFileName) {
     throw new CFileException(cause, lOsError, lpszFileName);
 }

@@ -12,6 +12,7 @@
 #include <kiln/platform/runtime/global_memory.h>
 
 #include "platform/runtime/host_folder.h"
+#include "platform/text/printf_args.h"
 
 namespace {
 
@@ -104,81 +105,47 @@ struct Insert {
     std::string conversion;  // printf conversion without '%' ("s" when none is given)
 };
 
-bool IsStringConversion(const std::string& conversion) {
-    return conversion.back() == 's' || conversion.back() == 'S';
-}
-bool IsWideConversion(const std::string& conversion) {
-    return conversion.find("I64") != std::string::npos || conversion.find("ll") != std::string::npos ||
-           conversion.back() == 'p';
-}
-
-// The conversion as this platform's printf takes it: Windows' I64 becomes ll, and a plain 'l' (32 bits on
-// Windows) goes, since every non-wide integer is handed over as int.
-std::string PrintfConversion(const std::string& conversion) {
-    std::string out;
-    for (size_t i = 0; i < conversion.size(); ++i) {
-        if (conversion.compare(i, 3, "I64") == 0) {
-            out += "ll";
-            i += 2;
-        } else if (conversion[i] == 'l' && conversion.compare(i, 2, "ll") != 0 &&
-                   (i == 0 || conversion[i - 1] != 'l')) {
-            continue;
-        } else if (conversion[i] == 'S') {
-            out += 's';
-        } else {
-            out += conversion[i];
-        }
-    }
-    return "%" + out;
-}
-
 // The values of inserts 1..count, each kept as a pointer-sized slot (a string pointer or an integer).
-std::vector<uintptr_t> TakeArguments(const std::vector<Insert>& inserts, DWORD flags, va_list* args) {
+std::vector<INT_PTR> TakeArguments(const std::vector<Insert>& inserts, DWORD flags, va_list* args) {
     int count = 0;
     for (const Insert& i : inserts)
         count = std::max(count, i.index);
-    std::vector<uintptr_t> values((size_t)count);
+    std::vector<INT_PTR> values((size_t)count);
     if (flags & FORMAT_MESSAGE_ARGUMENT_ARRAY) {
         const DWORD_PTR* array = reinterpret_cast<const DWORD_PTR*>(args);
         std::copy(array, array + count, values.begin());
         return values;
     }
     // A va_list hands its values out in order, so each index takes the type of its first insert.
-    std::vector<const std::string*> conversions((size_t)count, nullptr);
-    for (const Insert& i : inserts)
-        if (conversions[(size_t)i.index - 1] == nullptr) conversions[(size_t)i.index - 1] = &i.conversion;
+    std::vector<kiln::PrintfValueKind> kinds((size_t)count, kiln::PrintfValueKind::Pointer);
+    std::vector<bool> seen((size_t)count, false);
+    for (const Insert& i : inserts) {
+        std::vector<kiln::PrintfValueKind> k = kiln::PrintfValueKinds(("%" + i.conversion).c_str());
+        if (!seen[(size_t)i.index - 1] && !k.empty()) kinds[(size_t)i.index - 1] = k.back();
+        seen[(size_t)i.index - 1] = true;
+    }
     va_list ap;
     va_copy(ap, *args);
     for (int i = 0; i < count; ++i) {
-        const std::string* conversion = conversions[(size_t)i];
-        if (conversion == nullptr || IsStringConversion(*conversion) || conversion->back() == 'p')
-            values[(size_t)i] = (uintptr_t)va_arg(ap, void*);
-        else if (IsWideConversion(*conversion))
-            values[(size_t)i] = (uintptr_t)va_arg(ap, long long);
-        else
-            values[(size_t)i] = (uintptr_t)(unsigned)va_arg(ap, int);
+        switch (kinds[(size_t)i]) {
+            case kiln::PrintfValueKind::Int:
+                values[(size_t)i] = va_arg(ap, int);
+                break;
+            case kiln::PrintfValueKind::LongLong:
+                values[(size_t)i] = (INT_PTR)va_arg(ap, long long);
+                break;
+            default:  // the system's inserts have no floating values: anything else is a pointer slot
+                values[(size_t)i] = (INT_PTR)va_arg(ap, void*);
+                break;
+        }
     }
     va_end(ap);
     return values;
 }
 
-std::string FormatInsert(const Insert& insert, uintptr_t value) {
-    std::string conversion = PrintfConversion(insert.conversion);
-    char buffer[128];
-    if (IsStringConversion(insert.conversion)) {
-        const char* s = value != 0 ? (const char*)value : "(null)";
-        int n = std::snprintf(nullptr, 0, conversion.c_str(), s);
-        std::string out((size_t)std::max(n, 0), '\0');
-        std::snprintf(out.data(), out.size() + 1, conversion.c_str(), s);
-        return out;
-    }
-    if (insert.conversion.back() == 'p')
-        std::snprintf(buffer, sizeof buffer, conversion.c_str(), (void*)value);
-    else if (IsWideConversion(insert.conversion))
-        std::snprintf(buffer, sizeof buffer, conversion.c_str(), (long long)value);
-    else
-        std::snprintf(buffer, sizeof buffer, conversion.c_str(), (int)(unsigned)value);
-    return buffer;
+std::string FormatInsert(const Insert& insert, INT_PTR value) {
+    CString text = kiln::FormatArgs(("%" + insert.conversion).c_str(), &value, 1);
+    return std::string(text.GetString(), (size_t)text.GetLength());
 }
 
 // Expands the escapes (%0 %n %r %t %% %. %! and "% ") and the inserts of a message. Inserts stay as
@@ -207,7 +174,7 @@ std::string Expand(const char* pattern, DWORD flags, va_list* args) {
         inserts.push_back(insert);
     }
     bool substitute = !(flags & FORMAT_MESSAGE_IGNORE_INSERTS) && args != nullptr;
-    std::vector<uintptr_t> values;
+    std::vector<INT_PTR> values;
     if (substitute) values = TakeArguments(inserts, flags, args);
 
     std::string out;

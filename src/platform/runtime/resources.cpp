@@ -189,11 +189,3 @@ BOOL CString::LoadString(UINT nID) {
     return TRUE;
 }
 
-// A format id with no string formats the empty text, so the result is empty.
-void CString::Format(UINT nFormatID, ...) {
-    const char* format = kiln::FindStringResource(nFormatID);
-    va_list args;
-    va_start(args, nFormatID);
-    FormatV(format != nullptr ? format : "", args);
-    va_end(args);
-}

@@ -347,38 +347,29 @@ CString& CString::TrimRight(LPCSTR pszTargets) {
     return *this;
 }
 
-void CString::Format(LPCSTR pszFormat, ...) {
-    va_list args;
-    va_start(args, pszFormat);
-    FormatV(pszFormat, args);
-    va_end(args);
+void CString::FormatArgs(LPCSTR pszFormat, const kiln::PrintfArg* args, size_t count, bool append) {
+    Grow([&] {
+        std::string text = kiln::FormatPrintf(pszFormat, args, count);
+        if (append)
+            m_str += text;
+        else
+            m_str.swap(text);
+    });
 }
 
-void CString::FormatV(LPCSTR pszFormat, va_list args) {
-    std::string out;
-    va_list copy;
-    va_copy(copy, args);
-    int n = std::vsnprintf(nullptr, 0, Safe(pszFormat), copy);
-    va_end(copy);
-    if (n > 0) {
-        Grow([&] { out.resize((size_t)n); });
-        std::vsnprintf(out.data(), (size_t)n + 1, Safe(pszFormat), args);
-    }
-    m_str.swap(out);
+void CString::FormatVArgs(LPCSTR pszFormat, va_list args, bool append) {
+    Grow([&] {
+        std::string text = kiln::FormatPrintfV(pszFormat, args);
+        if (append)
+            m_str += text;
+        else
+            m_str.swap(text);
+    });
 }
 
-void CString::AppendFormat(LPCSTR pszFormat, ...) {
-    va_list args;
-    va_start(args, pszFormat);
-    AppendFormatV(pszFormat, args);
-    va_end(args);
-}
+void CString::FormatV(LPCSTR pszFormat, va_list args) { FormatVArgs(pszFormat, args, false); }
 
-void CString::AppendFormatV(LPCSTR pszFormat, va_list args) {
-    CString tail;
-    tail.FormatV(pszFormat, args);
-    m_str += tail.m_str;
-}
+void CString::AppendFormatV(LPCSTR pszFormat, va_list args) { FormatVArgs(pszFormat, args, true); }
 
 CString operator+(const CString& a, const CString& b) {
     CString r(a);

@@ -1,17 +1,22 @@
-// The printf-argument adapter: formats with values that callers pass as pointer-sized integers.
+// The library's message values through the printf translator (see kiln/platform/text/printf.h).
 //
 // The library's formatted messages (_NOTICE1.., _ERRASK1.., FatalRuntimeError1, CError::Error,
-// CLog::Log1..) take their values as INT_PTR so that a string pointer fits. Each value is handed to
-// vsnprintf as the type its conversion asks for: %s a const char* (null prints "(null)"), %c %d %i
-// %u %o %x %X a 32-bit integer (l stays 32 bits, as on Windows; ll, I64, j, z and t take 64 bits),
-// %p a pointer, %e %f %g %a the value converted to double. A '*' width or precision takes a value of
-// its own. %n writes nothing; values beyond `count` read as 0.
+// CLog::Log1..) take their values as INT_PTR so that a string pointer fits; each value is read as
+// the type its conversion asks for (%s a string pointer, %d a 32-bit int, %I64d all of it, %f the
+// value converted to double). Values beyond `count` read as 0.
 #pragma once
+
+#include <vector>
 
 #include <kiln/platform/text/cstring.h>
 
 namespace kiln {
 
 CString FormatArgs(const char* format, const INT_PTR* args, int count);
+
+// What each value a format consumes is read as, in order ('*' widths and precisions included); used
+// by those that must fetch the values of a va_list before formatting (FormatMessageA's inserts).
+enum class PrintfValueKind { Int, LongLong, Double, Pointer };
+std::vector<PrintfValueKind> PrintfValueKinds(const char* format);
 
 }  // namespace kiln

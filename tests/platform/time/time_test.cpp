@@ -1,9 +1,12 @@
 #include <kiln/platform/time/time.h>
+#include <kiln/platform/files/archive.h>
+#include <kiln/platform/files/mem_file.h>
 
 #include <gtest/gtest.h>
 
 #include <ctime>
 #include <memory>
+#include <string>
 #include <tuple>
 
 #include "support/scoped_env.h"
@@ -53,3 +56,35 @@ TEST_F(TimeTest, FileTimeIsUtcFrom1601) {
 }
 
 }  // namespace
+
+// Times and spans are 8 little-endian bytes of seconds in an archive; spans come from differences.
+TEST(CTimeSpan, ArithmeticAndArchiveBytes) {
+    CTime start((time_t)0x123456789LL);
+    CTimeSpan span(1, 2, 3, 4);
+    EXPECT_EQ(span.GetTotalSeconds(), 93784);
+    EXPECT_EQ(span.GetDays(), 1);
+    EXPECT_EQ(span.GetHours(), 2);
+    EXPECT_EQ(span.GetMinutes(), 3);
+    EXPECT_EQ(span.GetSeconds(), 4);
+    CTime end = start + span;
+    EXPECT_EQ(end - start, span);
+    EXPECT_EQ((start - end).GetTotalSeconds(), -93784);
+
+    CMemFile file;
+    {
+        CArchive ar(&file, CArchive::store);
+        ar << start << CTimeSpan(-2);
+    }
+    BYTE bytes[16];
+    file.SeekToBegin();
+    ASSERT_EQ(file.Read(bytes, sizeof bytes), 16u);
+    EXPECT_EQ(std::string((const char*)bytes, 16),
+              std::string("\x89\x67\x45\x23\x01\x00\x00\x00" "\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 16));
+    file.SeekToBegin();
+    CArchive ar(&file, CArchive::load);
+    CTime t;
+    CTimeSpan s;
+    ar >> t >> s;
+    EXPECT_EQ(t, start);
+    EXPECT_EQ(s.GetTotalSeconds(), -2);
+}

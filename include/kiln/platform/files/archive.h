@@ -80,6 +80,11 @@ public:
     void WriteString(LPCTSTR lpsz);
     BOOL ReadString(CString& rString);
 
+    // Element counts of the collections: a WORD below 0xFFFF, else 0xFFFF and a DWORD below
+    // 0xFFFFFFFF, else 0xFFFFFFFF and a ULONGLONG.
+    void WriteCount(DWORD_PTR dwCount);
+    DWORD_PTR ReadCount();
+
     // The object format (see above). ReadObject/ReadClass check the result against pClassRefRequested
     // when it is given. ReadClass with pSchema null makes the stored schema the object schema.
     CObject* ReadObject(const CRuntimeClass* pClassRefRequested);

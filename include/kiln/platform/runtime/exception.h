@@ -65,6 +65,15 @@ public:
     CUserException() = default;
 };
 
+// Raised by the collections for an index outside the array.
+class CInvalidArgException : public CException {
+    DECLARE_DYNAMIC(CInvalidArgException)
+public:
+    CInvalidArgException();
+    explicit CInvalidArgException(BOOL bAutoDelete);
+    BOOL GetErrorMessage(LPTSTR lpszError, UINT nMaxError, UINT* pnHelpContext = nullptr) const override;
+};
+
 class CFileException : public CException {
     DECLARE_DYNAMIC(CFileException)
 public:
@@ -117,6 +126,7 @@ public:
 [[noreturn]] void AfxThrowNotSupportedException();
 [[noreturn]] void AfxThrowResourceException();
 [[noreturn]] void AfxThrowUserException();
+[[noreturn]] void AfxThrowInvalidArgException();
 [[noreturn]] void AfxThrowFileException(int cause, LONG lOsError = -1, LPCTSTR lpszFileName = nullptr);
 [[noreturn]] void AfxThrowArchiveException(int cause, LPCTSTR lpszArchiveName = nullptr);
 

@@ -24,3 +24,5 @@ DWORD Win32ErrorFromErrno(int errnoValue, const char* hostPath = nullptr);
 void SetLastErrorFromErrno(const char* hostPath = nullptr);
 
 }  // namespace kiln
+
+#define FormatMessage FormatMessageA

@@ -80,5 +80,7 @@ void AfxSetResourceHandle(HINSTANCE hInstResource);
 HINSTANCE AfxFindResourceHandle(LPCTSTR lpszName, LPCTSTR lpszType);
 HINSTANCE AfxGetInstanceHandle();
 
+// Generic names; like every generic name they also rename members so called (CString::LoadString is
+// CString::LoadStringA in the library and in its clients alike).
 #define LoadString LoadStringA
 #define FindResource FindResourceA

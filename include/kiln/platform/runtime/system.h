@@ -28,3 +28,15 @@ DWORD GetCurrentThreadId();
 DWORD GetCurrentProcessId();
 DWORD GetTickCount();
 void Sleep(DWORD dwMilliseconds);
+
+// The generic names, as the Windows headers give them for an ANSI build.
+#define GetModuleFileName GetModuleFileNameA
+#define GetWindowsDirectory GetWindowsDirectoryA
+#define GetSystemDirectory GetSystemDirectoryA
+#define GetCurrentDirectory GetCurrentDirectoryA
+#define SetCurrentDirectory SetCurrentDirectoryA
+#define CreateDirectory CreateDirectoryA
+#define RemoveDirectory RemoveDirectoryA
+#define DeleteFile DeleteFileA
+#define CopyFile CopyFileA
+#define GetFileAttributes GetFileAttributesA

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 typedef int BOOL;
 typedef uint8_t BYTE;
@@ -59,6 +60,10 @@ typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 
+// A place in one of the collections (list node, map association); null ends an iteration.
+struct __POSITION {};
+typedef __POSITION* POSITION;
+
 #ifndef TRUE
 #define TRUE 1
 #endif
@@ -68,6 +73,23 @@ typedef LONG_PTR LRESULT;
 #ifndef MAX_PATH
 #define MAX_PATH 260
 #endif
+
+// The C runtime's path part limits, Windows values.
+#define _MAX_PATH 260
+#define _MAX_DRIVE 3
+#define _MAX_DIR 256
+#define _MAX_FNAME 256
+#define _MAX_EXT 256
+
+// Microsoft's sized integer keyword (64 bits); `unsigned __int64` works as on Windows.
+#ifndef __int64
+#define __int64 long long
+#endif
+
+#define ZeroMemory(Destination, Length) memset((Destination), 0, (Length))
+#define FillMemory(Destination, Length, Fill) memset((Destination), (Fill), (Length))
+#define CopyMemory(Destination, Source, Length) memcpy((Destination), (Source), (Length))
+#define MoveMemory(Destination, Source, Length) memmove((Destination), (Source), (Length))
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 
 #define LOBYTE(w) ((BYTE)(((DWORD_PTR)(w)) & 0xff))

@@ -6,12 +6,19 @@
 // as units, so a trail byte is never taken for the character searched for. Positions and lengths
 // are byte counts. A null `const char*` reads as the empty string. Allocation failure in the
 // buffer operations and Format raises CMemoryException.
+//
+// Format and AppendFormat follow the Windows printf conventions (kiln/platform/text/printf.h) and
+// take their arguments through a variadic template: a CString argument is passed on as its text, as
+// it is on Windows, and any other class type (std::string, say) is a compile-time error rather
+// than garbage. FormatV keeps the C form for callers that hold a va_list.
 #pragma once
 
 #include <cstdarg>
 #include <string>
 
+#include <kiln/platform/runtime/resources.h>
 #include <kiln/platform/runtime/types.h>
+#include <kiln/platform/text/printf.h>
 
 class CString {
 public:
@@ -97,10 +104,24 @@ public:
     CString& TrimRight(char chTarget);
     CString& TrimRight(LPCSTR pszTargets);
 
-    void Format(LPCSTR pszFormat, ...) __attribute__((format(printf, 2, 3)));
-    void Format(UINT nFormatID, ...);
+    template <class... Args>
+    void Format(LPCSTR pszFormat, const Args&... args) {
+        const kiln::PrintfArg list[sizeof...(Args) + 1] = {kiln::MakePrintfArg(args)..., kiln::PrintfArg{}};
+        FormatArgs(pszFormat, list, sizeof...(Args), false);
+    }
+    // The format is the string resource nFormatID; an id with no string formats the empty text.
+    template <class... Args>
+    void Format(UINT nFormatID, const Args&... args) {
+        CString format;
+        format.LoadString(nFormatID);
+        Format(format.GetString(), args...);
+    }
     void FormatV(LPCSTR pszFormat, va_list args);
-    void AppendFormat(LPCSTR pszFormat, ...) __attribute__((format(printf, 2, 3)));
+    template <class... Args>
+    void AppendFormat(LPCSTR pszFormat, const Args&... args) {
+        const kiln::PrintfArg list[sizeof...(Args) + 1] = {kiln::MakePrintfArg(args)..., kiln::PrintfArg{}};
+        FormatArgs(pszFormat, list, sizeof...(Args), true);
+    }
     void AppendFormatV(LPCSTR pszFormat, va_list args);
 
     // Loads a string resource (see kiln::AddStringTable); FALSE and unchanged when there is none.
@@ -109,6 +130,9 @@ public:
     const std::string& str() const { return m_str; }
 
 private:
+    void FormatArgs(LPCSTR pszFormat, const kiln::PrintfArg* args, size_t count, bool append);
+    void FormatVArgs(LPCSTR pszFormat, va_list args, bool append);
+
     std::string m_str;
 };
 

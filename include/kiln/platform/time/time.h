@@ -1,10 +1,12 @@
-// CTime: a point in time as a 64-bit count of seconds since 1970 (UTC), shown in local time.
+// CTime: a point in time as a 64-bit count of seconds since 1970 (UTC), shown in local time. In an
+// archive it is 8 bytes, the little-endian seconds, as MFC stores it.
 #pragma once
 
 #include <ctime>
 
 #include <kiln/platform/text/cstring.h>
 #include <kiln/platform/runtime/types.h>
+#include <kiln/platform/time/time_span.h>
 
 class CTime {
 public:
@@ -30,6 +32,12 @@ public:
     CString FormatGmt(LPCTSTR pszFormat) const;
     BOOL GetAsSystemTime(SYSTEMTIME& st) const;
 
+    CTimeSpan operator-(CTime time) const { return CTimeSpan(m_time - time.m_time); }
+    CTime operator-(CTimeSpan span) const { return CTime(m_time - span.GetTimeSpan()); }
+    CTime operator+(CTimeSpan span) const { return CTime(m_time + span.GetTimeSpan()); }
+    CTime& operator+=(CTimeSpan span) { m_time += span.GetTimeSpan(); return *this; }
+    CTime& operator-=(CTimeSpan span) { m_time -= span.GetTimeSpan(); return *this; }
+
     bool operator==(CTime t) const { return m_time == t.m_time; }
     bool operator!=(CTime t) const { return m_time != t.m_time; }
     bool operator<(CTime t) const { return m_time < t.m_time; }
@@ -40,3 +48,6 @@ public:
 private:
     time_t m_time = 0;
 };
+
+CArchive& operator<<(CArchive& ar, CTime time);
+CArchive& operator>>(CArchive& ar, CTime& rtime);
