@@ -130,15 +130,10 @@ TEST(DefaultMessageBox, TextsAreShownInTheUsersCharset) {
               std::tuple(IDOK, Utf8(u8"ｶｷﾞ: 二重確保されました\n次の行?[2J\n")));
     // Bytes that are not CP932 become one '?' each: a lone byte, a lead byte at the end or without
     // a trail byte, an unassigned double-byte code.
-    EXPECT_EQ(kiln::ToUserCharset("a\xFF"
-                                  "b"),
-              "a?b");
-    EXPECT_EQ(kiln::ToUserCharset("x\x81"), "x?");
-    EXPECT_EQ(kiln::ToUserCharset("\x81\x20z"), "? z");
-    EXPECT_EQ(kiln::ToUserCharset("\x85\x40"
-                                  "k"),
-              "?k");
-    EXPECT_EQ(kiln::ToUserCharset(std::string(3000, 'a') + "字"), std::string(3000, 'a') + Utf8(u8"字"));
+    const std::pair<std::string, std::string> texts[] = {
+        {"a\xFF" "b", "a?b"}, {"x\x81", "x?"}, {"\x81\x20z", "? z"}, {"\x85\x40" "k", "?k"},
+        {std::string(3000, 'a') + "字", std::string(3000, 'a') + Utf8(u8"字")}};
+    for (const auto& [text, shown] : texts) EXPECT_EQ(kiln::ToUserCharset(text), shown);
 
     ScopedEnv plain("LC_ALL", "C");
     EXPECT_EQ(kiln::UserCharset(), "UTF-8") << "the C locale reads UTF-8 too";
