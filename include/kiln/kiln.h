@@ -32,6 +32,7 @@
 #include <kiln/platform/ui/dialog.h>
 #include <kiln/platform/ui/data_exchange.h>
 #include <kiln/platform/ui/control_wnd.h>
+#include <kiln/platform/ui/file_dialog.h>
 #include <kiln/platform/store/registry.h>
 #include <kiln/platform/store/private_profile.h>
 #include <kiln/platform/files/disk.h>
