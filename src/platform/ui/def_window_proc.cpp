@@ -27,7 +27,8 @@ LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     switch (Msg) {
     case WM_NCCREATE: {
         auto* cs = (const CREATESTRUCTA*)lParam;
-        if (cs != nullptr && cs->lpszName != nullptr && !IS_INTRESOURCE(cs->lpszName)) window->text = cs->lpszName;
+        if (cs != nullptr && cs->lpszName != nullptr && !IS_INTRESOURCE(cs->lpszName))
+            window->text = cs->lpszName;
         return TRUE;
     }
     case WM_SETTEXT:
