@@ -87,7 +87,7 @@ TEST_F(FolderDialogsTest, BrowserShowsTheSelectionAndReturnsAChosenSubfolder) {
     std::string initialStatus, pickedStatus;
     script.OnWait([&](HWND d) {
         initialStatus = TextOf(GetDlgItem(d, kStatus));
-        ASSERT_EQ(Item(d, kTree, 0), "old\\");  // no "..\\" at the root
+        ASSERT_EQ(Item(d, kTree, 0), "old\\");  // the root has no parent entry
         kiln::test::Pick(d, kTree, 0);
         pickedStatus = TextOf(GetDlgItem(d, kStatus));
         PostClick(d, IDOK);
