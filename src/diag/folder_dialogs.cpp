@@ -91,10 +91,11 @@ int GetFolderIndex(const char* title, CString& path, unsigned long ofnFlags, int
     return RunFileDialog(title != nullptr ? title : "データファイルロード", path, ofnFlags, open, filters);
 }
 
-int BrowseFolderSpecialFolderBased(CString& folder, HWND owner, const char* title, int csidl, unsigned int flags) {
+int BrowseFolderSpecialFolderBased(CString& folder, HWND owner, const char* title, int csidl,
+                                   unsigned int flags) {
     if (owner == nullptr) {
         CWinThread* thread = AfxGetThread();
-        owner = thread != nullptr && thread->m_pMainWnd != nullptr ? thread->m_pMainWnd->GetSafeHwnd() : nullptr;
+        if (thread != nullptr && thread->m_pMainWnd != nullptr) owner = thread->m_pMainWnd->GetSafeHwnd();
     }
     LPITEMIDLIST root = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(owner, csidl, &root)) || root == nullptr) return 0;

@@ -68,9 +68,10 @@ TEST_F(FolderDialogsTest, FileDialogFiltersTitlesAndPath) {
             PostClick(d, IDOK);
         });
         CString path = dir.win("docs\\new.bmp").c_str();
+        const char* list = "Bitmap;*.bmp;Text;*.txt";
         const int chosen = std::string(c.title ? c.title : "") == "-"
-                               ? GetFolderIndex(path, OFN_NOCHANGEDIR, c.open, "Bitmap;*.bmp;Text;*.txt")
-                               : GetFolderIndex(c.title, path, OFN_NOCHANGEDIR, c.open, "Bitmap;*.bmp;Text;*.txt");
+                               ? GetFolderIndex(path, OFN_NOCHANGEDIR, c.open, list)
+                               : GetFolderIndex(c.title, path, OFN_NOCHANGEDIR, c.open, list);
         SCOPED_TRACE(c.caption);
         EXPECT_EQ(local.events().front().caption, c.caption);
         EXPECT_EQ(filters, (std::vector<std::string>{"Bitmap", "Text", kiln::AllFilesFilterName()}));

@@ -21,4 +21,5 @@ int GetFolderIndex(const char* title, CString& path, unsigned long ofnFlags, int
 // on Yes it is made with its parents and the dialog ends with it. Returns 1 with the folder in
 // folder when one was chosen or created, else 0 (also when the special folder cannot be had). The
 // owner is owner, else the main window of this thread's application.
-int BrowseFolderSpecialFolderBased(CString& folder, HWND owner, const char* title, int csidl, unsigned int flags);
+int BrowseFolderSpecialFolderBased(CString& folder, HWND owner, const char* title, int csidl,
+                                   unsigned int flags);

@@ -82,8 +82,7 @@ public:
             at += std::strlen(at) + (*at != '\0' ? 1 : 0);
             m_filters.push_back(std::move(filter));
         }
-        if (!m_filters.empty())
-            m_filter = ofn.nFilterIndex >= 1 && ofn.nFilterIndex <= m_filters.size() ? (int)ofn.nFilterIndex - 1 : 0;
+        if (ofn.nFilterIndex >= 1 && ofn.nFilterIndex <= m_filters.size()) m_filter = (int)ofn.nFilterIndex - 1;
         m_template = BuildDialogTemplate(Description());
         InitModalIndirect((LPCDLGTEMPLATE)m_template.data(), CWnd::FromHandle(ofn.hwndOwner));
     }
@@ -120,9 +119,11 @@ protected:
         // else the working directory.
         std::string name = m_ofn.lpstrFile != nullptr ? m_ofn.lpstrFile : "";
         const size_t offset = FileNameOffset(name);
-        std::string folder = ResolveName(FullWindowsPath("."), name.substr(0, offset));
-        if (!IsFolderPath(folder) && m_ofn.lpstrInitialDir != nullptr) folder = ResolveName(FullWindowsPath("."), m_ofn.lpstrInitialDir);
-        if (!IsFolderPath(folder)) folder = FullWindowsPath(".");
+        const std::string working = FullWindowsPath(".");
+        std::string folder = ResolveName(working, name.substr(0, offset));
+        if (!IsFolderPath(folder) && m_ofn.lpstrInitialDir != nullptr)
+            folder = ResolveName(working, m_ofn.lpstrInitialDir);
+        if (!IsFolderPath(folder)) folder = working;
         m_folder = WithBackslash(folder);
         ShowFolder(m_folder);
         SetDlgItemText(edt1, name.substr(offset).c_str());
@@ -184,7 +185,8 @@ private:
         const DWORD input = WS_VISIBLE | WS_TABSTOP;
         dialog.items.push_back({"Static", stc1, "", 5, 5, 270, 10, WS_VISIBLE | SS_NOPREFIX});
         dialog.items.push_back({"Edit", edt1, "", 5, 18, 270, 12, input | WS_BORDER | ES_AUTOHSCROLL});
-        dialog.items.push_back({"ListBox", lst1, "", 5, 34, 270, 100, input | WS_BORDER | WS_VSCROLL | LBS_NOTIFY});
+        dialog.items.push_back(
+            {"ListBox", lst1, "", 5, 34, 270, 100, input | WS_BORDER | WS_VSCROLL | LBS_NOTIFY});
         if (!m_filters.empty())
             dialog.items.push_back({"ListBox", cmb1, "", 5, 138, 200, 30, input | WS_BORDER | LBS_NOTIFY});
         if (!(m_ofn.Flags & OFN_HIDEREADONLY))
@@ -195,7 +197,9 @@ private:
         return dialog;
     }
 
-    std::string Masks() const { return m_filters.empty() ? std::string() : m_filters[(size_t)m_filter].masks; }
+    std::string Masks() const {
+        return m_filters.empty() ? std::string() : m_filters[(size_t)m_filter].masks;
+    }
 
     // The folder the folder part of text names (the dialog's folder when it has none).
     std::string FolderNamedBy(const std::string& text) const {
@@ -296,7 +300,8 @@ constexpr DWORD kShortRecordSize = offsetof(OPENFILENAMEA, pvReserved);
 
 BOOL Run(LPOPENFILENAMEA ofn, bool open) {
     t_lastError = 0;
-    if (ofn == nullptr || (ofn->lStructSize != sizeof(OPENFILENAMEA) && ofn->lStructSize != kShortRecordSize)) {
+    if (ofn == nullptr ||
+        (ofn->lStructSize != sizeof(OPENFILENAMEA) && ofn->lStructSize != kShortRecordSize)) {
         t_lastError = CDERR_STRUCTSIZE;
         return FALSE;
     }

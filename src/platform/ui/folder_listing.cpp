@@ -90,7 +90,8 @@ std::string ResolveName(const std::string& folder, const std::string& name) {
 }
 
 bool IsRootFolder(const std::string& folder) {
-    const std::string_view path = std::string_view(folder).substr(0, folder.size() - (folder.empty() ? 0 : 1));
+    std::string_view path(folder);
+    if (!path.empty()) path.remove_suffix(1);
     const size_t offset = FileNameOffset(path);
     return offset == 0 || offset == path.size();
 }

@@ -80,7 +80,8 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         switch (message) {
         case BFFM_SETSELECTIONA:
-            if (lParam != 0) Select(wParam ? std::string((const char*)lParam) : PathOf((LPCITEMIDLIST)lParam), true);
+            if (lParam != 0)
+                Select(wParam ? std::string((const char*)lParam) : PathOf((LPCITEMIDLIST)lParam), true);
             return 0;
         case BFFM_SETSTATUSTEXTA:
             SetDlgItemText(kStatus, lParam != 0 ? (const char*)lParam : "");
@@ -210,7 +211,8 @@ BOOL SHGetPathFromIDListA(LPCITEMIDLIST pidl, LPSTR pszPath) {
 
 LPITEMIDLIST SHBrowseForFolderA(LPBROWSEINFOA lpbi) {
     if (lpbi == nullptr) return nullptr;
-    const std::string root = lpbi->pidlRoot != nullptr ? kiln::PathOf(lpbi->pidlRoot) : kiln::ToWindowsPath("/");
+    const std::string root =
+        lpbi->pidlRoot != nullptr ? kiln::PathOf(lpbi->pidlRoot) : kiln::ToWindowsPath("/");
     kiln::BrowseDialogWindow dialog(*lpbi, kiln::WithBackslash(root));
     if (dialog.DoModal() != IDOK || dialog.result().empty()) return nullptr;
     const std::string& folder = dialog.result();

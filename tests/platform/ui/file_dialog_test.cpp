@@ -75,6 +75,7 @@ TEST_F(FileDialogTest, OpenListsTheFilteredFolderAndReturnsTheTypedName) {
     EXPECT_EQ(dialog.m_ofn.nFilterIndex, 2u);
     EXPECT_EQ(std::string(dialog.m_szFileTitle), "a.txt");
     EXPECT_EQ(script.events().front().caption, "開く");
+    EXPECT_EQ(std::filesystem::current_path().string(), dir.host());  // OFN_NOCHANGEDIR
 }
 
 TEST_F(FileDialogTest, ListEntriesEnterFoldersAndNameFilesAndTabCompletes) {

@@ -68,7 +68,7 @@ TEST(SpecialFolderTest, FollowsTheXdgUserAndBaseDirectories) {
     }
 }
 
-int CALLBACK Record(HWND dialog, UINT message, LPARAM lParam, LPARAM data) {
+int CALLBACK Record(HWND, UINT message, LPARAM lParam, LPARAM data) {
     auto& calls = *(std::vector<std::string>*)data;
     if (message == BFFM_INITIALIZED) calls.push_back("init");
     if (message == BFFM_SELCHANGED) calls.push_back("sel " + PathOf((LPCITEMIDLIST)lParam));
@@ -76,7 +76,6 @@ int CALLBACK Record(HWND dialog, UINT message, LPARAM lParam, LPARAM data) {
         calls.push_back(std::string("failed ") + (const char*)lParam);
         return calls.size() == 5;  // keeps the dialog open the first time only
     }
-    (void)dialog;
     return 0;
 }
 
