@@ -55,6 +55,8 @@
 #include <kiln/platform/ui/data_exchange.h>
 #include <kiln/platform/ui/control_wnd.h>
 #include <kiln/platform/ui/extension_module.h>
+#include <kiln/platform/ui/file_dialog.h>
+#include <kiln/platform/ui/shell_folder.h>
 #include <kiln/platform/store/registry.h>
 #include <kiln/platform/store/private_profile.h>
 #include <kiln/platform/files/disk.h>
@@ -89,6 +91,7 @@
 #include <kiln/diag/report.h>
 #include <kiln/diag/message_pump.h>
 #include <kiln/diag/std_alloc.h>
+#include <kiln/diag/folder_dialogs.h>
 #include <kiln/diag/log.h>
 #include <kiln/diag/copy_report.h>
 #include <kiln/diag/quick_dialog.h>

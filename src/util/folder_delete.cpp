@@ -15,7 +15,7 @@
 #include <kiln/platform/runtime/last_error.h>
 #include <kiln/platform/runtime/system.h>
 
-#include "platform/files/find_order.h"
+#include "platform/files/name_match.h"
 
 // The tree is walked through folder descriptors (openat, unlinkat): no path is built or resolved
 // again below the top, the walk cannot be led out of the tree by a link or a rename, and a deep tree

@@ -15,57 +15,11 @@
 #include <kiln/platform/files/path_map.h>
 
 #include "platform/files/file_util.h"
-#include "platform/files/find_order.h"
+#include "platform/files/name_match.h"
 
 IMPLEMENT_DYNAMIC(CFileFind, CObject)
 
 namespace {
-
-using kiln::CharLength;
-
-bool SameChar(const char* a, const char* b, size_t length) {
-    if (length == 1) return kiln::ToAsciiUpper(*a) == kiln::ToAsciiUpper(*b);
-    return a[0] == b[0] && a[1] == b[1];
-}
-
-// '*' and '?' against a name, character by character; a '*' that fails to extend takes one more
-// character of the name and tries again.
-bool Match(const char* mask, const char* name) {
-    const char* starMask = nullptr;
-    const char* starName = nullptr;
-    while (*name != '\0') {
-        if (*mask == '*') {
-            starMask = ++mask;
-            starName = name;
-            continue;
-        }
-        size_t length = CharLength(name);
-        if (*mask == '?') {
-            ++mask;
-            name += length;
-            continue;
-        }
-        if (*mask != '\0' && CharLength(mask) == length && SameChar(mask, name, length)) {
-            mask += length;
-            name += length;
-            continue;
-        }
-        if (starMask == nullptr) return false;
-        mask = starMask;
-        starName += CharLength(starName);
-        name = starName;
-    }
-    while (*mask == '*')
-        ++mask;
-    return *mask == '\0';
-}
-
-// Windows lets a trailing ".*" match the end of a name without a period, so "*.*" matches every name.
-bool MatchesPattern(const std::string& mask, const char* name) {
-    if (Match(mask.c_str(), name)) return true;
-    return mask.size() >= 2 && mask.compare(mask.size() - 2, 2, ".*") == 0 &&
-           Match(mask.substr(0, mask.size() - 2).c_str(), name);
-}
 
 class Folder {
 public:
@@ -82,15 +36,6 @@ private:
 };
 
 }  // namespace
-
-std::string kiln::FindOrderKey(const std::string& name) {
-    if (name == ".") return std::string(1, '\0');
-    if (name == "..") return std::string(2, '\0');
-    std::string key = name;
-    for (size_t i = 0; i < key.size(); i += CharLength(key.c_str() + i))
-        key[i] = kiln::ToAsciiUpper(key[i]);
-    return key;
-}
 
 BOOL CFileFind::FindFile(LPCTSTR pstrName, DWORD /*dwUnused*/) {
     Close();
@@ -117,7 +62,7 @@ BOOL CFileFind::FindFile(LPCTSTR pstrName, DWORD /*dwUnused*/) {
     while (struct dirent* d = readdir(dir.get())) {
         std::string name = d->d_name;
         bool dots = name == "." || name == "..";
-        if ((dots && driveRoot) || !MatchesPattern(mask, name.c_str())) continue;
+        if ((dots && driveRoot) || !kiln::MatchesPattern(mask, name.c_str())) continue;
         struct stat st;
         if (fstatat(dirFd, d->d_name, &st, 0) != 0 &&
             fstatat(dirFd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)

@@ -24,13 +24,7 @@ struct EditState : ControlState {
 
 // The offset of the character boundary at or before offset.
 size_t Boundary(const std::string& text, size_t offset) {
-    size_t at = 0;
-    while (at < offset && at < text.size()) {
-        size_t step = IsLeadByte((unsigned char)text[at]) && at + 1 < text.size() ? 2 : 1;
-        if (at + step > offset) break;
-        at += step;
-    }
-    return at;
+    return FittingLength(text, offset);
 }
 
 // Replaces the selection with insert, cut to what the limit leaves room for; FALSE when nothing changed.
@@ -133,8 +127,7 @@ LRESULT CALLBACK EditProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_KEYDOWN:
         if (wParam == VK_DELETE && !(window->style & ES_READONLY) && TakesInput(hWnd)) {
             if (state->selStart == state->selEnd && state->selEnd < text.size())
-                state->selEnd +=
-                    IsLeadByte((unsigned char)text[state->selEnd]) && state->selEnd + 1 < text.size() ? 2 : 1;
+                state->selEnd += CharLength(text.data() + state->selEnd, text.data() + text.size());
             if (ReplaceSelection(window, state, "")) Changed(hWnd);
         }
         return 0;
