@@ -1,8 +1,12 @@
 #include "settings/profile_correction.h"
 
-// The prompt the dialog shows above the text.
-[[maybe_unused]] static const char kProfileCorrectionPrompt[] =
-    "ﾌﾟﾛﾌｧｲﾙの書式が不正のようです。可能なら修正してください。";
+#include <kiln/diag/quick_dialog.h>
 
-// The string input dialog is wired here when the dialogs land; until then every answer is a cancel.
-BOOL AskProfileCorrection(CString& /*text*/) { return FALSE; }
+BOOL AskProfileCorrection(CString& text) {
+    CStringDialog dialog(nullptr);
+    dialog.SetTitle("ﾌﾟﾛﾌｧｲﾙの書式が不正のようです。可能なら修正してください。");
+    dialog.SetDefStr(text);
+    if (dialog.DoModal() != IDOK) return FALSE;
+    text = dialog.GetString();
+    return TRUE;
+}

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/dialog_script.h"
+
 #include <climits>
 #include <string>
 #include <utility>
@@ -214,6 +216,36 @@ TEST(Profile, SearchKeepsTheEntryPositionAndCopiesCarryIt) {
     EXPECT_EQ(bad.IdentifyProfile("a;b"), nullptr);
     EXPECT_EQ(bad.Entry(), 5);
     EXPECT_EQ(bad.Text(), "x=#0;a;b=#1");
+}
+
+// The correction dialog offers the whole text under its prompt; OK with an edit searches the new text,
+// OK without one and Cancel find nothing. Each case shows exactly one dialog: nothing loops.
+TEST(Profile, MalformedTextIsOfferedForCorrection) {
+    struct Case {
+        const char* typed;  // null: Cancel; else typed, then OK
+        const char* textAfter;
+    };
+    for (const Case& c : {Case{"x=#0;a", "x=#0;a"}, Case{"x=#0;a;b=#1", "x=#0;a;b=#1"},
+                          Case{nullptr, "x=#0;a;b=#1"}}) {
+        kiln::test::DialogScript script;
+        std::string shownText, shownPrompt;
+        script.OnWait([&](HWND dialog) {
+            char buffer[256];
+            GetDlgItemTextA(dialog, 3001, buffer, sizeof buffer);
+            shownText = buffer;
+            GetDlgItemTextA(dialog, 3002, buffer, sizeof buffer);
+            shownPrompt = buffer;
+            if (c.typed == nullptr) return kiln::test::Click(dialog, IDCANCEL);
+            kiln::test::Type(dialog, 3001, c.typed);
+            kiln::test::Click(dialog, IDOK);
+        });
+        const Probe p("x=#0;a;b=#1");
+        EXPECT_EQ(p.IdentifyProfile("a;b"), nullptr);
+        EXPECT_EQ(p.Text(), c.textAfter);
+        EXPECT_EQ(shownText, "x=#0;a;b=#1");
+        EXPECT_EQ(shownPrompt, "ﾌﾟﾛﾌｧｲﾙの書式が不正のようです。可能なら修正してください。");
+        EXPECT_EQ(script.Kinds(), "Shown Waiting Destroyed");
+    }
 }
 
 }  // namespace
