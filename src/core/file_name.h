@@ -3,6 +3,9 @@
 
 #include <kiln/platform/runtime/types.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln::detail {
 
 // Copies name (null: empty) into buffer and applies SetExtension with ext unless ext is null.
@@ -17,3 +20,5 @@ int RefuseFileName(const char* name, const char* ext);
 int ReportWriteFailure(const char* name);
 
 }  // namespace kiln::detail
+
+#pragma GCC visibility pop

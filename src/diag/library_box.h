@@ -3,6 +3,9 @@
 
 #include <kiln/platform/text/cstring.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln::detail {
 
 // The library box: the process's message box with the caption "Vantor"; the answer, or 0 when no
@@ -14,3 +17,5 @@ int LibraryMessageBox(const char* text, unsigned int style);
 CString SystemErrorText(DWORD code);
 
 }  // namespace kiln::detail
+
+#pragma GCC visibility pop

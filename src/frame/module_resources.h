@@ -3,6 +3,9 @@
 
 #include <kiln/platform/runtime/resources.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 // Adds the library's resources to the front of the resource chain, once per process; the module's
@@ -10,3 +13,5 @@ namespace kiln {
 HINSTANCE AddLibraryResources();
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

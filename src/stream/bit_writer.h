@@ -7,6 +7,9 @@
 
 #include "stream/own_chunk.h"
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 class CWriteLEBitStmPtr;
 class CWriteWordBitStmPtr;
 
@@ -96,3 +99,5 @@ template <class Order>
     *at = (unsigned char)((*at & ~mask) | (-(int)(bit != 0) & mask));
     return 1;
 }
+
+#pragma GCC visibility pop

@@ -6,6 +6,9 @@
 
 #include <typeinfo>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln::detail {
 
 // True, with the length, when heap is a CAllocInterface (exactly) that the cursor holds locked.
@@ -16,3 +19,5 @@ inline bool OwnChunkLength(const IPmHeapInterface* heap, const unsigned char* lo
 }
 
 }  // namespace kiln::detail
+
+#pragma GCC visibility pop

@@ -4,6 +4,9 @@
 
 #include <functional>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln::detail {
 
 enum class CpuFeature { Mmx, Mmx2, Sse, Sse2 };
@@ -21,3 +24,5 @@ bool FeatureSupported(CpuFeature feature, const std::function<bool(CpuCheck)>& c
 bool RunGuarded(void (*fn)(void*), void* context);
 
 }  // namespace kiln::detail
+
+#pragma GCC visibility pop

@@ -4,6 +4,9 @@
 
 #include <kiln/platform/files/archive.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 // Stands for "the file cannot tell" (a pipe, a terminal, a device).
@@ -19,3 +22,5 @@ ULONGLONG ArchiveBytesLeft(const CArchive& ar);
 bool ArchiveMayHold(const CArchive& ar, ULONGLONG nLength);
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

@@ -7,6 +7,9 @@
 
 #include <kiln/platform/runtime/types.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln::detail {
 
 // FILE_ATTRIBUTE_ bits of a host file: directory, archive for a regular file, system for any other
@@ -22,3 +25,5 @@ size_t FileNameOffset(std::string_view path);
 std::string_view FileTitle(std::string_view name);
 
 }  // namespace kiln::detail
+
+#pragma GCC visibility pop

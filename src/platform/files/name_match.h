@@ -3,6 +3,9 @@
 
 #include <string>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 // True when name matches mask: '*' stands for any run of characters, '?' for one character
@@ -16,3 +19,5 @@ bool MatchesPattern(const std::string& mask, const char* name);
 std::string FindOrderKey(const std::string& name);
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

@@ -7,6 +7,9 @@
 #include <string>
 #include <string_view>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln::detail {
 
 // Replaces the file at hostPath by a new one that fill writes through the descriptor it is given
@@ -33,3 +36,5 @@ using ReplaceFaultHook = int (*)(ReplaceStep step);
 void SetReplaceFaultHook(ReplaceFaultHook hook);
 
 }  // namespace kiln::detail
+
+#pragma GCC visibility pop

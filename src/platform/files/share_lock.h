@@ -9,6 +9,9 @@
 
 #include <kiln/platform/runtime/types.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln::detail {
 
 struct ShareRequest {
@@ -24,3 +27,5 @@ struct ShareRequest {
 DWORD TakeShareMarkers(int fd, ShareRequest request);
 
 }  // namespace kiln::detail
+
+#pragma GCC visibility pop

@@ -9,6 +9,9 @@
 #include <string>
 #include <string_view>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln::detail {
 
 // Owns a descriptor and closes it when destroyed or reset; -1 is "none".
@@ -47,3 +50,5 @@ int WriteAll(int fd, std::string_view bytes);
 int ReadAll(int fd, std::string& bytes);
 
 }  // namespace kiln::detail
+
+#pragma GCC visibility pop

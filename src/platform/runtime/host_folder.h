@@ -4,6 +4,9 @@
 #include <string>
 #include <string_view>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln::detail {
 
 // The folder that holds path: "/a/b" and "/a/b/" give "/a", "/a" gives "/", "/" stays "/", and a
@@ -11,3 +14,5 @@ namespace kiln::detail {
 std::string HostFolderOf(std::string_view path);
 
 }  // namespace kiln::detail
+
+#pragma GCC visibility pop

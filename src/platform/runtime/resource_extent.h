@@ -3,9 +3,14 @@
 
 #include <cstddef>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 // The bytes from data to the end of the resource of the chain that holds it, 0 when none does.
 size_t ResourceExtent(const void* data);
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

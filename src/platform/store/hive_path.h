@@ -3,6 +3,9 @@
 
 #include <string>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln::detail {
 
 enum class Hive { User, Machine };
@@ -13,3 +16,5 @@ enum class Hive { User, Machine };
 std::string HivePath(Hive hive);
 
 }  // namespace kiln::detail
+
+#pragma GCC visibility pop

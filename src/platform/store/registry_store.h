@@ -24,6 +24,9 @@
 
 #include "platform/store/hive_path.h"
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln::detail {
 
 struct KeyEntry {
@@ -113,3 +116,5 @@ private:
 std::shared_ptr<HiveStore> StoreFor(Hive hive);
 
 }  // namespace kiln::detail
+
+#pragma GCC visibility pop

@@ -11,6 +11,9 @@
 
 #include <kiln/platform/text/mbcs.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln::detail {
 
 inline std::string FoldName(std::string_view name) {
@@ -37,3 +40,5 @@ inline std::string FoldName(std::string_view name) {
 }
 
 }  // namespace kiln::detail
+
+#pragma GCC visibility pop

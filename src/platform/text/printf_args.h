@@ -10,6 +10,9 @@
 
 #include <kiln/platform/text/cstring.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 CString FormatArgs(const char* format, const INT_PTR* args, int count);
@@ -20,3 +23,5 @@ enum class PrintfValueKind { Int, LongLong, Double, Pointer };
 std::vector<PrintfValueKind> PrintfValueKinds(const char* format);
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

@@ -4,6 +4,9 @@
 #include <string>
 #include <string_view>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 // A byte sequence that is not CP932, or a character CP932 cannot hold, becomes '?'.
@@ -11,3 +14,5 @@ std::u16string Cp932ToUtf16(std::string_view cp932);
 std::string Utf16ToCp932(std::u16string_view utf16);
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

@@ -7,6 +7,9 @@
 
 #include <kiln/platform/runtime/types.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln::detail {
 
 struct FixedClock {
@@ -18,3 +21,5 @@ struct FixedClock {
 void SetFixedClock(std::optional<FixedClock> clock);
 
 }  // namespace kiln::detail
+
+#pragma GCC visibility pop

@@ -7,6 +7,9 @@
 
 #include <kiln/platform/runtime/types.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln::detail {
 
 constexpr long long kFileTimeTicksPerSecond = 10000000;
@@ -31,3 +34,5 @@ inline ULONGLONG FileTimeOfUnix(long long seconds, long nanoseconds) {
 ULONGLONG FileTimeNow();
 
 }  // namespace kiln::detail
+
+#pragma GCC visibility pop

@@ -5,6 +5,9 @@
 
 #include <kiln/platform/runtime/types.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln::detail {
 
 inline void FillSystemTime(const tm& fields, WORD milliseconds, SYSTEMTIME& st) {
@@ -19,3 +22,5 @@ inline void FillSystemTime(const tm& fields, WORD milliseconds, SYSTEMTIME& st) 
 }
 
 }  // namespace kiln::detail
+
+#pragma GCC visibility pop

@@ -5,6 +5,9 @@
 
 #include <kiln/platform/ui/dialog_box.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 // The window's text (code page 932); empty for a window that does not exist.
@@ -20,3 +23,5 @@ inline std::string WindowText(HWND window) {
 inline DWORD StyleOf(HWND window) { return (DWORD)GetWindowLongPtrA(window, GWL_STYLE); }
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

@@ -6,6 +6,9 @@
 
 #include "platform/ui/window_table.h"
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 struct DialogState : ControlState {
@@ -34,3 +37,5 @@ void WaitOnHandler(HWND dialog);
 void AnnounceDialogShown(HWND hWnd);
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 struct FolderEntries {
@@ -28,3 +31,5 @@ std::string ResolveName(const std::string& folder, const std::string& name);
 bool IsRootFolder(const std::string& folder);
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

@@ -3,6 +3,9 @@
 
 #include <kiln/platform/ui/dialog_handler.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 // Presents dialogs on the terminal (standard input and standard error).
@@ -16,3 +19,5 @@ void PollTerminalDialogs();
 void BatchDialogEvent(const DialogEvent& event);
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

@@ -1,6 +1,9 @@
 // Keys read from a terminal in key-by-key mode (KeyMode), escape sequences decoded.
 #pragma once
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 enum class KeyKind {
@@ -29,3 +32,5 @@ struct Key {
 Key ReadKey(int fd);
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

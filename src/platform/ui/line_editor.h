@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <string>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 struct LineOptions {
@@ -22,3 +25,5 @@ struct LineOptions {
 bool EditLine(std::string& text, const LineOptions& options, int in, std::FILE* out);
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

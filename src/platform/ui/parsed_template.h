@@ -6,6 +6,9 @@
 
 #include <kiln/platform/ui/dialog_template.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 struct ParsedItem {
@@ -37,3 +40,5 @@ bool ParseDialogTemplate(const void* data, size_t size, ParsedTemplate* out);
 size_t TemplateExtent(const void* data);
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

@@ -9,6 +9,9 @@
 
 #include <kiln/platform/runtime/types.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 // Starts following a modeless dialog that has just been shown, and draws its line.
@@ -30,3 +33,5 @@ private:
 };
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

@@ -5,6 +5,9 @@
 
 #include <kiln/platform/ui/message_box.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 // Asks on the terminal when standard input and standard error are both terminals, else reports
@@ -21,3 +24,5 @@ int AskOnTerminal(const MessageBoxCall& call, std::FILE* in, std::FILE* out);
 int ReportInBatch(const MessageBoxCall& call, std::FILE* out);
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

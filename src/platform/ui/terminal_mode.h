@@ -3,6 +3,9 @@
 
 #include <termios.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 // While alive, standard input's terminal delivers keys one by one without echoing them: with wait,
@@ -31,3 +34,5 @@ private:
 void SetLineInPlace(bool shown);
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

@@ -5,9 +5,14 @@
 // cuts such text to a width).
 #pragma once
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 // The width of the terminal on fd; 80 when fd is not a terminal or does not say.
 int TerminalColumns(int fd);
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

@@ -3,6 +3,9 @@
 
 #include <kiln/platform/runtime/types.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 // Makes sure the calling thread has its queue, so messages can be posted to its windows.
@@ -11,3 +14,5 @@ void EnsureThreadQueue();
 void PurgeWindowMessages(HWND hWnd);
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

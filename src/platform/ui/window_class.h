@@ -6,6 +6,9 @@
 
 #include <kiln/platform/ui/window.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 struct WindowClass {
@@ -36,3 +39,5 @@ void NotifyParent(HWND control, WORD code);
 bool TakesInput(HWND hWnd);
 
 }  // namespace kiln
+
+#pragma GCC visibility pop

@@ -11,6 +11,9 @@
 
 #include <kiln/platform/ui/window.h>
 
+// Internal to the library: not exported from the shared library.
+#pragma GCC visibility push(hidden)
+
 namespace kiln {
 
 struct WindowClass;
@@ -104,3 +107,5 @@ namespace kiln {
 LRESULT CopyTextOut(const std::string& text, WPARAM size, LPARAM buffer);
 
 }  // namespace kiln
+
+#pragma GCC visibility pop
