@@ -98,8 +98,14 @@ bool EditLine(std::string& text, const LineOptions& options, int in, std::FILE* 
     for (;;) {
         Key key = ReadKey(in);
         switch (key.kind) {
-        case KeyKind::Enter:
         case KeyKind::Tab:
+            if (options.complete) {
+                line = options.complete(line);
+                cursor = line.size();
+                break;
+            }
+            [[fallthrough]];
+        case KeyKind::Enter:
             std::fputs("\n", out);
             text = line;
             return true;

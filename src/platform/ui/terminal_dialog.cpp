@@ -210,6 +210,15 @@ private:
         options.limit = limit > head.size() ? limit - head.size() : 0;
         options.password = (edit.style & ES_PASSWORD) != 0;
         options.digitsOnly = (edit.style & ES_NUMBER) != 0;
+        // An edit that takes Tab itself (a file dialog's name) completes what has been typed so far.
+        if (SendMessageA(edit.window, WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB) {
+            options.complete = [&](const std::string& typed) {
+                SetWindowTextA(edit.window, (head + typed).c_str());
+                SendMessageA(edit.window, WM_KEYDOWN, VK_TAB, 0);
+                std::string now = WindowText(edit.window);
+                return now.size() >= head.size() ? now.substr(head.size()) : typed;
+            };
+        }
         if (!EditLine(line, options, STDIN_FILENO, stderr)) return false;
         if (head + line != text) SetWindowTextA(edit.window, (head + line).c_str());
         return true;

@@ -10,9 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <kiln/platform/ui/dialog_box.h>
+#include <kiln/platform/ui/file_dialog.h>
 #include <kiln/platform/ui/message_box.h>
 
 #include "support/pseudo_terminal.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -249,6 +251,37 @@ TEST(TerminalDialog, KeyClicksCancelAndABoxMeanwhileKeepsTheLineWhole) {
     ASSERT_EQ(term.Wait(), 0);
     EXPECT_NE(term.Screen().find("END cancelled"), std::string::npos) << term.Screen();
     EXPECT_EQ(term.Modes().c_lflag & (ICANON | ECHO), (tcflag_t)(ICANON | ECHO));
+}
+
+// A file dialog's name edit completes a typed prefix on Tab from the folder's entries.
+TEST(TerminalDialog, FileNameCompletesOnTab) {
+    kiln::test::TempDir dir;
+    dir.Write("alpha.txt", "a");
+    dir.Write("beta.txt", "b");
+    static std::string folder;
+    folder = dir.win();
+    PseudoTerminal term([] {
+        char file[MAX_PATH] = "";
+        OPENFILENAMEA ofn{};
+        ofn.lStructSize = sizeof ofn;
+        ofn.lpstrFile = file;
+        ofn.nMaxFile = sizeof file;
+        ofn.lpstrInitialDir = folder.c_str();
+        ofn.Flags = OFN_FILEMUSTEXIST;
+        BOOL chosen = GetOpenFileNameA(&ofn);
+        std::printf("CHOSEN %d %s\n", chosen, file + ofn.nFileOffset);
+        return 0;
+    });
+    ASSERT_TRUE(term.Expect("> "));
+    term.Type("al\t");
+    ASSERT_TRUE(term.Expect("alpha.txt"));
+    term.Type("\r");
+    ASSERT_TRUE(term.Expect("Number (1-3): "));  // the folder's entries, left as they are
+    term.Type("\r");
+    ASSERT_TRUE(term.Expect("(Space: change)"));  // the read-only box
+    term.Type("\r");
+    ASSERT_EQ(term.Wait(), 0) << term.Screen();
+    EXPECT_NE(term.Screen().find("CHOSEN 1 alpha.txt"), std::string::npos) << term.Screen();
 }
 
 }  // namespace
