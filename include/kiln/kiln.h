@@ -21,6 +21,17 @@
 #include <kiln/platform/ui/message_box.h>
 #include <kiln/platform/ui/message_queue.h>
 #include <kiln/platform/ui/win_app.h>
+#include <kiln/platform/ui/window.h>
+#include <kiln/platform/ui/controls.h>
+#include <kiln/platform/ui/dialog_template.h>
+#include <kiln/platform/ui/dialog_box.h>
+#include <kiln/platform/ui/menu.h>
+#include <kiln/platform/ui/dialog_handler.h>
+#include <kiln/platform/ui/cmd_target.h>
+#include <kiln/platform/ui/wnd.h>
+#include <kiln/platform/ui/dialog.h>
+#include <kiln/platform/ui/data_exchange.h>
+#include <kiln/platform/ui/control_wnd.h>
 #include <kiln/platform/store/registry.h>
 #include <kiln/platform/store/private_profile.h>
 #include <kiln/platform/files/disk.h>

@@ -8,6 +8,7 @@ IMPLEMENT_DYNAMIC(CException, CObject)
 IMPLEMENT_DYNAMIC(CMemoryException, CException)
 IMPLEMENT_DYNAMIC(CNotSupportedException, CException)
 IMPLEMENT_DYNAMIC(CResourceException, CException)
+IMPLEMENT_DYNAMIC(CUserException, CException)
 IMPLEMENT_DYNAMIC(CArchiveException, CException)
 
 namespace {
@@ -95,6 +96,7 @@ void AfxThrowMemoryException() {
 
 void AfxThrowNotSupportedException() { throw new CNotSupportedException; }
 void AfxThrowResourceException() { throw new CResourceException; }
+void AfxThrowUserException() { throw new CUserException; }
 void AfxThrowFileException(int cause, LONG lOsError, LPCTSTR lpszFileName) {
     throw new CFileException(cause, lOsError, lpszFileName);
 }

@@ -57,6 +57,14 @@ public:
     BOOL GetErrorMessage(LPTSTR lpszError, UINT nMaxError, UINT* pnHelpContext = nullptr) const override;
 };
 
+// Thrown by a check that has already told the user what is wrong (a failed dialog data exchange):
+// catchers stay silent.
+class CUserException : public CException {
+    DECLARE_DYNAMIC(CUserException)
+public:
+    CUserException() = default;
+};
+
 class CFileException : public CException {
     DECLARE_DYNAMIC(CFileException)
 public:
@@ -108,6 +116,7 @@ public:
 [[noreturn]] void AfxThrowMemoryException();
 [[noreturn]] void AfxThrowNotSupportedException();
 [[noreturn]] void AfxThrowResourceException();
+[[noreturn]] void AfxThrowUserException();
 [[noreturn]] void AfxThrowFileException(int cause, LONG lOsError = -1, LPCTSTR lpszFileName = nullptr);
 [[noreturn]] void AfxThrowArchiveException(int cause, LPCTSTR lpszArchiveName = nullptr);
 

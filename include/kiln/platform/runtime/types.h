@@ -84,6 +84,8 @@ struct POINT {
     LONG y;
 };
 
+typedef POINT* LPPOINT;
+
 struct RECT {
     LONG left;
     LONG top;

@@ -1,12 +1,14 @@
 // Thread message queues.
 //
 // Each thread gets its queue the first time it peeks, gets or posts to itself (PostMessageA with no
-// window, PostQuitMessage); the queue goes away when the thread ends. Messages are taken in the
-// order they were posted. A quit request (PostQuitMessage) is not queued: WM_QUIT, carrying the exit
-// code as wParam, is delivered only once no posted message that the filter admits is waiting.
+// window, PostQuitMessage) or creates a window; the queue goes away when the thread ends. Messages
+// are taken in this order: posted messages in the order they were posted; then WM_QUIT, carrying
+// the exit code as wParam, once a quit request (PostQuitMessage) is pending; then WM_PAINT for a
+// visible window of the thread with a pending update (window.h). A message posted to a window goes
+// to the queue of the window's thread.
 //
-// There are no windows yet: a filter or a message for a window handle fails with
-// ERROR_INVALID_WINDOW_HANDLE, and WM_PAINT is an ordinary posted message.
+// A window filter admits the messages of that window and of its descendants; a filter or a message
+// for a window that does not exist fails with ERROR_INVALID_WINDOW_HANDLE.
 #pragma once
 
 #include <kiln/platform/runtime/types.h>
@@ -32,13 +34,15 @@ BOOL GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax)
 // has no queue (it never used one, or has ended), with ERROR_NOT_ENOUGH_QUOTA when 10000 messages
 // are already waiting there.
 BOOL PostThreadMessageA(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam);
-// With no window, posts a thread message to the calling thread.
+// Posts to the window's thread; with no window, posts a thread message to the calling thread.
 BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 // Asks the calling thread's message loop to end with nExitCode.
 void PostQuitMessage(int nExitCode);
-// No keyboard messages exist on a terminal: translates nothing and returns FALSE.
+// Character messages are posted by whoever types (a front end or a test): translates nothing and
+// returns FALSE.
 BOOL TranslateMessage(const MSG* lpMsg);
-// Hands a window message to its window procedure; thread messages have none and give 0.
+// Hands a window message to its window procedure (a WM_PAINT for a window without an update is
+// dropped); thread messages have none and give 0.
 LRESULT DispatchMessageA(const MSG* lpMsg);
 
 #define PeekMessage PeekMessageA

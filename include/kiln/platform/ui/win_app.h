@@ -24,11 +24,18 @@ public:
     // The message loop: idles (OnIdle with a growing count) while the queue is empty, pumps while it
     // is not, and returns ExitInstance() once WM_QUIT is taken.
     virtual int Run();
-    // TRUE when the message was handled and must not be translated or dispatched; there are no
-    // windows to hand it to yet, so FALSE.
+    // TRUE when the message was handled and must not be translated or dispatched: offers it to the
+    // PreTranslateMessage of the CWnd objects from its window up to the main window (a dialog takes
+    // its keyboard messages there with IsDialogMessage), then to the main window.
     virtual BOOL PreTranslateMessage(MSG* pMsg);
-    // Idle work; TRUE asks for more idle calls. Only the first call (lCount 0) asks for more.
+    // Idle work; TRUE asks for more idle calls. Only the first call (lCount 0) asks for more; the
+    // temporary CWnd objects of the thread are deleted there.
     virtual BOOL OnIdle(LONG lCount);
+    // FALSE for messages that must not restart idle processing: WM_PAINT, WM_SYSTIMER and a mouse
+    // move to where the last one was.
+    virtual BOOL IsIdleMessage(MSG* pMsg);
+    // The main window, or null.
+    virtual CWnd* GetMainWnd();
     // Waits for one message and handles it (PreTranslateMessage, TranslateMessage, DispatchMessage);
     // FALSE when it was WM_QUIT.
     virtual BOOL PumpMessage();
