@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <kiln/platform/runtime/system.h>
+#include <kiln/platform/ui/wnd.h>
 
 namespace {
 
@@ -54,19 +55,57 @@ int CWinThread::Run() {
             if (!OnIdle(idleCount++)) idle = false;
         do {
             if (!PumpMessage()) return ExitInstance();
-            idle = true;
-            idleCount = 0;
+            if (IsIdleMessage(&m_msgCur)) {
+                idle = true;
+                idleCount = 0;
+            }
         } while (PeekMessageA(&m_msgCur, nullptr, 0, 0, PM_NOREMOVE));
     }
 }
 
-BOOL CWinThread::PreTranslateMessage(MSG*) { return FALSE; }
+BOOL CWinThread::PreTranslateMessage(MSG* pMsg) {
+    CWnd* mainWnd = GetMainWnd();
+    HWND stop = mainWnd != nullptr ? mainWnd->m_hWnd : nullptr;
+    // From the message's window up through its parents, stopping after the main window.
+    for (HWND hWnd = pMsg->hwnd; hWnd != nullptr; hWnd = ::GetParent(hWnd)) {
+        if (CWnd* wnd = CWnd::FromHandlePermanent(hWnd); wnd != nullptr && wnd->PreTranslateMessage(pMsg))
+            return TRUE;
+        if (hWnd == stop || (GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CHILD) == 0) break;
+    }
+    if (mainWnd != nullptr && pMsg->hwnd != nullptr && ::GetAncestor(pMsg->hwnd, GA_ROOT) != stop)
+        return mainWnd->PreTranslateMessage(pMsg);
+    return FALSE;
+}
 
-BOOL CWinThread::OnIdle(LONG lCount) { return lCount < 1; }
+BOOL CWinThread::OnIdle(LONG lCount) {
+    if (lCount <= 0) {
+        CWnd* mainWnd = GetMainWnd();
+        if (mainWnd != nullptr && mainWnd->m_hWnd != nullptr && mainWnd->IsWindowVisible())
+            mainWnd->SendMessage(WM_IDLEUPDATECMDUI, TRUE, 0);
+    } else {
+        CWnd::DeleteTempMap();
+    }
+    return lCount < 1;
+}
+
+BOOL CWinThread::IsIdleMessage(MSG* pMsg) {
+    thread_local POINT lastPoint{-1, -1};
+    thread_local UINT lastMessage = 0;
+    if (pMsg->message == WM_MOUSEMOVE || pMsg->message == WM_NCMOUSEMOVE) {
+        const bool same = pMsg->message == lastMessage && pMsg->pt.x == lastPoint.x && pMsg->pt.y == lastPoint.y;
+        lastPoint = pMsg->pt;
+        lastMessage = pMsg->message;
+        return !same;
+    }
+    return pMsg->message != WM_PAINT && pMsg->message != WM_SYSTIMER;
+}
+
+CWnd* CWinThread::GetMainWnd() { return m_pMainWnd; }
 
 BOOL CWinThread::PumpMessage() {
     if (!GetMessageA(&m_msgCur, nullptr, 0, 0)) return FALSE;
-    if (!PreTranslateMessage(&m_msgCur)) {
+    // WM_KICKIDLE is the modal loops' own message: one that reaches the queue is dropped.
+    if (m_msgCur.message != WM_KICKIDLE && !PreTranslateMessage(&m_msgCur)) {
         TranslateMessage(&m_msgCur);
         DispatchMessageA(&m_msgCur);
     }

@@ -18,6 +18,18 @@ constexpr const char* NextChar(const char* p) {
     return p + (IsLeadByte((unsigned char)p[0]) && p[1] != '\0' ? 2 : 1);
 }
 
+// The length of the longest prefix of the NUL-terminated text that fits in limit bytes without
+// splitting a double-byte character. A lead byte before the terminator counts as one byte.
+inline size_t FittingPrefix(const char* text, size_t limit) {
+    size_t length = 0;
+    while (text[length] != '\0') {
+        size_t step = (size_t)(NextChar(text + length) - (text + length));
+        if (length + step > limit) break;
+        length += step;
+    }
+    return length;
+}
+
 }  // namespace kiln
 
 // 1 for a lead byte, else 0.

@@ -52,14 +52,16 @@ struct AFX_CMDHANDLERINFO {
     AFX_PMSG pmf;
 };
 
-// A handler of any signature as an entry's pfn; the entry's nSig says how to call it back.
-template <class Handler>
-AFX_PMSG AfxMsgHandler(Handler handler) {
+// Casts between handler types: a handler of any signature is kept as an entry's pfn, and the
+// entry's nSig says which type to cast it back to before the call.
+template <class To, class From>
+To AfxHandlerCast(From handler) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wcast-function-type"
-    return reinterpret_cast<AFX_PMSG>(handler);
+    return reinterpret_cast<To>(handler);
 #pragma GCC diagnostic pop
 }
+#define AfxMsgHandler(handler) AfxHandlerCast<AFX_PMSG>(handler)
 
 #define afx_msg
 #define PASCAL
@@ -74,6 +76,7 @@ protected:                                                     \
     const AFX_MSGMAP* theClass::GetThisMessageMap() {                           \
         typedef theClass ThisClass;                                             \
         typedef baseClass TheBaseClass;                                         \
+        static_cast<void>(sizeof(ThisClass));                                   \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 #define END_MESSAGE_MAP()                                                      \
         {0, 0, 0, 0, AfxSig_end, (AFX_PMSG)0}};                                \

@@ -29,9 +29,8 @@ public:
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
 void DDX_Text(CDataExchange* pDX, int nIDC, int& value);
-void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value);
+void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value);  // DWORD too: both are 32-bit unsigned
 void DDX_Text(CDataExchange* pDX, int nIDC, long& value);
-void DDX_Text(CDataExchange* pDX, int nIDC, DWORD& value);
 void DDX_Text(CDataExchange* pDX, int nIDC, double& value);
 void DDX_Text(CDataExchange* pDX, int nIDC, float& value);
 // The selection of a list box by text: the selected item's text, or empty without a selection;

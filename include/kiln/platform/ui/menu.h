@@ -29,6 +29,9 @@ UINT GetMenuItemID(HMENU hMenu, int nPos);  // (UINT)-1 for a popup or a bad pos
 HMENU GetSubMenu(HMENU hMenu, int nPos);
 int GetMenuStringA(HMENU hMenu, UINT uIDItem, LPSTR lpString, int cchMax, UINT flags);
 BOOL AppendMenuA(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, LPCSTR lpNewItem);
+// The menu of a top-level window (kept, never shown); SetMenu does not destroy the one it replaces.
+HMENU GetMenu(HWND hWnd);
+BOOL SetMenu(HWND hWnd, HMENU hMenu);
 
 #define LoadMenu LoadMenuA
 #define LoadMenuIndirect LoadMenuIndirectA

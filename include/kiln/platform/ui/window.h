@@ -293,7 +293,7 @@ BOOL DestroyWindow(HWND hWnd);
 BOOL IsWindow(HWND hWnd);
 
 // Window procedures and sent messages. SendMessageA calls the procedure at once on the calling
-// thread; a window of another thread refuses (0, ERROR_ACCESS_DENIED): post to it instead.
+// thread; a window of another thread refuses (0, ERROR_WINDOW_OF_OTHER_THREAD): post to it instead.
 LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 // WM_SETTEXT/WM_GETTEXT/WM_GETTEXTLENGTH keep the window text; WM_CLOSE destroys the window;

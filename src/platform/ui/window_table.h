@@ -1,0 +1,106 @@
+// The window records of the process and the window state of each thread.
+//
+// A handle is a slot index plus the slot's generation; releasing a slot bumps its generation, so a
+// stale handle finds nothing. Records are read and changed by the window's own thread only; other
+// threads learn just the owning thread of a handle (to post to it), which the slot keeps apart.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <kiln/platform/ui/window.h>
+
+namespace kiln {
+
+struct WindowClass;
+
+// State a built-in control or the dialog manager keeps with a window.
+struct ControlState {
+    virtual ~ControlState() = default;
+};
+
+struct Window {
+    HWND handle = nullptr;
+    std::shared_ptr<const WindowClass> windowClass;
+    WNDPROC proc = nullptr;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    LONG_PTR id = 0;
+    LONG_PTR userData = 0;
+    HINSTANCE instance = nullptr;
+    HMENU menu = nullptr;  // a top-level window's menu
+    std::string text;      // code page 932
+    HWND parent = nullptr; // children only
+    HWND owner = nullptr;  // top-level windows only
+    std::vector<HWND> children;  // creation (tab) order
+    RECT rect{};           // in the parent's client area, or on the screen
+    RECT normalRect{};     // the restored rectangle while minimized or maximized
+    POINT minPosition{-1, -1};
+    POINT maxPosition{-1, -1};
+    bool restoreToMaximized = false;
+    bool updatePending = false;
+    bool destroying = false;
+    DWORD threadId = 0;
+    std::vector<BYTE> extra;  // the class's cbWndExtra bytes
+    std::unique_ptr<ControlState> control;
+};
+
+// Allocates a slot for the record (which the table then owns) and returns its handle.
+HWND AddWindow(std::unique_ptr<Window> window, DWORD threadId);
+// Deletes the record and makes its handle stale.
+void RemoveWindow(HWND hWnd);
+// The record of a live window, or null (without touching the last error).
+Window* LookupWindow(HWND hWnd);
+// The same, setting ERROR_INVALID_WINDOW_HANDLE when there is none.
+Window* GetWindowRecord(HWND hWnd);
+// The thread that owns a live window, 0 when there is none; any thread may ask.
+DWORD WindowThread(HWND hWnd);
+
+template <class State>
+State* ControlOf(HWND hWnd) {
+    Window* window = LookupWindow(hWnd);
+    return window != nullptr ? dynamic_cast<State*>(window->control.get()) : nullptr;
+}
+
+// The window state of the calling thread.
+struct ThreadWindows {
+    HWND focus = nullptr;
+    HWND active = nullptr;
+    std::vector<HWND> topLevel;   // this thread's top-level windows, in creation order
+    std::vector<HWND> needPaint;  // windows with a pending update, oldest first
+    BYTE keys[256] = {};          // bit 0x80: down, as the taken keyboard messages left it
+};
+ThreadWindows& OwnWindows();
+
+// The message filter rule: hWnd null admits everything, else hWnd's and its descendants' messages.
+bool FilterAdmits(HWND filter, HWND target);
+// A visible window of this thread admitted by filter with a pending update, else null.
+HWND NextWindowToPaint(HWND filter);
+// Records the key state of a keyboard message being taken from the queue.
+void TrackKeyState(const MSG& msg);
+
+// Asks DestroyWindow's caller the dialog manager's question: a dialog about to go is announced to
+// the dialog handler before anything of it is torn down.
+void AnnounceDialogDestroy(HWND hWnd);
+
+}  // namespace kiln
+
+namespace kiln {
+
+// The calling thread's id, cached (the system call is not free and sends check it every time).
+DWORD ThisThreadId();
+
+// Called right after a window's record exists, before WM_NCCREATE: the MFC layer attaches the CWnd
+// that is being created. One hook for the process, set once.
+void SetWindowCreationHook(void (*hook)(HWND));
+
+}  // namespace kiln
+
+namespace kiln {
+
+// Answers WM_GETTEXT from text: at most size - 1 bytes (never half a double-byte character) and a
+// terminator; returns the bytes copied.
+LRESULT CopyTextOut(const std::string& text, WPARAM size, LPARAM buffer);
+
+}  // namespace kiln
