@@ -206,6 +206,9 @@ TEST_F(FrameTest, InitInstanceExKeepsSettingsUnderTheRegistryKey) {
     auto* doc = dynamic_cast<NoteDoc*>(child->GetActiveDocument());
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->m_text, "first");
+    char title[64];
+    child->GetWindowText(title, sizeof title);
+    EXPECT_STREQ(title, "a.note");
     EXPECT_NE(doc->GetView(RUNTIME_CLASS(CView)), nullptr);
     EXPECT_EQ(doc->GetView(RUNTIME_CLASS(NoteView)), doc->GetView(RUNTIME_CLASS(CView)));
     EXPECT_EQ(doc->GetView(RUNTIME_CLASS(OtherView)), nullptr);
@@ -233,6 +236,24 @@ TEST_F(FrameTest, InitInstanceExFailsWithoutShowingWhenTheFileCannotBeOpened) {
     EXPECT_EQ(frame->MDIGetActive(), nullptr);
     POSITION pos = m_app.GetFirstDocTemplatePosition();
     EXPECT_EQ(m_app.GetNextDocTemplate(pos)->GetFirstDocPosition(), nullptr);
+    EXPECT_TRUE(CloseThroughRun(frame));
+}
+
+TEST_F(FrameTest, BarLayoutIsReadBackAndSavedEmpty) {
+    m_app.SetRegistryKey("tavrin");
+    m_app.WriteProfileInt("Layout-Summary", "Bars", 1);
+    m_app.WriteProfileInt("Layout-Bar0", "BarID", 300);
+    m_app.WriteProfileInt("Layout-Bar0", "Visible", 0);
+    CMDIFrameWndEx* frame = MakeMainFrame();
+    HWND bar = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, frame->m_hWnd, (HMENU)300,
+                               nullptr, nullptr);
+    frame->ShowWindow(SW_SHOW);
+    frame->LoadBarState("Layout");
+    EXPECT_FALSE(IsWindowVisible(bar));
+    // The frame has no bars of its own: the layout saved is the empty one, and the old bar's section goes.
+    frame->SaveBarState("Layout");
+    EXPECT_EQ(ReadUserValue(AppKey() + "\\Layout-Summary", "Bars"), "0");
+    EXPECT_EQ(ReadUserValue(AppKey() + "\\Layout-Bar0", "BarID"), "<missing>");
     EXPECT_TRUE(CloseThroughRun(frame));
 }
 

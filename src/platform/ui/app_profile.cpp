@@ -1,10 +1,12 @@
 // CWinApp's settings: the registry store under the registry key, or the private profile file.
 #include <kiln/platform/ui/win_app.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include <kiln/platform/runtime/resources.h>
 #include <kiln/platform/store/private_profile.h>

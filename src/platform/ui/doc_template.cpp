@@ -102,9 +102,10 @@ void CDocTemplate::CloseAllDocuments(BOOL) {
     // Closing a document takes it out of the list: close the first until none is left.
     for (POSITION pos = GetFirstDocPosition(); pos != nullptr; pos = GetFirstDocPosition()) {
         CDocument* doc = GetNextDoc(pos);
-        const BOOL autoDelete = doc->m_bAutoDelete;
         doc->OnCloseDocument();
-        if (!autoDelete) RemoveDocument(doc);
+        // A document that outlives its closing (not auto-deleted) is still listed: let it go.
+        pos = GetFirstDocPosition();
+        if (pos != nullptr && GetNextDoc(pos) == doc) RemoveDocument(doc);
     }
 }
 

@@ -155,11 +155,14 @@ void CFrameWnd::InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible) {
 }
 
 void CFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
+    // "document - frame"; a frame without a title of its own (an MDI child) shows the document's.
     CDocument* doc = GetActiveDocument();
-    if (bAddToTitle && (GetStyle() & FWS_ADDTOTITLE) && doc != nullptr)
-        SetWindowText(doc->GetTitle() + " - " + m_strTitle);
-    else
+    if (!bAddToTitle || !(GetStyle() & FWS_ADDTOTITLE) || doc == nullptr)
         SetWindowText(m_strTitle);
+    else if (m_strTitle.IsEmpty())
+        SetWindowText(doc->GetTitle());
+    else
+        SetWindowText(doc->GetTitle() + " - " + m_strTitle);
 }
 
 void CFrameWnd::OnClose() {

@@ -71,7 +71,7 @@ public:
     void RestoreWaitCursor() { DoWaitCursor(0); }
     virtual void DoWaitCursor(int nCode);
 
-    // The message loop of the application; the exit code of the WM_QUIT that ended it.
+    // The message loop, ended by WM_QUIT (at once without a main window, which nothing would close).
     int Run() override;
     // Saves the recent-file list (SaveStdProfileSettings) and returns the exit code.
     int ExitInstance() override;
