@@ -18,7 +18,9 @@ void CButton::SetCheck(int nCheck) { ::SendMessageA(m_hWnd, BM_SETCHECK, (WPARAM
 UINT CButton::GetState() const { return (UINT)::SendMessageA(m_hWnd, BM_GETSTATE, 0, 0); }
 void CButton::SetState(BOOL bHighlight) { ::SendMessageA(m_hWnd, BM_SETSTATE, (WPARAM)bHighlight, 0); }
 UINT CButton::GetButtonStyle() const { return (UINT)GetStyle() & 0xFFFF; }
-void CButton::SetButtonStyle(UINT nStyle, BOOL bRedraw) { ::SendMessageA(m_hWnd, BM_SETSTYLE, nStyle, bRedraw); }
+void CButton::SetButtonStyle(UINT nStyle, BOOL bRedraw) {
+    ::SendMessageA(m_hWnd, BM_SETSTYLE, nStyle, bRedraw);
+}
 
 BOOL CEdit::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
     return CWnd::Create("Edit", nullptr, dwStyle, rect, pParentWnd, nID);
@@ -45,7 +47,9 @@ void CEdit::SetLimitText(UINT nMax) { ::SendMessageA(m_hWnd, EM_SETLIMITTEXT, nM
 UINT CEdit::GetLimitText() const { return (UINT)::SendMessageA(m_hWnd, EM_GETLIMITTEXT, 0, 0); }
 BOOL CEdit::GetModify() const { return (BOOL)::SendMessageA(m_hWnd, EM_GETMODIFY, 0, 0); }
 void CEdit::SetModify(BOOL bModified) { ::SendMessageA(m_hWnd, EM_SETMODIFY, (WPARAM)bModified, 0); }
-BOOL CEdit::SetReadOnly(BOOL bReadOnly) { return (BOOL)::SendMessageA(m_hWnd, EM_SETREADONLY, (WPARAM)bReadOnly, 0); }
+BOOL CEdit::SetReadOnly(BOOL bReadOnly) {
+    return (BOOL)::SendMessageA(m_hWnd, EM_SETREADONLY, (WPARAM)bReadOnly, 0);
+}
 int CEdit::GetLineCount() const { return (int)::SendMessageA(m_hWnd, EM_GETLINECOUNT, 0, 0); }
 
 BOOL CListBox::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
@@ -54,7 +58,9 @@ BOOL CListBox::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nI
 int CListBox::GetCount() const { return (int)::SendMessageA(m_hWnd, LB_GETCOUNT, 0, 0); }
 int CListBox::GetCurSel() const { return (int)::SendMessageA(m_hWnd, LB_GETCURSEL, 0, 0); }
 int CListBox::SetCurSel(int nSelect) { return (int)::SendMessageA(m_hWnd, LB_SETCURSEL, (WPARAM)nSelect, 0); }
-int CListBox::AddString(LPCTSTR lpszItem) { return (int)::SendMessageA(m_hWnd, LB_ADDSTRING, 0, (LPARAM)lpszItem); }
+int CListBox::AddString(LPCTSTR lpszItem) {
+    return (int)::SendMessageA(m_hWnd, LB_ADDSTRING, 0, (LPARAM)lpszItem);
+}
 int CListBox::InsertString(int nIndex, LPCTSTR lpszItem) {
     return (int)::SendMessageA(m_hWnd, LB_INSERTSTRING, (WPARAM)nIndex, (LPARAM)lpszItem);
 }
@@ -72,7 +78,9 @@ void CListBox::GetText(int nIndex, CString& rString) const {
     GetText(nIndex, rString.GetBufferSetLength(length));
     rString.ReleaseBuffer(length);
 }
-int CListBox::GetTextLen(int nIndex) const { return (int)::SendMessageA(m_hWnd, LB_GETTEXTLEN, (WPARAM)nIndex, 0); }
+int CListBox::GetTextLen(int nIndex) const {
+    return (int)::SendMessageA(m_hWnd, LB_GETTEXTLEN, (WPARAM)nIndex, 0);
+}
 DWORD_PTR CListBox::GetItemData(int nIndex) const {
     return (DWORD_PTR)::SendMessageA(m_hWnd, LB_GETITEMDATA, (WPARAM)nIndex, 0);
 }
@@ -91,7 +99,9 @@ int CListBox::SelectString(int nStartAfter, LPCTSTR lpszItem) {
     return (int)::SendMessageA(m_hWnd, LB_SELECTSTRING, (WPARAM)nStartAfter, (LPARAM)lpszItem);
 }
 int CListBox::GetTopIndex() const { return (int)::SendMessageA(m_hWnd, LB_GETTOPINDEX, 0, 0); }
-int CListBox::SetTopIndex(int nIndex) { return (int)::SendMessageA(m_hWnd, LB_SETTOPINDEX, (WPARAM)nIndex, 0); }
+int CListBox::SetTopIndex(int nIndex) {
+    return (int)::SendMessageA(m_hWnd, LB_SETTOPINDEX, (WPARAM)nIndex, 0);
+}
 
 BOOL CProgressCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
     return CWnd::Create(PROGRESS_CLASS, nullptr, dwStyle, rect, pParentWnd, nID);

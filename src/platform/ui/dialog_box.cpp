@@ -23,7 +23,10 @@ INT_PTR RunDialog(HWND hDlg, HWND owner) {
             if (!IsWindowVisible(hDlg)) ShowWindow(hDlg, SW_SHOWNORMAL);
             if (owner != nullptr) SendMessageA(owner, WM_ENTERIDLE, kMsgfDialogBox, (LPARAM)hDlg);
             if ((state = ControlOf<DialogState>(hDlg)) == nullptr || state->ended) continue;
-            if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && WaitOnHandler(hDlg)) continue;
+            if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+                WaitOnHandler(hDlg);
+                continue;
+            }
         }
         if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
             if (msg.message == WM_QUIT) PostQuitMessage((int)msg.wParam);

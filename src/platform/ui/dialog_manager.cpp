@@ -63,21 +63,22 @@ HWND CreateDialogWindow(HINSTANCE hInstance, const void* dialogTemplate, size_t 
     }
     LPCSTR className = parsed.className.empty() ? WC_DIALOG : parsed.className.c_str();
     HWND hDlg = CreateWindowExA(parsed.exStyle, className, parsed.caption.c_str(), parsed.style & ~WS_VISIBLE,
-                                rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, hWndParent,
-                                nullptr, hInstance, (LPVOID)param);
+                                rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                                hWndParent, nullptr, hInstance, (LPVOID)param);
     if (hDlg == nullptr) return nullptr;
     Window* window = LookupWindow(hDlg);
     auto state = std::make_unique<DialogState>();
     state->modal = modal;
     window->control = std::move(state);
-    if (window->extra.size() >= DWLP_DLGPROC + sizeof(LONG_PTR)) SetWindowLongPtrA(hDlg, DWLP_DLGPROC, (LONG_PTR)proc);
+    if (window->extra.size() >= DWLP_DLGPROC + sizeof(LONG_PTR))
+        SetWindowLongPtrA(hDlg, DWLP_DLGPROC, (LONG_PTR)proc);
 
     for (const ParsedItem& item : parsed.items) {
         RECT at = DialogUnitsToPixels(item.x, item.y, item.cx, item.cy);
-        HWND control = CreateWindowExA(item.exStyle | WS_EX_NOPARENTNOTIFY, item.className.c_str(),
-                                       item.text.c_str(), item.style | WS_CHILD, at.left, at.top,
-                                       at.right - at.left, at.bottom - at.top, hDlg, (HMENU)(UINT_PTR)(WORD)item.id,
-                                       hInstance, nullptr);
+        HWND control =
+            CreateWindowExA(item.exStyle | WS_EX_NOPARENTNOTIFY, item.className.c_str(), item.text.c_str(),
+                            item.style | WS_CHILD, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                            hDlg, (HMENU)(UINT_PTR)(WORD)item.id, hInstance, nullptr);
         if (control == nullptr && !(parsed.style & DS_NOFAILCREATE)) {
             DestroyWindow(hDlg);
             SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
@@ -105,18 +106,18 @@ void AnnounceDialogShown(HWND hWnd) {
 
 void AnnounceDialogDestroy(HWND hWnd) {
     DialogState* dialog = StateOf(hWnd);
-    if (dialog == nullptr || dialog->destroyAnnounced) return;
+    if (dialog == nullptr || !dialog->initialized || dialog->destroyAnnounced)
+        return;  // a half-made one was never a dialog to the user
     dialog->destroyAnnounced = true;
     NotifyDialog(DialogEventKind::Destroyed, hWnd, dialog->modal);
 }
 
-bool WaitOnHandler(HWND dialog) {
+void WaitOnHandler(HWND dialog) {
     NotifyDialog(DialogEventKind::Waiting, dialog, true);
     MSG msg;
     DialogState* state = StateOf(dialog);
-    if (state == nullptr || state->ended || PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) return false;
-    EndDialog(dialog, IDCANCEL);
-    return true;
+    if (state != nullptr && !state->ended && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
+        EndDialog(dialog, IDCANCEL);
 }
 
 }  // namespace kiln
@@ -134,7 +135,8 @@ HWND CreateDialogParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
     HRSRC found = FindResourceA(hInstance, lpTemplateName, RT_DIALOG);
     if (found == nullptr) return nullptr;
     return kiln::CreateDialogWindow(hInstance, LockResource(LoadResource(hInstance, found)),
-                                    SizeofResource(hInstance, found), hWndParent, lpDialogFunc, dwInitParam, false);
+                                    SizeofResource(hInstance, found), hWndParent, lpDialogFunc, dwInitParam,
+                                    false);
 }
 
 BOOL EndDialog(HWND hDlg, INT_PTR nResult) {
@@ -177,11 +179,12 @@ LRESULT DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case DM_SETDEFID:
         if (dialog == nullptr) return FALSE;
-        for (HWND child = GetWindow(hDlg, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        for (HWND child = GetWindow(hDlg, GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT)) {
             LRESULT code = SendMessageA(child, WM_GETDLGCODE, 0, 0);
             if (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))
-                SendMessageA(child, BM_SETSTYLE, GetDlgCtrlID(child) == (int)wParam ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
-                             TRUE);
+                SendMessageA(child, BM_SETSTYLE,
+                             GetDlgCtrlID(child) == (int)wParam ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
         }
         dialog->defId = (WORD)wParam;
         return TRUE;
@@ -215,11 +218,13 @@ BOOL IsDialogMessageA(HWND hDlg, LPMSG lpMsg) {
         switch (lpMsg->wParam) {
         case VK_TAB:
             if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) break;
-            if (HWND next = GetNextDlgTabItem(hDlg, GetFocus(), GetKeyState(VK_SHIFT) < 0)) kiln::FocusControl(next);
+            if (HWND next = GetNextDlgTabItem(hDlg, GetFocus(), GetKeyState(VK_SHIFT) < 0))
+                kiln::FocusControl(next);
             return TRUE;
         case VK_RETURN: {
             if (code & DLGC_WANTALLKEYS) break;
-            HWND button = (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) ? lpMsg->hwnd : kiln::DefaultButton(hDlg);
+            HWND button = (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) ? lpMsg->hwnd
+                                                                               : kiln::DefaultButton(hDlg);
             int id = button != nullptr ? GetDlgCtrlID(button) : IDOK;
             if (button == nullptr || kiln::TakesInput(button))
                 SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)button);
@@ -308,7 +313,9 @@ BOOL CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck) {
     return TRUE;
 }
 
-UINT IsDlgButtonChecked(HWND hDlg, int nIDButton) { return (UINT)SendDlgItemMessageA(hDlg, nIDButton, BM_GETCHECK, 0, 0); }
+UINT IsDlgButtonChecked(HWND hDlg, int nIDButton) {
+    return (UINT)SendDlgItemMessageA(hDlg, nIDButton, BM_GETCHECK, 0, 0);
+}
 
 BOOL MapDialogRect(HWND hDlg, LPRECT lpRect) {
     if (kiln::StateOf(hDlg) == nullptr || lpRect == nullptr) {
@@ -316,7 +323,8 @@ BOOL MapDialogRect(HWND hDlg, LPRECT lpRect) {
         return FALSE;
     }
     *lpRect = kiln::DialogUnitsToPixels((short)lpRect->left, (short)lpRect->top,
-                                        (short)(lpRect->right - lpRect->left), (short)(lpRect->bottom - lpRect->top));
+                                        (short)(lpRect->right - lpRect->left),
+                                        (short)(lpRect->bottom - lpRect->top));
     return TRUE;
 }
 

@@ -27,8 +27,8 @@ HWND CreateDialogWindow(HINSTANCE hInstance, const void* dialogTemplate, size_t 
 void NotifyDialog(DialogEventKind kind, HWND dialog, bool modal);
 
 // The Waiting step of a modal loop: tells the handler, and ends the dialog with IDCANCEL when the
-// handler left the thread still with nothing to do. TRUE when the dialog was ended here.
-bool WaitOnHandler(HWND dialog);
+// handler left the thread still with nothing to do.
+void WaitOnHandler(HWND dialog);
 
 // Announces a dialog that has become visible, once it is initialised (called by the window code).
 void AnnounceDialogShown(HWND hWnd);

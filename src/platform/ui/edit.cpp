@@ -99,7 +99,9 @@ LRESULT CALLBACK EditProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     case EM_GETSEL:
         if (wParam != 0) *(DWORD*)wParam = (DWORD)state->selStart;
         if (lParam != 0) *(DWORD*)lParam = (DWORD)state->selEnd;
-        return state->selStart > 0xFFFF || state->selEnd > 0xFFFF ? -1 : MAKELRESULT(state->selStart, state->selEnd);
+        return state->selStart > 0xFFFF || state->selEnd > 0xFFFF
+                   ? -1
+                   : MAKELRESULT(state->selStart, state->selEnd);
     case EM_SETSEL: {
         // (0, -1) selects everything; a start of -1 leaves only the caret.
         const INT_PTR start = (INT_PTR)(int)wParam, end = (INT_PTR)(int)lParam;
@@ -131,7 +133,8 @@ LRESULT CALLBACK EditProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_KEYDOWN:
         if (wParam == VK_DELETE && !(window->style & ES_READONLY) && TakesInput(hWnd)) {
             if (state->selStart == state->selEnd && state->selEnd < text.size())
-                state->selEnd += IsLeadByte((unsigned char)text[state->selEnd]) && state->selEnd + 1 < text.size() ? 2 : 1;
+                state->selEnd +=
+                    IsLeadByte((unsigned char)text[state->selEnd]) && state->selEnd + 1 < text.size() ? 2 : 1;
             if (ReplaceSelection(window, state, "")) Changed(hWnd);
         }
         return 0;

@@ -54,7 +54,8 @@ int Insert(HWND hWnd, ListBoxState& list, int index, const char* text, bool sort
     Item item{text != nullptr ? text : "", 0};
     if (sorted && (GetWindowLongPtrA(hWnd, GWL_STYLE) & LBS_SORT)) {
         index = 0;
-        while (index < (int)list.items.size() && _mbsicmp(list.items[(size_t)index].text.c_str(), item.text.c_str()) <= 0)
+        while (index < (int)list.items.size() &&
+               _mbsicmp(list.items[(size_t)index].text.c_str(), item.text.c_str()) <= 0)
             ++index;
     }
     list.items.insert(list.items.begin() + index, std::move(item));
@@ -126,7 +127,8 @@ LRESULT CALLBACK ListBoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
         return Search(*list, wParam, [text](const std::string& item) { return StartsWith(item, text); });
     case LB_FINDSTRINGEXACT:
         if (text == nullptr) return LB_ERR;
-        return Search(*list, wParam, [text](const std::string& item) { return _mbsicmp(item.c_str(), text) == 0; });
+        return Search(*list, wParam,
+                      [text](const std::string& item) { return _mbsicmp(item.c_str(), text) == 0; });
     case LB_SELECTSTRING: {
         if (text == nullptr) return LB_ERR;
         int found = Search(*list, wParam, [text](const std::string& item) { return StartsWith(item, text); });
@@ -141,7 +143,8 @@ LRESULT CALLBACK ListBoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_LBUTTONDOWN: Choose(hWnd, *list, list->top + (SHORT)HIWORD(lParam) / kItemHeight); return 0;
     case WM_LBUTTONDBLCLK:
         Choose(hWnd, *list, list->top + (SHORT)HIWORD(lParam) / kItemHeight);
-        if (TakesInput(hWnd) && (GetWindowLongPtrA(hWnd, GWL_STYLE) & LBS_NOTIFY)) NotifyParent(hWnd, LBN_DBLCLK);
+        if (TakesInput(hWnd) && (GetWindowLongPtrA(hWnd, GWL_STYLE) & LBS_NOTIFY))
+            NotifyParent(hWnd, LBN_DBLCLK);
         return 0;
     case WM_KEYDOWN:
         if (wParam == VK_DOWN) Choose(hWnd, *list, list->selection < 0 ? 0 : list->selection + 1);

@@ -168,9 +168,10 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
     kiln::SiblingList(window).push_back(hWnd);
     if (auto hook = kiln::g_creationHook.load()) hook(hWnd);
 
-    CREATESTRUCTA cs{lpParam, hInstance, hMenu, hWndParent, nHeight, nWidth, Y, X, (LONG)dwStyle,
+    CREATESTRUCTA cs{lpParam, hInstance, hMenu, hWndParent, nHeight, nWidth, Y, X, (LONG)dwStyle,  //
                      lpWindowName, lpClassName, dwExStyle};
-    if (!SendMessageA(hWnd, WM_NCCREATE, 0, (LPARAM)&cs) || SendMessageA(hWnd, WM_CREATE, 0, (LPARAM)&cs) == -1) {
+    if (!SendMessageA(hWnd, WM_NCCREATE, 0, (LPARAM)&cs) ||
+        SendMessageA(hWnd, WM_CREATE, 0, (LPARAM)&cs) == -1) {
         DestroyWindow(hWnd);
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
@@ -194,7 +195,8 @@ BOOL DestroyWindow(HWND hWnd) {
     // WM_NCDESTROY on the way back up.
     std::vector<HWND> owned;
     for (HWND top : kiln::OwnWindows().topLevel)
-        if (Window* other = kiln::LookupWindow(top); other != nullptr && other->owner == hWnd) owned.push_back(top);
+        if (Window* other = kiln::LookupWindow(top); other != nullptr && other->owner == hWnd)
+            owned.push_back(top);
     for (HWND top : owned) DestroyWindow(top);
 
     SendMessageA(hWnd, WM_DESTROY, 0, 0);
@@ -387,9 +389,7 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow) {
     const bool minimized = (window->style & WS_MINIMIZE) != 0, maximized = (window->style & WS_MAXIMIZE) != 0;
     if (!minimized && !maximized) window->normalRect = window->rect;
     switch (nCmdShow) {
-    case SW_HIDE:
-        kiln::SetVisible(window, false);
-        return wasVisible;
+    case SW_HIDE: kiln::SetVisible(window, false); return wasVisible;
     case SW_SHOWMINIMIZED:
     case SW_MINIMIZE:
     case SW_SHOWMINNOACTIVE:

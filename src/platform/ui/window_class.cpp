@@ -95,7 +95,8 @@ std::shared_ptr<const WindowClass> FindWindowClass(LPCSTR name, HINSTANCE hInsta
 
 ATOM RegisterClassA(const WNDCLASSA* lpWndClass) {
     if (lpWndClass == nullptr || lpWndClass->lpszClassName == nullptr || lpWndClass->lpfnWndProc == nullptr ||
-        IS_INTRESOURCE(lpWndClass->lpszClassName) || lpWndClass->cbWndExtra < 0 || lpWndClass->cbWndExtra > 40000) {
+        IS_INTRESOURCE(lpWndClass->lpszClassName) || lpWndClass->cbWndExtra < 0 ||
+        lpWndClass->cbWndExtra > 40000) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
@@ -121,7 +122,8 @@ BOOL UnregisterClassA(LPCSTR lpClassName, HINSTANCE hInstance) {
     std::lock_guard<std::mutex> lock(registry.mutex);
     for (auto it = registry.classes.begin(); it != registry.classes.end(); ++it) {
         const kiln::WindowClass& candidate = **it;
-        if (candidate.builtIn || candidate.attributes.hInstance != hInstance || !kiln::Names(candidate, lpClassName))
+        if (candidate.builtIn || candidate.attributes.hInstance != hInstance ||
+            !kiln::Names(candidate, lpClassName))
             continue;
         if (it->use_count() > 1) {  // windows of the class hold it
             SetLastError(ERROR_CLASS_HAS_WINDOWS);

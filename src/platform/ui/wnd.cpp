@@ -19,7 +19,7 @@ namespace {
 struct HandleMaps {
     std::unordered_map<HWND, CWnd*> permanent;
     std::unordered_map<HWND, CWnd*> temporary;  // owned
-    CWnd* creating = nullptr;                    // AfxHookWindowCreate's object
+    CWnd* creating = nullptr;                   // AfxHookWindowCreate's object
 
     ~HandleMaps() { CWnd::DeleteTempMap(); }
 };
@@ -106,7 +106,8 @@ void CWnd::DeleteTempMap() {
 }
 
 BOOL CWnd::Attach(HWND hWndNew) {
-    if (hWndNew == nullptr || m_hWnd != nullptr || !::IsWindow(hWndNew) || FromHandlePermanent(hWndNew) != nullptr)
+    if (hWndNew == nullptr || m_hWnd != nullptr || !::IsWindow(hWndNew) ||
+        FromHandlePermanent(hWndNew) != nullptr)
         return FALSE;
     HandleMaps& maps = Maps();
     if (auto temporary = maps.temporary.find(hWndNew); temporary != maps.temporary.end()) {
@@ -148,29 +149,31 @@ HWND CWnd::UnsubclassWindow() {
     return Detach();
 }
 
-BOOL CWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
-                  UINT nID, CCreateContext* pContext) {
-    return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect.left, rect.top, rect.right - rect.left,
-                    rect.bottom - rect.top, pParentWnd->GetSafeHwnd(), (HMENU)(UINT_PTR)nID, (LPVOID)pContext);
+BOOL CWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                  CWnd* pParentWnd, UINT nID, CCreateContext* pContext) {
+    return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect.left, rect.top,
+                    rect.right - rect.left, rect.bottom - rect.top, pParentWnd->GetSafeHwnd(),
+                    (HMENU)(UINT_PTR)nID, (LPVOID)pContext);
 }
 
 BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
                     const RECT& rect, CWnd* pParentWnd, UINT nID, LPVOID lpParam) {
-    return CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top, rect.right - rect.left,
-                    rect.bottom - rect.top, pParentWnd->GetSafeHwnd(), (HMENU)(UINT_PTR)nID, lpParam);
+    return CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top,
+                    rect.right - rect.left, rect.bottom - rect.top, pParentWnd->GetSafeHwnd(),
+                    (HMENU)(UINT_PTR)nID, lpParam);
 }
 
-BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, int x, int y,
-                    int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam) {
-    CREATESTRUCT cs{lpParam, AfxGetInstanceHandle(), nIDorHMenu, hWndParent, nHeight, nWidth, y, x, (LONG)dwStyle,
-                    lpszWindowName, lpszClassName, dwExStyle};
+BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, int x,
+                    int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam) {
+    CREATESTRUCT cs{lpParam, AfxGetInstanceHandle(), nIDorHMenu, hWndParent, nHeight, nWidth, y, x,  //
+                    (LONG)dwStyle, lpszWindowName, lpszClassName, dwExStyle};
     if (!PreCreateWindow(cs)) {
         PostNcDestroy();
         return FALSE;
     }
     AfxHookWindowCreate(this);
-    HWND hWnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, (DWORD)cs.style, cs.x, cs.y, cs.cx, cs.cy,
-                                  cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
+    HWND hWnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, (DWORD)cs.style, cs.x, cs.y, cs.cx,
+                                  cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
     AfxUnhookWindowCreate();
     return hWnd != nullptr;
 }
@@ -184,7 +187,8 @@ BOOL CWnd::CreateDlgIndirect(LPCDLGTEMPLATE lpDialogTemplate, CWnd* pParentWnd, 
     if (lpDialogTemplate == nullptr) return FALSE;
     AfxHookWindowCreate(this);
     HWND hWnd = kiln::CreateDialogWindow(hInst, lpDialogTemplate, kiln::TemplateExtent(lpDialogTemplate),
-                                         pParentWnd->GetSafeHwnd(), AfxDlgProc, 0, (m_nFlags & WF_CONTINUEMODAL) != 0);
+                                         pParentWnd->GetSafeHwnd(), AfxDlgProc, 0,
+                                         (m_nFlags & WF_CONTINUEMODAL) != 0);
     AfxUnhookWindowCreate();
     return hWnd != nullptr;
 }
@@ -242,7 +246,8 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
         switch (entry->nSig) {
         case AfxSig_vv: (this->*AfxHandlerCast<void (CWnd::*)()>(entry->pfn))(); break;
         case AfxSig_is:
-            result = (this->*AfxHandlerCast<int (CWnd::*)(LPCREATESTRUCT)>(entry->pfn))((LPCREATESTRUCT)lParam);
+            result =
+                (this->*AfxHandlerCast<int (CWnd::*)(LPCREATESTRUCT)>(entry->pfn))((LPCREATESTRUCT)lParam);
             break;
         case AfxSig_lwl:
             result = (this->*AfxHandlerCast<LRESULT (CWnd::*)(WPARAM, LPARAM)>(entry->pfn))(wParam, lParam);
@@ -306,7 +311,8 @@ int CWnd::RunModalLoop(DWORD dwFlags) {
             if (showOnIdle) showNow();
             if (!(dwFlags & MLF_NOIDLEMSG) && parent != nullptr && idleCount == 0)
                 ::SendMessageA(parent, WM_ENTERIDLE, kMsgfDialogBox, (LPARAM)m_hWnd);
-            if ((dwFlags & MLF_NOKICKIDLE) || !SendMessage(WM_KICKIDLE, kMsgfDialogBox, idleCount++)) idle = false;
+            if ((dwFlags & MLF_NOKICKIDLE) || !SendMessage(WM_KICKIDLE, kMsgfDialogBox, idleCount++))
+                idle = false;
         }
         if (!ContinueModal()) break;
         // Nothing to do: the dialog handler acts for the user; when it leaves nothing to do either,
@@ -437,7 +443,9 @@ int CWnd::GetDlgItemText(int nID, CString& rString) const {
     if (control != nullptr) FromHandle(control)->GetWindowText(rString);
     return rString.GetLength();
 }
-void CWnd::SetDlgItemInt(int nID, UINT nValue, BOOL bSigned) { ::SetDlgItemInt(m_hWnd, nID, nValue, bSigned); }
+void CWnd::SetDlgItemInt(int nID, UINT nValue, BOOL bSigned) {
+    ::SetDlgItemInt(m_hWnd, nID, nValue, bSigned);
+}
 UINT CWnd::GetDlgItemInt(int nID, BOOL* lpTrans, BOOL bSigned) const {
     return ::GetDlgItemInt(m_hWnd, nID, lpTrans, bSigned);
 }
@@ -451,8 +459,8 @@ void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
     ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
 }
 void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint) {
-    ::MoveWindow(m_hWnd, lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top,
-                 bRepaint);
+    ::MoveWindow(m_hWnd, lpRect->left, lpRect->top, lpRect->right - lpRect->left,
+                 lpRect->bottom - lpRect->top, bRepaint);
 }
 BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags) {
     return ::SetWindowPos(m_hWnd, pWndInsertAfter->GetSafeHwnd(), x, y, cx, cy, nFlags);
@@ -461,8 +469,12 @@ void CWnd::GetWindowRect(LPRECT lpRect) const { ::GetWindowRect(m_hWnd, lpRect);
 void CWnd::GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
 void CWnd::ClientToScreen(LPPOINT lpPoint) const { ::ClientToScreen(m_hWnd, lpPoint); }
 void CWnd::ScreenToClient(LPPOINT lpPoint) const { ::ScreenToClient(m_hWnd, lpPoint); }
-BOOL CWnd::GetWindowPlacement(WINDOWPLACEMENT* lpwndpl) const { return ::GetWindowPlacement(m_hWnd, lpwndpl); }
-BOOL CWnd::SetWindowPlacement(const WINDOWPLACEMENT* lpwndpl) { return ::SetWindowPlacement(m_hWnd, lpwndpl); }
+BOOL CWnd::GetWindowPlacement(WINDOWPLACEMENT* lpwndpl) const {
+    return ::GetWindowPlacement(m_hWnd, lpwndpl);
+}
+BOOL CWnd::SetWindowPlacement(const WINDOWPLACEMENT* lpwndpl) {
+    return ::SetWindowPlacement(m_hWnd, lpwndpl);
+}
 void CWnd::Invalidate(BOOL bErase) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
 void CWnd::UpdateWindow() { ::UpdateWindow(m_hWnd); }
 
@@ -474,9 +486,10 @@ BOOL AfxRegisterClass(WNDCLASS* lpWndClass) {
 
 LPCTSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon) {
     char name[96];
-    std::snprintf(name, sizeof name, "Afx:%p:%x:%p:%p:%p", (void*)AfxGetInstanceHandle(), nClassStyle, (void*)hCursor,
-                  (void*)hbrBackground, (void*)hIcon);
-    WNDCLASS wc{nClassStyle, AfxWndProc, 0, 0, AfxGetInstanceHandle(), hIcon, hCursor, hbrBackground, nullptr, name};
+    std::snprintf(name, sizeof name, "Afx:%p:%x:%p:%p:%p", (void*)AfxGetInstanceHandle(), nClassStyle,
+                  (void*)hCursor, (void*)hbrBackground, (void*)hIcon);
+    WNDCLASS wc{nClassStyle, AfxWndProc,    0,       0,   AfxGetInstanceHandle(), hIcon,
+                hCursor,     hbrBackground, nullptr, name};
     if (!AfxRegisterClass(&wc)) AfxThrowResourceException();
     WNDCLASS registered;
     ::GetClassInfoA(AfxGetInstanceHandle(), name, &registered);
