@@ -69,7 +69,7 @@ constexpr std::array<unsigned char, 256> MakeClasses() {
 constexpr auto kClasses = MakeClasses();
 
 // Skips the bytes of a class: stops at the first byte outside it.
-class CSkipClass : public CSkipObject {
+class CSkipClass final : public CSkipObject {
 public:
     explicit CSkipClass(unsigned char mask) : m_mask(mask) {}
 
@@ -80,16 +80,9 @@ private:
     unsigned char m_mask;
 };
 
-// Stops at a line end of the original source: CR or LF.
-class CSkipToBreak : public CSkipObject {
-protected:
-    BOOL IsSkipEx(int c) override { return (c == '\r' || c == '\n') ? 1 : 0; }
-};
-
 // The predicates hold nothing but their class: one of each serves every converter.
 CSkipClass g_blanks(kBlank), g_name(kName), g_decimal(kDecimal), g_hex(kHex), g_binary(kBinary),
     g_line(kInLine), g_double(kInDouble), g_single(kInSingle);
-CSkipToBreak g_break;
 
 bool IsNameStart(unsigned char c) {
     return (kClasses[c] & kName) && !(kClasses[c] & kDecimal);
@@ -157,29 +150,25 @@ int CAsm6502::PrepareConvert() {
     return 1;
 }
 
+// A line ends at CR LF, LF or CR; a last line may have no end. The ends are found with memchr: the
+// next LF is kept until the copy passes it, and a CR is looked for only before it, so that every byte
+// is looked at a bounded number of times whichever line ends the source uses.
 int CAsm6502::DoPreConvert(CDecode* pre) {
-    unsigned int length = GetLength();
-    unsigned int breaks = 0;  // lines are counted by the passes, in the text made here
-    while (GetPC() < length) {
-        unsigned int start = GetPC();
-        unsigned int end = length;
-        unsigned int next = length;
-        if (SkipEx(&g_break, breaks)) {
-            end = GetPC();
-            next = end + ((GetByte(end) == '\r' && GetByte(end + 1) == '\n') ? 2 : 1);
-        } else {
-            // The last line. A fetch never delivers the buffer's last byte: it is peeked at.
-            unsigned char last = GetByte(length - 1);
-            if (last == '\r' || last == '\n') end = length - 1;
+    const unsigned int length = GetLength();
+    const char* text = TextAt(0);
+    if (text == nullptr) return 1;
+    const char* const end = text + length;
+    const char* lf = text - 1;
+    for (const char* line = text; line < end;) {
+        if (lf < line) {
+            lf = static_cast<const char*>(std::memchr(line, '\n', (size_t)(end - line)));
+            if (lf == nullptr) lf = end;
         }
-        if (end < length) {
-            if (end > start) ToDecode(pre, start, end);
-        } else {
-            if (end - 1 > start) ToDecode(pre, start, end - 1);
-            pre->Decode((unsigned char)GetByte(end - 1));
-        }
+        const char* stop = static_cast<const char*>(std::memchr(line, '\r', (size_t)(lf - line)));
+        if (stop == nullptr) stop = lf;
+        if (stop > line) pre->Decode(static_cast<const void*>(line), (unsigned int)(stop - line));
         pre->Decode(static_cast<const void*>(kLineEnd), 2);
-        SetPC(next);
+        line = stop + ((stop < end && *stop == '\r' && stop + 1 < end && stop[1] == '\n') ? 2 : 1);
     }
     return 1;
 }
@@ -444,7 +433,10 @@ bool CAsm6502::Bytes() {
 bool CAsm6502::Text(unsigned char quote) {
     Seek(1);
     unsigned int start = GetPC();
-    SkipEx(quote == '"' ? &g_double : &g_single, m_nLine);
+    if (quote == '"')
+        SkipEx(&g_double, m_nLine);
+    else
+        SkipEx(&g_single, m_nLine);
     unsigned int end = GetPC();
     if (Peek() != quote) return Report(kSyntax);
     Seek(1);
@@ -636,7 +628,13 @@ bool CAsm6502::Primary(Value& out) {
 
 bool CAsm6502::Number(Value& out, int base) {
     unsigned int start = GetPC();
-    SkipEx(base == 16 ? &g_hex : base == 2 ? &g_binary : &g_decimal, m_nLine);
+    // One call per predicate, so that each skip loop knows its predicate and tests bytes inline.
+    if (base == 16)
+        SkipEx(&g_hex, m_nLine);
+    else if (base == 2)
+        SkipEx(&g_binary, m_nLine);
+    else
+        SkipEx(&g_decimal, m_nLine);
     unsigned int length = GetPC() - start;
     if (length == 0) return Report(kSyntax);
     const char* digit = TextAt(start);

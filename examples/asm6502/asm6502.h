@@ -43,7 +43,7 @@ namespace asm6502 {
 struct Instruction;
 }
 
-class CAsm6502 : public CConvert {
+class CAsm6502 final : public CConvert {
 public:
     CAsm6502();
     ~CAsm6502() override;

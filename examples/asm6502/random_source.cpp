@@ -13,6 +13,9 @@ namespace {
 // bytes, so every branch stays within reach.
 constexpr int kBranchWindow = 12;
 
+// Lines of the benchmark program between two origins.
+constexpr unsigned int kBenchmarkSegment = 24000;
+
 // Joins the parts from left to right. (Writing "(" + text + ")" makes GCC 12 warn, wrongly, about
 // overlapping copies.)
 template <class... Parts>
@@ -343,9 +346,11 @@ std::string Generator::Random(unsigned int statements) {
 }
 
 // Mostly instructions with operands whose sizes are fixed: numbers below 256 in zero page, labels
-// (all above $0200) absolute; a label every sixth line; jsr and jmp to labels anywhere.
+// (all above $0200) absolute; a label every sixth line; jsr and jmp to labels anywhere. The origin
+// goes back to $0200 every 24,000 lines, so that no stretch of code leaves the 64 KiB space.
 std::string Generator::Benchmark(unsigned int lines) {
-    unsigned int labels = lines / 6;
+    unsigned int labels = 0;  // every sixth line but those that set the origin
+    for (unsigned int line = 6; line < lines; line += 6) labels += line % kBenchmarkSegment != 0;
     std::vector<std::string> names;
     static const char kStems[][8] = {"loop", "next", "draw", "init", "copy",
                                      "fill", "wait", "read", "send", "test"};
@@ -353,10 +358,14 @@ std::string Generator::Benchmark(unsigned int lines) {
         names.push_back(Cat(kStems[Pick(10)], "_", Cased("lbl"), std::to_string(i)));
     std::string out = "; generated benchmark program\n*=$0200\n";
     unsigned int label = 0;
+    unsigned int segmentLabel = 0;  // the first label since the origin: branches stay behind it
     for (unsigned int line = 2; line < lines; ++line) {
         char text[96];
         int kind = Pick(100);
-        if (line % 6 == 0 && label < labels) {
+        if (line % kBenchmarkSegment == 0) {
+            std::snprintf(text, sizeof text, "*=$0200\n");
+            segmentLabel = label;
+        } else if (line % 6 == 0) {
             std::snprintf(text, sizeof text, "%s%s lda #$%02x\n", names[label].c_str(), Chance(50) ? ":" : "",
                           Pick(256));
             ++label;
@@ -368,7 +377,7 @@ std::string Generator::Benchmark(unsigned int lines) {
             std::snprintf(text, sizeof text, "        lda (%d),y\n", Pick(256));
         } else if (kind < 60 && labels > 0) {
             std::snprintf(text, sizeof text, "        jsr %s\n", names[Pick((int)labels)].c_str());
-        } else if (kind < 68 && label > 0) {
+        } else if (kind < 68 && label > segmentLabel) {
             std::snprintf(text, sizeof text, "        bne %s\n", names[label - 1].c_str());
         } else if (kind < 76) {
             std::snprintf(text, sizeof text, "        inx\n");

@@ -27,10 +27,6 @@ void CReadStm::InterUnlock() {
     CAlloc::Unlock();
 }
 
-unsigned int CReadStm::GetPC() { return m_nPC; }
-
-void CReadStm::SetPC(unsigned int pc) { m_nPC = pc; }
-
 BOOL CReadStm::Alignment(unsigned int n, unsigned int base) {
     if (n == 0) return 1;
     unsigned int r = (m_nPC + base) % n;
@@ -47,8 +43,6 @@ BOOL CReadStm::ToDecode(CDecode* out, unsigned int from, unsigned int to) {
     out->Decode(static_cast<const void*>(m_pInter + from), to - from);
     return 1;
 }
-
-BOOL CReadStm::Seek(int delta) { return TryIncrement(delta) >= 0 ? 1 : 0; }
 
 BOOL CReadStm::Fetch(char* dst) {
     if (m_pInter == nullptr) return 0;
@@ -71,31 +65,54 @@ BOOL CReadStm::SkipLoop(unsigned int& lines, Stop stop) {
     }
 }
 
-BOOL CReadStm::Skip(unsigned int count, unsigned int& lines) {
+// Skip and SkipWhiteSpace run on local copies of the PC and the line count: no code of anyone else
+// runs during them. A fetch at offset o succeeds while o + 1 < length, so the loops stop before the
+// last byte and leave the PC as the failing fetch would: at the length, or one past a PC that stood
+// at or beyond it. A PC or length beyond 2^31 (a fetch then counts as failed without ending the
+// skip) takes the byte-by-byte loop.
+BOOL CReadStm::SkipCounted(unsigned int count, unsigned int& lines) {
+    const BYTE* p = m_pInter;
+    unsigned int pc = m_nPC, end = m_nLength;
+    if (p == nullptr || (int)pc < 0 || end > 0x80000000u)
+        return SkipLoop(lines, [&count](unsigned char) -> BOOL { return --count == 0 ? 1 : 0; });
     // A count of 0 wraps and runs to the end of the buffer.
-    return SkipLoop(lines, [&count](unsigned char) -> BOOL { return --count == 0 ? 1 : 0; });
+    bool whole = count != 0 && (unsigned long long)pc + count < end;
+    unsigned int stop = whole ? pc + count : (pc < end ? end - 1 : pc);
+    unsigned int crs = 0;
+    for (const BYTE* q = p + pc; q < p + stop; ++q) crs += *q == 0x0D;
+    lines += crs;
+    m_nPC = whole ? stop : (pc < end ? end : pc + 1);
+    return whole ? 1 : 0;
 }
 
 BOOL CReadStm::SkipWhiteSpace(unsigned int& lines) {
-    return SkipLoop(lines, [this](unsigned char c) -> BOOL {
-        if (IsWhiteSpace(c)) return 0;
-        --m_nPC;
-        return 1;
-    });
+    const BYTE* p = m_pInter;
+    unsigned int pc = m_nPC, end = m_nLength;
+    if (p == nullptr || (int)pc < 0 || end > 0x80000000u)
+        return SkipLoop(lines, [this](unsigned char c) -> BOOL {
+            if (IsWhiteSpace(c)) return 0;
+            --m_nPC;
+            return 1;
+        });
+    unsigned int crs = 0;
+    for (; pc + 1 < end; ++pc) {
+        unsigned char c = p[pc];
+        crs += c == 0x0D;
+        if (!IsWhiteSpace(c)) {
+            lines += crs;
+            m_nPC = pc;
+            return 1;
+        }
+    }
+    lines += crs;
+    m_nPC = pc < end ? end : pc + 1;
+    return 0;
 }
 
-BOOL CReadStm::SkipPredicate(CSkipObject* pred, unsigned int& lines) {
+BOOL CReadStm::SkipChecked(CSkipObject* pred, unsigned int& lines) {
     return SkipLoop(lines, [this, pred](unsigned char c) -> BOOL {
         BOOL result = pred ? pred->IsSkipEx(c) : 1;
         if (result) --m_nPC;
         return result;
     });
 }
-
-BOOL CReadStm::SkipEx(CSkipObject* pred, unsigned int& lines) { return SkipPredicate(pred, lines); }
-
-// The white-space and black-space forms stop where the predicate says, as SkipEx does: the class of
-// the byte does not take part in the decision.
-BOOL CReadStm::SkipWhiteSpaceEx(CSkipObject* pred, unsigned int& lines) { return SkipPredicate(pred, lines); }
-
-BOOL CReadStm::SkipBlackSpaceEx(CSkipObject* pred, unsigned int& lines) { return SkipPredicate(pred, lines); }

@@ -3,15 +3,20 @@
 #include <kiln/convert/error.h>
 #include <kiln/diag/report.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 IMPLEMENT_DYNAMIC(CSymbol, CDecode)
 
 namespace {
 
 constexpr unsigned int kRecordSize = 24;
-constexpr unsigned int kKeySize = 4;  // key index entry: chain link (16 bits), then the text's tag (16 bits)
+// A lookup index key: the record index (16 bits), the text's length (8 bits) and 40 bits of its
+// full hash, which also place the slot; 0 is an empty slot (record 0 is never looked up).
+constexpr uint64_t kIndexMask = 0xFFFF;
+constexpr size_t kIndexMinSlots = 1024;
 constexpr unsigned int kBuckets = 4096;
 constexpr unsigned int kMaxRecords = 65536;
 constexpr size_t kMaxLabel = 255;
@@ -46,38 +51,77 @@ inline void PutLe16(BYTE* p, unsigned int v) {
 
 inline void PutLe32(BYTE* p, DWORD v) { std::memcpy(p, &v, 4); }
 
-// Sum of the bytes as signed 8-bit values, kept to 12 bits; zero tells whether a NUL byte is among them.
-inline unsigned short HashBytes(const char* p, size_t n, bool& zero) {
-    unsigned int sum = 0;
-    bool nul = false;
-    for (size_t i = 0; i < n; ++i) {
-        sum += (unsigned int)(int)(signed char)p[i];
-        nul |= p[i] == 0;
-    }
-    zero = nul;
-    return (unsigned short)(sum & (kBuckets - 1));
+// The bytes of a key as little-endian 64-bit words, the last one zero-padded, read without going
+// past the key's end. Both hashes of a key are computed from these words in one pass.
+inline uint64_t Load8(const char* p) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    return w;
 }
 
-// A 16-bit tag of a text and its length, kept per record in the key index: lookups compare texts in
-// the pool only where the tags agree.
-inline WORD Tag(const char* p, size_t n) {
-    const uint64_t mix = 0x9E3779B97F4A7C15ull;
-    uint64_t h = n;
+// The t bytes at p (1 <= t <= 7) zero-padded: overlapping loads place each byte at its own position,
+// so OR-ing them is exact.
+inline uint64_t LoadTail(const char* p, size_t t) {
+    if (t >= 4) {
+        uint32_t lo, hi;
+        std::memcpy(&lo, p, 4);
+        std::memcpy(&hi, p + t - 4, 4);
+        return lo | (uint64_t)hi << (8 * (t - 4));
+    }
+    return (uint64_t)(unsigned char)p[0] | (uint64_t)(unsigned char)p[t / 2] << (8 * (t / 2)) |
+           (uint64_t)(unsigned char)p[t - 1] << (8 * (t - 1));
+}
+
+constexpr uint64_t kLowBytes = 0x0101010101010101ull;
+constexpr uint64_t kHighBits = 0x8080808080808080ull;
+
+// The sum of a word's eight bytes read as signed values (modulo 2^32).
+inline unsigned int SignedByteSum(uint64_t w) {
+    uint64_t pairs = (w & 0x00FF00FF00FF00FFull) + (w >> 8 & 0x00FF00FF00FF00FFull);
+    unsigned int unsignedSum = (unsigned int)((pairs * 0x0001000100010001ull) >> 48);
+    unsigned int negatives = (unsigned int)(((w >> 7 & kLowBytes) * kLowBytes) >> 56);
+    return unsignedSum - 256 * negatives;
+}
+
+inline bool HasZeroByte(uint64_t w) { return ((w - kLowBytes) & ~w & kHighBits) != 0; }
+
+inline uint64_t Mix(uint64_t a, uint64_t b) {
+    unsigned __int128 r = (unsigned __int128)a * b;
+    return (uint64_t)r ^ (uint64_t)(r >> 64);
+}
+
+// What a lookup needs to know of its key: the table's 12-bit hash, a full 64-bit hash for the lookup
+// index, and whether a NUL byte is among the bytes.
+struct KeyHash {
+    unsigned short bucket;
+    uint64_t full;
+    bool nul;
+};
+
+inline KeyHash HashKey(const char* p, size_t n) {
+    const uint64_t k0 = 0x9E3779B97F4A7C15ull, k1 = 0xD6E8FEB86659FD93ull;
+    unsigned int sum = 0;
+    uint64_t h = n * k1;
+    bool nul = false;
     size_t i = 0;
     for (; i + 8 <= n; i += 8) {
-        uint64_t w;
-        std::memcpy(&w, p + i, 8);
-        h = (h ^ w) * mix;
-        h ^= h >> 29;
+        uint64_t w = Load8(p + i);
+        sum += SignedByteSum(w);
+        nul |= HasZeroByte(w);
+        h = Mix(h ^ w, k0);
     }
     if (i < n) {
-        uint64_t w = 0;
-        std::memcpy(&w, p + i, n - i);
-        h = (h ^ w) * mix;
-        h ^= h >> 29;
+        size_t t = n - i;
+        uint64_t w = LoadTail(p + i, t);
+        sum += SignedByteSum(w);
+        nul |= HasZeroByte(w | ~0ull << (8 * t));  // the padding is not part of the key
+        h = Mix(h ^ w, k0);
     }
-    return (WORD)(h >> 40);
+    return {(unsigned short)(sum & (kBuckets - 1)), Mix(h, k1), nul};
 }
+inline uint64_t IndexTag(uint64_t full, size_t length) { return (full & ~0xFFFFFFull) | (uint64_t)length << 16; }
+
+inline size_t IndexHome(uint64_t tag, size_t mask) { return (size_t)(tag >> 24) & mask; }
 
 inline size_t KeyLength(const char* begin, const char* end) {
     return (begin != nullptr && end > begin) ? (size_t)(end - begin) : 0;
@@ -85,7 +129,7 @@ inline size_t KeyLength(const char* begin, const char* end) {
 
 }  // namespace
 
-CSymbol::CSymbol() : m_bEnable(1), m_bGrowing(0), m_bNulLabels(0) {
+CSymbol::CSymbol() : m_bEnable(1), m_bGrowing(0), m_bNulLabels(0), m_nIndexed(0) {
     // A new table starts enabled, so that a first pass that forgets to call Enable still reports
     // duplicates and emits behind its labels.
     Initialize();
@@ -94,8 +138,9 @@ CSymbol::CSymbol() : m_bEnable(1), m_bGrowing(0), m_bNulLabels(0) {
 CSymbol::CSymbol(CSymbol& source)
     : CDecode(source), m_Records(source.m_Records), m_Buckets(source.m_Buckets), m_wLastHash(source.m_wLastHash),
       m_nCount(source.m_nCount), m_bEnable(source.m_bEnable), m_pError(source.m_pError),
-      m_dwOwner(source.m_dwOwner), m_pPass(source.m_pPass), m_pBucket(source.m_pBucket), m_Keys(source.m_Keys),
-      m_bGrowing(0), m_bNulLabels(source.m_bNulLabels) {}
+      m_dwOwner(source.m_dwOwner), m_pPass(source.m_pPass), m_pBucket(source.m_pBucket),
+      m_bGrowing(0), m_bNulLabels(source.m_bNulLabels), m_Index(source.m_Index),
+      m_nIndexed(source.m_nIndexed) {}
 
 CSymbol::~CSymbol() = default;
 
@@ -107,6 +152,7 @@ void CSymbol::Initialize() {
     m_wLastHash = 0;
     m_nCount = 0;
     m_bNulLabels = 0;
+    DropIndex();
 }
 
 BOOL CSymbol::Detach() {
@@ -119,9 +165,7 @@ void* CSymbol::InterLock() {
     if (m_bGrowing) return CDecode::InterLock();
     if (m_Records.Alloc(GetLength() >> 1) == nullptr) NOTICE(kHeapFailed);
     if (m_Buckets.Alloc(kBuckets * sizeof(WORD)) == nullptr) NOTICE(kHeapFailed);
-    if (m_Keys.Alloc((GetLength() >> 1) / (kRecordSize / kKeySize)) == nullptr) NOTICE(kHeapFailed);
     if (m_Records.InterLock() == nullptr) NOTICE(kHeapFailed);
-    if (m_Keys.InterLock() == nullptr) NOTICE(kHeapFailed);
     m_pBucket = static_cast<WORD*>(m_Buckets.Lock());
     if (m_pBucket == nullptr) NOTICE(kHeapFailed);
     void* pool = CDecode::InterLock();
@@ -133,12 +177,11 @@ void CSymbol::InterUnlock() {
     CDecode::InterUnlock();
     if (m_bGrowing) return;
     m_Records.InterUnlock();
-    m_Keys.InterUnlock();
     m_Buckets.Unlock();
     m_pBucket = nullptr;
     m_Buckets.Detach();
     m_Records.Detach();
-    m_Keys.Detach();
+    DropIndex();
 }
 
 BOOL CSymbol::TryReAlloc(unsigned int n) {
@@ -153,15 +196,14 @@ void CSymbol::Enable() { m_bEnable = 1; }
 void CSymbol::Disable() { m_bEnable = 0; }
 
 unsigned short CSymbol::Hash(const char* begin, const char* end) {
-    bool zero;
-    m_wLastHash = HashBytes(begin, KeyLength(begin, end), zero);
+    m_wLastHash = HashKey(begin, KeyLength(begin, end)).bucket;
     return m_wLastHash;
 }
 
 unsigned int CSymbol::Find(const char* begin, const char* end, long) {
     size_t k = KeyLength(begin, end);
-    bool keyNul;
-    m_wLastHash = HashBytes(begin, k, keyNul);
+    const KeyHash key = HashKey(begin, k);
+    m_wLastHash = key.bucket;
     if (m_pBucket == nullptr) return 0;
     unsigned int index = m_pBucket[m_wLastHash];
     const BYTE* pool = static_cast<const BYTE*>((void*)*this);
@@ -172,28 +214,24 @@ unsigned int CSymbol::Find(const char* begin, const char* end, long) {
         return at + k < poolLength && pool[at + k] == 0 && std::memcmp(pool + at, begin, k) == 0;
     };
 
-    if (keyNul || m_bNulLabels) {
-        // A NUL inside a key or a label lets texts of other lengths match: compare every record.
+    if (key.nul || m_bNulLabels) {
+        // A NUL inside a key or a label lets texts of other lengths match: walk the chain.
         for (const BYTE* record; index != 0 && (record = RecordAt(index)) != nullptr; index = Le16(record + 6))
             if (matches(record)) return index;
         return 0;
     }
-    // Otherwise only a record whose text has the key's length and bytes can match: the key index
-    // holds a tag of both beside the chain link, so the walk reads 4 bytes per record and goes to the
-    // record and the pool only where the tags agree.
-    const BYTE* keys = static_cast<const BYTE*>((void*)m_Keys);
-    if (keys == nullptr) return 0;
-    const size_t keysLength = m_Keys.GetLength();
-    const unsigned int wanted = Tag(begin, k);
-    while (index != 0 && (size_t)index * kKeySize + kKeySize <= keysLength) {
-        const BYTE* entry = keys + (size_t)index * kKeySize;
-        if (Le16(entry + 2) == wanted) {
-            const BYTE* record = RecordAt(index);
-            if (record != nullptr && Le16(record + 4) == k && matches(record)) return index;
-        }
-        index = Le16(entry);
+    // Otherwise only the newest record with exactly the key's text can match, and the lookup index
+    // names it.
+    if (k > kMaxLabel || m_Index.empty()) return 0;
+    const uint64_t tag = IndexTag(key.full, k);
+    const size_t mask = m_Index.size() - 1;
+    for (size_t at = IndexHome(tag, mask);; at = (at + 1) & mask) {
+        const IndexSlot& slot = m_Index[at];
+        if (slot.key == 0) return 0;
+        if ((slot.key & ~kIndexMask) == tag && slot.text + k < poolLength && pool[slot.text + k] == 0 &&
+            std::memcmp(pool + slot.text, begin, k) == 0)
+            return (unsigned int)(slot.key & kIndexMask);
     }
-    return 0;
 }
 
 unsigned int CSymbol::Find(const char* text, long scope) {
@@ -217,8 +255,7 @@ unsigned int CSymbol::Entry(const char* begin, const char* end, long scope, unsi
         return 0;
     }
     // Taken before the pool grows: the text may lie in the pool itself.
-    const WORD tag = Tag(begin, k);
-    const bool hasNul = std::memchr(begin, 0, k) != nullptr;
+    const KeyHash key = HashKey(begin, k);
     unsigned int offset = GetPC();
     if (!Decode(static_cast<const void*>(begin), (unsigned int)k) || !Decode((unsigned char)0)) {
         Report(kHeapShort);
@@ -247,27 +284,68 @@ unsigned int CSymbol::Entry(const char* begin, const char* end, long scope, unsi
     PutLe32(record + 12, (DWORD)value);
     PutLe32(record + 16, (DWORD)prm->param);
     PutLe32(record + 20, offset);
-    BYTE key[kKeySize];
-    std::memcpy(key, record + 6, 2);
-    PutLe16(key + 2, tag);
-    // The whole record goes in at once, so a failed growth leaves bucket and count as they were.
-    if (!m_Keys.Decode(static_cast<const void*>(key), kKeySize)) {
-        Report(kHeapShort);
-        return 0;
-    }
-    if (!m_Records.Decode(static_cast<const void*>(record), kRecordSize)) {
-        m_Keys.SetPC(m_Keys.GetPC() - kKeySize);
+    // Room in the lookup index first, then the whole record at once: a failed growth leaves bucket,
+    // index and count as they were.
+    if (!ReserveIndex() || !m_Records.Decode(static_cast<const void*>(record), kRecordSize)) {
         Report(kHeapShort);
         return 0;
     }
     if (m_pBucket != nullptr) m_pBucket[m_wLastHash] = (WORD)index;
-    if (hasNul) m_bNulLabels = 1;
+    if (key.nul) m_bNulLabels = 1;
+    // A record that went into another text's chain (a derived Find left another last hash) can never
+    // be found, and stays out of the index.
+    if (index != 0 && m_pBucket != nullptr && m_wLastHash == key.bucket)
+        IndexInsert(IndexTag(key.full, k), index, offset);
     return m_nCount++;
 }
 
 unsigned int CSymbol::Entry(const char* text, long scope, unsigned char id, long value, tagSYMPRM* prm) {
     if (text == nullptr) text = "";
     return Entry(text, text + std::strlen(text), scope, id, value, prm);
+}
+
+// The index stays at most half full, so that probes end soon at an empty slot: at the record limit
+// it holds 131072 slots (2 MiB).
+bool CSymbol::ReserveIndex() {
+    if ((m_nIndexed + 1) * 2 <= m_Index.size()) return true;
+    std::vector<IndexSlot> grown;
+    try {
+        grown.assign(std::max(kIndexMinSlots, m_Index.size() * 2), IndexSlot{0, 0});
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const size_t mask = grown.size() - 1;
+    for (const IndexSlot& slot : m_Index) {
+        if (slot.key == 0) continue;
+        size_t at = IndexHome(slot.key, mask);
+        while (grown[at].key != 0) at = (at + 1) & mask;
+        grown[at] = slot;
+    }
+    m_Index.swap(grown);
+    return true;
+}
+
+// A text entered again (its older record could not be found, or a derived Find missed it) takes
+// over the slot, so that the newest record wins as it does in the chains.
+void CSymbol::IndexInsert(uint64_t tag, unsigned int index, unsigned int offset) {
+    const BYTE* pool = static_cast<const BYTE*>((void*)*this);
+    const size_t length = (size_t)(tag >> 16 & 0xFF);
+    const size_t mask = m_Index.size() - 1;
+    size_t at = IndexHome(tag, mask);
+    for (; m_Index[at].key != 0; at = (at + 1) & mask) {
+        IndexSlot& slot = m_Index[at];
+        if ((slot.key & ~kIndexMask) == tag && std::memcmp(pool + slot.text, pool + offset, length) == 0) {
+            slot = {tag | index, offset};
+            return;
+        }
+    }
+    m_Index[at] = {tag | index, offset};
+    ++m_nIndexed;
+}
+
+void CSymbol::DropIndex() {
+    std::vector<IndexSlot>().swap(m_Index);
+    m_nIndexed = 0;
 }
 
 unsigned int CSymbol::GetLastSymbol() { return m_nCount - 1; }

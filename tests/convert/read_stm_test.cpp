@@ -39,6 +39,41 @@ TEST_F(Reader, FetchesSkipsAndPeeksKeepTheirBounds) {
         "toDecode=0001@13:8,ab1");
 }
 
+// Skip and SkipWhiteSpace against the skip loop written out byte by byte from the contract, from
+// every start inside, at and past the end, and from PCs that count as negative.
+TEST_F(Reader, CountedAndWhiteSpaceSkipsFollowTheByteLoop) {
+    const std::string bytes = "\r\n \t\rab\r \r";
+    Load(bytes);
+    const unsigned int length = (unsigned int)bytes.size();
+    // count 0 stands for SkipWhiteSpace; "result pc lines" as the byte loop leaves them.
+    auto model = [&](unsigned int pc, unsigned int count) {
+        unsigned int lines = 0;
+        BOOL result = 0;
+        for (unsigned int left = count;;) {
+            unsigned int old = pc++;
+            if (pc >= length) break;
+            unsigned char c = (int)old < 0 ? 0 : (unsigned char)bytes[old];
+            lines += c == '\r';
+            if (count == 0 ? !IsWhiteSpace(c) : --left == 0) {
+                pc -= count == 0;
+                result = 1;
+                break;
+            }
+        }
+        return std::to_string(result) + " " + std::to_string(pc) + " " + std::to_string(lines);
+    };
+    for (unsigned int pc : {0u, 1u, 4u, 5u, 8u, 9u, 10u, 11u, 12u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+        for (unsigned int count : {0u, 1u, 2u, 3u, 9u, 10u, 11u, 0xFFFFFFFFu}) {
+            r.SetPC(pc);
+            lines = 0;
+            BOOL result = count == 0 ? r.SkipWhiteSpace(lines) : r.Skip(count, lines);
+            EXPECT_EQ(std::to_string(result) + " " + std::to_string(r.GetPC()) + " " + std::to_string(lines),
+                      model(pc, count))
+                << "pc " << pc << " count " << count;
+        }
+    }
+}
+
 TEST_F(Reader, PointersAndTextFetchReachTheLastByte) {
     Load(std::string("\x01\x02\x03\0", 4));
     EXPECT_EQ(r[3u] + r[2], 3);

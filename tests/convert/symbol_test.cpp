@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "support/box_recorder.h"
 
@@ -104,6 +105,42 @@ TEST_F(Symbols, ChainsKeepEqualHashesApartAndDuplicatesAreReportedWhileEnabled) 
     EXPECT_EQ(Entry("BA"), 2u);
     EXPECT_EQ(table.GetPC(), pc) << "nothing appended";
     EXPECT_EQ(table.GetLastSymbol(), 3u);
+}
+
+// Thousands of labels in one chain (n + seven digits summing to 31 all hash alike): each is found,
+// labels never entered are not, and a text entered again is found at its newest record.
+TEST_F(Symbols, OneLongChainAndTextsEnteredAgain) {
+    EXPECT_EQ(Entry("A"), 0u);
+    EXPECT_EQ(Entry("A"), 1u) << "the record at index 0 is not found, so A goes in again";
+    std::vector<std::string> labels;
+    for (unsigned int i = 0; labels.size() < 3100; ++i) {
+        std::string digits = std::to_string(10000000 + i).substr(1);
+        int sum = 0;
+        for (char c : digits) sum += c - '0';
+        if (sum == 31) labels.push_back("n" + digits);
+    }
+    for (unsigned int i = 0; i < 3000; ++i) ASSERT_EQ(Entry(labels[i]), i + 2);
+    const unsigned short hash = table.LastHash();
+    for (unsigned int i = 0; i < 3100; ++i) {
+        ASSERT_EQ(Find(labels[i]), i < 3000 ? i + 2 : 0) << labels[i];
+        ASSERT_EQ(table.LastHash(), hash);
+    }
+    EXPECT_EQ(table.Record(3001).substr(6, 2), std::string("\xB8\x0B", 2)) << "linked to record 3000";
+    EXPECT_EQ(Finds({"A", std::string(300, 'n')}), "1 0 ");
+
+    // A derived lookup that misses lets a text in twice; the table's own lookup gives the newer.
+    struct Forgetful : CSymbolTable {
+        unsigned int Find(const char* begin, const char* end, long) override {
+            Hash(begin, end);
+            return 0;
+        }
+    } forgetful;
+    forgetful.InterLock();
+    forgetful.EntryPlaceholder();
+    EXPECT_EQ(forgetful.Entry("X", 0, 0, 0, nullptr) + forgetful.Entry("X", 0, 0, 0, nullptr), 3u);
+    const char x[] = "X";
+    EXPECT_EQ(forgetful.CSymbol::Find(x, x + 1, 0), 2u);
+    forgetful.InterUnlock();
 }
 
 TEST_F(Symbols, RecordLayoutAndRewrites) {

@@ -34,8 +34,8 @@ public:
     // Locks the block and keeps its address; the first InterUnlock forgets it, whatever the nesting.
     virtual void* InterLock();
     virtual void InterUnlock();
-    virtual unsigned int GetPC();
-    virtual void SetPC(unsigned int pc);
+    virtual unsigned int GetPC() { return m_nPC; }
+    virtual void SetPC(unsigned int pc) { m_nPC = pc; }
     // Rounds the PC up so that PC + base (or the PC) becomes a multiple of n; 1 when nothing moved or
     // the new PC < length. The PC stays moved on failure.
     virtual BOOL Alignment(unsigned int n, unsigned int base);
@@ -43,14 +43,24 @@ public:
     // Appends the bytes [from, to) to out through its Decode; 0 when to >= length or from >= to.
     virtual BOOL ToDecode(CDecode* out, unsigned int from, unsigned int to);
     // Moves the PC by delta (signed); 1 when the old PC was valid and the new PC < length.
-    virtual BOOL Seek(int delta);
-    virtual BOOL Skip(unsigned int count, unsigned int& lines);
+    virtual BOOL Seek(int delta) { return TryIncrement(delta) >= 0 ? 1 : 0; }
+    // Short skips (a line end, a two-byte token) are done inline.
+    virtual BOOL Skip(unsigned int count, unsigned int& lines) {
+        const unsigned int pc = m_nPC;
+        if (count - 1 < 4 && m_pInter != nullptr && pc < 0x7FFFFFF0u && pc + count < m_nLength) {
+            for (unsigned int i = 0; i < count; ++i) lines += m_pInter[pc + i] == 0x0D;
+            m_nPC = pc + count;
+            return 1;
+        }
+        return SkipCounted(count, lines);
+    }
     virtual BOOL SkipWhiteSpace(unsigned int& lines);
     // Skip while pred->IsSkipEx(byte) is 0; return its first non-zero answer with the PC on that
-    // byte. A null pred stops at the first byte, as a plain CSkipObject does.
-    virtual BOOL SkipEx(CSkipObject* pred, unsigned int& lines);
-    virtual BOOL SkipWhiteSpaceEx(CSkipObject* pred, unsigned int& lines);
-    virtual BOOL SkipBlackSpaceEx(CSkipObject* pred, unsigned int& lines);
+    // byte. A null pred stops at the first byte, as a plain CSkipObject does. Written inline, so
+    // that a caller whose predicate is known to the compiler pays no call per byte.
+    virtual BOOL SkipEx(CSkipObject* pred, unsigned int& lines) { return SkipWhile(pred, lines); }
+    virtual BOOL SkipWhiteSpaceEx(CSkipObject* pred, unsigned int& lines) { return SkipWhile(pred, lines); }
+    virtual BOOL SkipBlackSpaceEx(CSkipObject* pred, unsigned int& lines) { return SkipWhile(pred, lines); }
 
     BOOL IsFinished() const { return m_nPC >= m_nLength ? 1 : 0; }
 
@@ -101,7 +111,7 @@ public:
     }
 
     // Peeks at absolute offsets; the PC does not move.
-    unsigned char GetByte(unsigned int off) const { return Fits(off, 1, 0) ? m_pInter[off] : 0; }
+    unsigned char GetByte(unsigned int off) const { return (off < m_nLength && m_pInter) ? m_pInter[off] : 0; }
     unsigned char operator[](unsigned int off) const { return GetByte(off); }
     // The int form keeps reader[5] from being ambiguous with the pointer conversions.
     unsigned char operator[](int off) const { return GetByte((unsigned int)off); }
@@ -156,5 +166,29 @@ private:
     // The loop shared by the skips; stop(c) gives 0 to go on, else the skip's result.
     template <class Stop>
     BOOL SkipLoop(unsigned int& lines, Stop stop);
-    BOOL SkipPredicate(CSkipObject* pred, unsigned int& lines);
+    // The predicate skips. The PC and the line counter are up to date whenever the predicate runs.
+    // A fetch at offset o succeeds while o + 1 < length; the skip that reaches the last byte leaves
+    // the PC as the failing fetch would (at the length, or one past a PC at or beyond it). A PC or
+    // length beyond 2^31 (a fetch then fails without ending the skip) takes the out-of-line loop.
+    BOOL SkipWhile(CSkipObject* pred, unsigned int& lines) {
+        const BYTE* p = m_pInter;
+        unsigned int pc = m_nPC;
+        const unsigned int end = m_nLength;
+        if (p == nullptr || (int)pc < 0 || end > 0x80000000u) return SkipChecked(pred, lines);
+        for (;; ++pc) {
+            if (pc + 1 >= end) {
+                m_nPC = pc < end ? end : pc + 1;
+                return 0;
+            }
+            unsigned char c = p[pc];
+            if (c == 0x0D) ++lines;
+            m_nPC = pc + 1;
+            if (BOOL stop = pred ? pred->IsSkipEx(c) : 1) {
+                m_nPC = pc;
+                return stop;
+            }
+        }
+    }
+    BOOL SkipChecked(CSkipObject* pred, unsigned int& lines);
+    BOOL SkipCounted(unsigned int count, unsigned int& lines);
 };

@@ -8,8 +8,8 @@
 
 #include <kiln/platform/runtime/types.h>
 
-// 1 for space, tab, carriage return and line feed.
-inline int IsWhiteSpace(int c) { return (c == 0x20 || c == 0x0A || c == 0x0D || c == 0x09) ? 1 : 0; }
+// 1 for space, tab, carriage return and line feed (one bit each in a mask of the bytes 0 to 0x20).
+inline int IsWhiteSpace(int c) { return (unsigned)c <= 0x20 ? (int)(0x100002600ull >> c & 1) : 0; }
 // 1 for the printable ASCII bytes other than space (0x21 to 0x7E).
 inline int IsBlackSpace(int c) { return (c >= 0x21 && c <= 0x7E) ? 1 : 0; }
 // 1 for the ASCII letters A to Z and a to z (no digits, no underscore).

@@ -10,8 +10,7 @@
 // bytes and a table holds at most 65536 records. Problems are reported to the attached error list.
 // A new table is enabled (it reports duplicates and emits behind its labels) until Disable.
 //
-// Lookups keep, beside the records, a compact index of chain links and text tags, so that a walk
-// down a chain reads 4 bytes per record; the label texts in the pool are therefore not to be
+// Lookups take constant time whatever the chains hold. The label texts in the pool are not to be
 // overwritten while the table is locked (emitting behind them is what the pool is for).
 //
 // Record layout (little-endian): 0 ID, 1 memory, 2 second attribute, 3 third attribute, 4 length
@@ -20,6 +19,9 @@
 #pragma once
 
 #include <kiln/convert/decode.h>
+
+#include <cstdint>
+#include <vector>
 
 class CError;
 struct ERROR_INFO;
@@ -132,9 +134,18 @@ private:
     // Reports to the error list, when one is attached, with text as the value of its %s.
     void Report(const ERROR_INFO& info, const char* text = nullptr);
 
-    // Beside each record while locked: its chain link and a 16-bit tag of its text, so that lookups
-    // need neither the records nor the pool until a text is likely to match.
-    CDecode m_Keys;
+    // Room for one more text in the lookup index; false when memory is short.
+    bool ReserveIndex();
+    void IndexInsert(uint64_t tag, unsigned int index, unsigned int offset);
+    void DropIndex();
+
     BOOL m_bGrowing;    // set while the pool grows
-    BOOL m_bNulLabels;  // some label holds a NUL byte: lookups compare the slow way
+    BOOL m_bNulLabels;  // some label holds a NUL byte: lookups walk the chains
+    // While locked: an open-addressing table from the texts' full hashes to their newest records.
+    struct IndexSlot {
+        uint64_t key;   // 0 for an empty slot
+        uint32_t text;  // the record's text offset, so that a lookup need not read the record
+    };
+    std::vector<IndexSlot> m_Index;
+    size_t m_nIndexed;
 };
