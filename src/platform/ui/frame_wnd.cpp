@@ -78,10 +78,11 @@ BOOL CFrameWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwSt
         }
     }
     m_hMenuDefault = menu;
-    int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    if (rect.left == CW_USEDEFAULT) width = height = CW_USEDEFAULT;
+    const bool byDefault = rect.left == CW_USEDEFAULT;
+    const int width = byDefault ? CW_USEDEFAULT : rect.right - rect.left;
+    const int height = byDefault ? CW_USEDEFAULT : rect.bottom - rect.top;
     return CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top, width, height,
-                    pParentWnd->GetSafeHwnd(), menu, (LPVOID)pContext);
+                    pParentWnd != nullptr ? pParentWnd->m_hWnd : nullptr, menu, (LPVOID)pContext);
 }
 
 BOOL CFrameWnd::PreCreateWindow(CREATESTRUCT& cs) {
