@@ -33,6 +33,7 @@ const char* const kMessageText[] = {
     "undefined label %.###s",
     "division by zero",
     "value depends on a label defined further down",
+    "expression nested too deeply",
 };
 
 // Byte classes of the skips.
@@ -111,6 +112,7 @@ CAsm6502::CAsm6502()
       m_nStatementAddr(kDefaultOrigin),
       m_nErrors(0),
       m_bPreConverted(0),
+      m_nDepth(0),
       m_nLineAddr(0),
       m_bLineAddr(false),
       m_bLineEquate(false),
@@ -175,6 +177,7 @@ int CAsm6502::DoPreConvert(CDecode* pre) {
 
 int CAsm6502::DoConvert() {
     m_nErrors = 0;
+    m_bCancelled = false;
     ResetMessages();
     if (m_pError != nullptr) m_pError->ClearRewind();
     m_Labels.ClearTable();
@@ -193,7 +196,7 @@ int CAsm6502::DoConvert() {
     Pass();
     ResolveLater();
     if (Stopped()) {
-        ++m_nErrors;  // the label table ran out of memory or of records, and said so
+        ++m_nErrors;  // the label table ran out of memory or of records and said so, or a cancel
     } else {
         m_nPass = 2;
         m_Labels.Enable();
@@ -210,7 +213,11 @@ void CAsm6502::Pass() {
     SetPC(0);
     m_nLine = 1;
     m_nAddr = kDefaultOrigin;
-    while (GetPC() < GetLength() && !Stopped()) Line();
+    for (unsigned int lines = 1; GetPC() < GetLength() && !Stopped(); ++lines) {
+        Line();
+        if (m_pProgress != nullptr && lines % 4096 == 0)
+            m_bCancelled = !m_pProgress->Advance(m_nPass, GetPC(), GetLength());
+    }
 }
 
 // Equates that used labels defined further down get their values once the first pass has seen
@@ -583,7 +590,17 @@ bool CAsm6502::Term(Value& out) {
     }
 }
 
+// Every nesting of the grammar, a minus sign or a parenthesis, passes through here: the depth that
+// the source controls is bounded here, so that no line can exhaust the stack.
 bool CAsm6502::Unary(Value& out) {
+    if (m_nDepth == kMaxDepth) return Report(kNesting);
+    ++m_nDepth;
+    bool done = UnaryBody(out);
+    --m_nDepth;
+    return done;
+}
+
+bool CAsm6502::UnaryBody(Value& out) {
     SkipBlanks();
     if (Peek() != '-') return Primary(out);
     Seek(1);
@@ -760,7 +777,7 @@ bool CAsm6502::Report(Message message, unsigned int offset, unsigned int length)
 }
 
 // An error the list cannot take any more (or the label table running out of memory) stops the
-// conversion.
+// conversion, as does a cancelled run.
 bool CAsm6502::Stopped() {
-    return m_pError != nullptr && m_pError->IsRewind();
+    return m_bCancelled || (m_pError != nullptr && m_pError->IsRewind());
 }

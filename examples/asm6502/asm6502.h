@@ -58,6 +58,18 @@ public:
     // The errors of the last Convert, those of the label table included.
     unsigned int GetErrorCount() const { return m_nErrors; }
 
+    // Told every few thousand lines how far a pass has come; a false answer cancels the run, which
+    // then fails. Null for none.
+    class Progress {
+    public:
+        virtual bool Advance(int pass, unsigned int done, unsigned int total) = 0;
+
+    protected:
+        ~Progress() = default;
+    };
+    void AttachProgress(Progress* progress) { m_pProgress = progress; }
+    bool Cancelled() const { return m_bCancelled; }
+
     // A new source needs a new pre-pass.
     BOOL Detach() override;
     int PreConvert(const char* ext) override;
@@ -89,6 +101,7 @@ private:
         kUndefined,
         kDivision,
         kForward,
+        kNesting,
         kMessageCount
     };
 
@@ -112,6 +125,7 @@ private:
     bool Expression(Value& out);
     bool Term(Value& out);
     bool Unary(Value& out);
+    bool UnaryBody(Value& out);
     bool Primary(Value& out);
     bool Number(Value& out, int base);
     bool Character(Value& out, unsigned char quote);
@@ -137,12 +151,18 @@ private:
     CSymbolTable m_Labels;
     CRwStm m_Later;  // equates whose value waits for labels defined further down
     CDecode* m_pListing;
+    Progress* m_pProgress = nullptr;
+    bool m_bCancelled = false;
     unsigned int m_nLine;
     int m_nPass;
     uint32_t m_nAddr;           // the address of the next byte
     uint32_t m_nStatementAddr;  // the address where the statement began: the value of *
     unsigned int m_nErrors;
     BOOL m_bPreConverted;
+    // Minus signs and parentheses open around the operand being read; an expression deeper than
+    // any real program writes is an error.
+    static constexpr unsigned int kMaxDepth = 256;
+    unsigned int m_nDepth;
 
     // The current line, for the listing.
     uint32_t m_nLineAddr;

@@ -3,11 +3,12 @@
 //   kiln-asm6502 source.s -o out.bin [-l listing.txt]
 //
 // Exit status: 0 when the source assembled, 1 when it has errors (they are printed, each with its
-// line, and no binary is written), 2 for a wrong command line or a file that cannot be read or
-// written.
+// line, and no binary is written) or was cancelled in its progress dialog (then nothing is
+// written), 2 for a wrong command line or a file that cannot be read or written.
 #include "asm6502.h"
+#include "run_progress.h"
 
-#include "platform/text/user_charset.h"
+#include <kiln/platform/text/user_charset.h>
 
 #include <kiln/platform/files/path_map.h>
 
@@ -76,7 +77,15 @@ int main(int argc, char** argv) {
     CDecode list;
     if (listing != nullptr) assembler.AttachListing(&list);
 
+    CRunProgress progress;
+    assembler.AttachProgress(&progress);
     bool assembled = assembler.Convert(&out, 0) != 0;
+    progress.Close();
+    if (assembler.Cancelled()) {
+        errors.InterUnlock();
+        std::fputs("kiln-asm6502: cancelled\n", stderr);
+        return 1;
+    }
     PrintErrors(errors);
     errors.InterUnlock();
 

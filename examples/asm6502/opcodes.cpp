@@ -9,7 +9,8 @@ constexpr unsigned char __ = kNoOpcode;
 }
 
 // Columns: implied, #imm, zp, zp,X, zp,Y, abs, abs,X, abs,Y, (zp,X), (zp),Y, (abs), relative.
-const Instruction kInstructions[kInstructionCount] = {
+// constexpr, so that the mnemonic index below is built at compile time by every compiler.
+constexpr Instruction kInstructions[kInstructionCount] = {
     {"adc", {__, 0x69, 0x65, 0x75, __, 0x6D, 0x7D, 0x79, 0x61, 0x71, __, __}},
     {"and", {__, 0x29, 0x25, 0x35, __, 0x2D, 0x3D, 0x39, 0x21, 0x31, __, __}},
     {"asl", {0x0A, __, 0x06, 0x16, __, 0x0E, 0x1E, __, __, __, __, __}},

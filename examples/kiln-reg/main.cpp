@@ -7,7 +7,11 @@
 //   kiln-reg [--user | --machine] delete-key KEY [-r]
 //   kiln-reg [--user | --machine] where
 //
-// KEY is a path below the hive such as Software\Company\App (an empty KEY is the hive itself).
+// KEY is a path below the hive such as Software\Company\App (an empty KEY is the hive itself), or
+// a full key as the Windows registry tools take it: HKCU\Software\..., HKEY_CURRENT_USER\...,
+// HKLM\... or HKEY_LOCAL_MACHINE\... (the root's name in any case), which chooses the hive. A hive
+// named both ways must be the same one. Commands that change a hive print the key they changed with
+// its hive's name, so the output says which hive was used.
 // Names are code page 932 in the hive; they are shown in the terminal's character set when they
 // convert cleanly, and as their raw bytes otherwise. Arguments are converted the other way.
 #include <iconv.h>
@@ -128,15 +132,58 @@ std::string Format(DWORD type, const std::string& data) {
     return Hex(data);
 }
 
+struct HiveName {
+    const char* shortName;
+    const char* longName;
+    HKEY hive;
+};
+const HiveName kHives[] = {{"HKCU", "HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+                           {"HKLM", "HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE}};
+
+bool SameAsciiNoCase(const std::string& a, const char* b) {
+    if (a.size() != strlen(b)) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && !(a[i] >= 'a' && a[i] <= 'z' && a[i] - 0x20 == b[i])) return false;
+    return true;
+}
+
 struct Tool {
     HKEY hive = HKEY_CURRENT_USER;
     const char* hiveName = "HKEY_CURRENT_USER";
+    bool hiveChosen = false;  // by --user or --machine
+
+    // Takes a leading HKCU\, HKEY_LOCAL_MACHINE\, ... off key and chooses its hive; an error text
+    // for a root that has no hive here or that contradicts the option given.
+    const char* TakeRoot(std::string& key) {
+        std::string first = key.substr(0, key.find('\\'));
+        if (first.size() < 3 || !SameAsciiNoCase(first.substr(0, 2), "HK")) return nullptr;
+        for (const HiveName& h : kHives) {
+            if (!SameAsciiNoCase(first, h.shortName) && !SameAsciiNoCase(first, h.longName)) continue;
+            if (hiveChosen && hive != h.hive) return "the key names another hive than the option";
+            hive = h.hive;
+            hiveName = h.longName;
+            key.erase(0, first.size() < key.size() ? first.size() + 1 : first.size());
+            return nullptr;
+        }
+        static const char* const otherRoots[] = {"HKCR", "HKU", "HKCC", "HKEY_CLASSES_ROOT", "HKEY_USERS",
+                                                 "HKEY_CURRENT_CONFIG"};
+        for (const char* root : otherRoots)
+            if (SameAsciiNoCase(first, root)) return "only HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE exist";
+        return nullptr;
+    }
+
+    int Changed(const std::string& path, const std::string& name = std::string()) const {
+        printf("%s\n", Show(name.empty() ? Title(path) : Title(path) + "\\" + name).c_str());
+        return 0;
+    }
 
     std::string Title(const std::string& path) const {
         return path.empty() ? hiveName : hiveName + ("\\" + path);
     }
 
-    int List(HKEY key, const std::string& path, bool recursive) {
+    // A registry is at most 512 levels deep: a deeper tree is a damaged store whose keys loop.
+    int List(HKEY key, const std::string& path, bool recursive, unsigned depth = 0) {
+        if (depth == 512) return Fail(Title(path), ERROR_BADDB);
         printf("%s\n", Show(Title(path)).c_str());
         char name[1024];
         std::vector<char> data;
@@ -169,7 +216,7 @@ struct Tool {
             HKEY sub = nullptr;
             LONG rc = RegOpenKeyExA(key, s.c_str(), 0, KEY_READ, &sub);
             if (rc != ERROR_SUCCESS) return Fail(Title(path + "\\" + s), rc);
-            int result = List(sub, path.empty() ? s : path + "\\" + s, true);
+            int result = List(sub, path.empty() ? s : path + "\\" + s, true, depth + 1);
             RegCloseKey(sub);
             if (result != 0) return result;
         }
@@ -228,7 +275,7 @@ struct Tool {
         if (rc != ERROR_SUCCESS) return Fail(Title(path), rc);
         rc = RegSetValueExA(key, name.c_str(), 0, regType, (const BYTE*)data.data(), (DWORD)data.size());
         RegCloseKey(key);
-        return rc == ERROR_SUCCESS ? 0 : Fail(Title(path) + "\\" + name, rc);
+        return rc == ERROR_SUCCESS ? Changed(path, name) : Fail(Title(path) + "\\" + name, rc);
     }
 
     int DeleteValue(const std::string& path, const std::string& name) {
@@ -237,7 +284,7 @@ struct Tool {
         if (rc != ERROR_SUCCESS) return Fail(Title(path), rc);
         rc = RegDeleteValueA(key, name.c_str());
         RegCloseKey(key);
-        return rc == ERROR_SUCCESS ? 0 : Fail(Title(path) + "\\" + name, rc);
+        return rc == ERROR_SUCCESS ? Changed(path, name) : Fail(Title(path) + "\\" + name, rc);
     }
 
     int DeleteKey(const std::string& path, bool recursive) {
@@ -249,7 +296,7 @@ struct Tool {
                     Show(Title(path)).c_str());
             return 1;
         }
-        return rc == ERROR_SUCCESS ? 0 : Fail(Title(path), rc);
+        return rc == ERROR_SUCCESS ? Changed(path) : Fail(Title(path), rc);
     }
 
     static int Usage(const char* problem) {
@@ -266,7 +313,8 @@ struct Tool {
                 "       kiln-reg [--user | --machine] delete-value KEY NAME\n"
                 "       kiln-reg [--user | --machine] delete-key KEY [-r]\n"
                 "       kiln-reg [--user | --machine] where\n"
-                "KEY is a path such as Software\\Company\\App; --user (HKEY_CURRENT_USER) is the default.\n");
+                "KEY is a path such as Software\\Company\\App, or HKCU\\..., HKLM\\..., HKEY_CURRENT_USER\\...,\n"
+                "HKEY_LOCAL_MACHINE\\...; --user (HKEY_CURRENT_USER) is the default.\n");
     }
 };
 
@@ -282,9 +330,11 @@ int main(int argc, char** argv) {
         if (a == "--user") {
             tool.hive = HKEY_CURRENT_USER;
             tool.hiveName = "HKEY_CURRENT_USER";
+            tool.hiveChosen = true;
         } else if (a == "--machine") {
             tool.hive = HKEY_LOCAL_MACHINE;
             tool.hiveName = "HKEY_LOCAL_MACHINE";
+            tool.hiveChosen = true;
         } else if (a == "-r" || a == "--recursive") {
             recursive = true;
         } else if (a == "-h" || a == "--help") {
@@ -297,6 +347,9 @@ int main(int argc, char** argv) {
     if (args.empty()) return Tool::Usage("no command");
     const std::string& command = args[0];
     size_t n = args.size();
+    if (n >= 2 && command != "where") {
+        if (const char* problem = tool.TakeRoot(args[1])) return Tool::Usage(problem);
+    }
     if (command == "where" && n == 1) {
         printf("%s\n", kiln::RegistryHivePath(tool.hive).c_str());
         return 0;

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <kiln/platform/runtime/types.h>
+#include <kiln/platform/runtime/byte_order.h>
 #include <kiln/platform/text/mbcs.h>
+#include <kiln/platform/text/user_charset.h>
 #include <kiln/platform/runtime/object.h>
 #include <kiln/platform/text/cstring.h>
 #include <kiln/platform/runtime/exception.h>
@@ -39,6 +41,7 @@
 #include <kiln/platform/ui/doc_template.h>
 #include <kiln/platform/ui/frame_wnd.h>
 #include <kiln/platform/ui/mdi_frame_wnd.h>
+#include <kiln/platform/ui/extension_module.h>
 #include <kiln/platform/store/registry.h>
 #include <kiln/platform/store/private_profile.h>
 #include <kiln/platform/files/disk.h>
@@ -75,6 +78,8 @@
 #include <kiln/diag/std_alloc.h>
 #include <kiln/diag/log.h>
 #include <kiln/diag/copy_report.h>
+#include <kiln/diag/quick_dialog.h>
+#include <kiln/diag/progress_dialog.h>
 #include <kiln/settings/valiant.h>
 #include <kiln/settings/profile.h>
 #include <kiln/util/file_io.h>
@@ -94,3 +99,5 @@
 #include <kiln/frame/document_ex.h>
 #include <kiln/frame/command_line_info_sg.h>
 #include <kiln/frame/frame_wnd_creator.h>
+#include <kiln/frame/module.h>
+#include <kiln/frame/named_wnd_class.h>

@@ -46,11 +46,9 @@ int CDecodeEnum::Increment(unsigned int index) {
 int CDecodeEnum::Enumlate(const char* data, int n) {
     if (n < 1 || m_pCounter == nullptr) return 1;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(data);
-    for (int i = 0; i < n; ++i) {
-        if (!kiln::IsLeadByte(p[i])) continue;
-        if (i + 1 == n) break;
-        m_pCounter->Increment(2u * (p[i] * 256u + p[i + 1]));
-        ++i;
+    for (int i = 0, step; i < n; i += step) {
+        step = (int)kiln::CharLength(data + i, data + n);
+        if (step == 2) m_pCounter->Increment(2u * (p[i] * 256u + p[i + 1]));
     }
     return 1;
 }

@@ -64,13 +64,13 @@ BOOL CRwStm::FetchPoint(unsigned int off, void* dst, unsigned int n) {
 unsigned short CRwStm::GetWord(unsigned int off) {
     if ((uint64_t)off + 2 > m_nPC || m_pInterior == nullptr) return 0;
     const BYTE* p = m_pInterior + off;
-    return (unsigned short)(p[0] | p[1] << 8);
+    return (unsigned short)kiln::LoadLE(p, 2);
 }
 
 unsigned long CRwStm::GetDword(unsigned int off) {
     if ((uint64_t)off + 4 > m_nPC || m_pInterior == nullptr) return 0;
     const BYTE* p = m_pInterior + off;
-    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
+    return (unsigned long)kiln::LoadLE(p, 4);
 }
 
 int CRwStm::SkipFetch(unsigned int& lines) {

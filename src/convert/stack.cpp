@@ -1,14 +1,13 @@
 #include <kiln/convert/stack.h>
 
+#include <kiln/platform/runtime/byte_order.h>
+
 IMPLEMENT_DYNCREATE(CStack, CDecode)
 
 namespace {
 
-uint32_t Le32(const BYTE* p) {
-    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
-}
-
-unsigned short Le16(const BYTE* p) { return (unsigned short)(p[0] | p[1] << 8); }
+uint32_t Le32(const BYTE* p) { return (uint32_t)kiln::LoadLE(p, 4); }
+unsigned short Le16(const BYTE* p) { return (unsigned short)kiln::LoadLE(p, 2); }
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <kiln/platform/ui/message_box.h>
 
 #include "diag/library_box.h"
+#include "platform/files/archive_left.h"
 
 #include <cstring>
 
@@ -158,7 +159,7 @@ unsigned int CAlloc::IsLocked() const {
     return (m_hMem != nullptr && (GlobalFlags(m_hMem) & GMEM_LOCKCOUNT) > 0) ? 1 : 0;
 }
 
-void CAlloc::DisplayMemLastError() const { AfxMessageBox(kiln::SystemErrorText(GetLastError()), 0); }
+void CAlloc::DisplayMemLastError() const { AfxMessageBox(kiln::detail::SystemErrorText(GetLastError()), 0); }
 
 void CAlloc::AssertValid() const {}
 void CAlloc::Dump(CDumpContext&) const {}
@@ -191,6 +192,8 @@ void CAlloc::Serialize(CArchive& ar) {
     m_nLength = length;
     if (!flag) return;
     m_bAllocated = 0;
+    // A garbled length fails as a record cut short does, before a block of that size is claimed.
+    if (!kiln::ArchiveMayHold(ar, length)) AfxThrowArchiveException(CArchiveException::endOfFile, ar.m_strFileName);
     UINT got = 0;
     if (Alloc(length) != nullptr) {
         void* p = const_cast<void*>(Lock());

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-namespace kiln {
+namespace kiln::detail {
 
 namespace {
 
@@ -52,4 +52,4 @@ int ReportWriteFailure(const char* name) {
     return 0;
 }
 
-}  // namespace kiln
+}  // namespace kiln::detail

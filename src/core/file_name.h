@@ -3,7 +3,7 @@
 
 #include <kiln/platform/runtime/types.h>
 
-namespace kiln {
+namespace kiln::detail {
 
 // Copies name (null: empty) into buffer and applies SetExtension with ext unless ext is null.
 // false when the result does not fit in MAX_PATH bytes with its NUL; buffer is then empty.
@@ -16,4 +16,4 @@ int RefuseFileName(const char* name, const char* ext);
 // Reports a failed write of the named file as the file layer does; returns 0.
 int ReportWriteFailure(const char* name);
 
-}  // namespace kiln
+}  // namespace kiln::detail

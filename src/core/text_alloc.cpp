@@ -133,7 +133,7 @@ BOOL CTextAlloc::Write(const char* name, const char* ext, char* data, unsigned i
     CWaitCursor wait;
     char buffer[MAX_PATH];
     const char* applied = (ext != nullptr && *ext != '\0') ? ext : nullptr;
-    if (!kiln::FormFileName(buffer, name, applied)) return kiln::RefuseFileName(name, applied);
+    if (!kiln::detail::FormFileName(buffer, name, applied)) return kiln::detail::RefuseFileName(name, applied);
     CFile file;
     if (!stdOpenWrite(buffer, &file)) return 0;
     if (!stdWrite(&file, data, size)) {
@@ -146,7 +146,7 @@ BOOL CTextAlloc::Write(const char* name, const char* ext, char* data, unsigned i
         // Closing writes what the system still holds back: its failure is a failed write.
         e->Delete();
         file.Abort();
-        return kiln::ReportWriteFailure(buffer);
+        return kiln::detail::ReportWriteFailure(buffer);
     }
     SetModifiedFlag(0);
     return 1;
@@ -155,7 +155,7 @@ BOOL CTextAlloc::Write(const char* name, const char* ext, char* data, unsigned i
 void CTextAlloc::AttachText(const char* path, const char* ext) {
     char buffer[MAX_PATH];
     // A refused name leaves the buffer empty: the content is then named after no file at all.
-    kiln::FormFileName(buffer, path, ext);
+    kiln::detail::FormFileName(buffer, path, ext);
     AttachText(buffer);
 }
 

@@ -7,6 +7,7 @@
 #include <kiln/util/file_io.h>
 
 #include "core/file_name.h"
+#include "platform/files/archive_left.h"
 
 namespace {
 
@@ -54,6 +55,8 @@ BOOL CTextAlloc::ReadAttach(CArchive& ar) {
         return 0;
     }
     UINT n = m_nLength;
+    // A garbled length fails as a record cut short does, before its block is claimed.
+    if (!kiln::ArchiveMayHold(ar, n)) return 0;
     if (Alloc(n) == nullptr) return 0;
     void* p = Lock();
     if (ReadLocked(ar, p, n, *this) < n) {
@@ -86,7 +89,14 @@ void CTextAlloc::Serialize(CArchive& ar) {
         }
         Unlock();
         SetModifiedFlag(0);
-        ar.Flush();
+        // The bytes the archive holds reach the file only now: a failure here is a failed write too.
+        try {
+            ar.Flush();
+        } catch (CFileException* e) {
+            e->Delete();
+            Box(kWriteFailed);
+            ThrowGeneric();
+        }
         return;
     }
 
@@ -141,6 +151,7 @@ BOOL CTextAlloc::ReadSerialize(CArchive& ar) {
     DWORD n;
     ar >> n;
     m_nLength = n;
+    if (!kiln::ArchiveMayHold(ar, n)) return 0;
     if (Alloc(n) == nullptr) return 0;
     void* p = Lock();
     // A short record is accepted as far as it goes; only a record that delivers nothing fails.
@@ -158,16 +169,25 @@ BOOL CTextAlloc::SerializeToFile(const char* name, const char* ext, BOOL raw) {
     CWaitCursor wait;
     char buffer[MAX_PATH];
     const char* applied = (ext != nullptr && *ext != '\0') ? ext : nullptr;
-    if (!kiln::FormFileName(buffer, name, applied)) return kiln::RefuseFileName(name, applied);
+    if (!kiln::detail::FormFileName(buffer, name, applied)) return kiln::detail::RefuseFileName(name, applied);
     CFile file;
     if (!stdOpenWrite(buffer, &file)) return 0;
     CArchive ar(&file, CArchive::store, kArchiveBuffer);
     // Closing the archive and the file writes what they hold back, so it is guarded too: no
-    // exception leaves this operation. After one the file is let go without writing any more.
+    // exception leaves this operation. After one the file is let go without writing any more. A
+    // file that refuses those last bytes (a full disk or device) is reported as a failed write.
     try {
         if (!RunRecord(*this, ar, raw)) return 0;
-        ar.Close();
-        file.Close();
+        try {
+            ar.Close();
+            file.Close();
+        } catch (CFileException* e) {
+            e->Delete();
+            ar.Abort();
+            file.Abort();
+            Box(kWriteFailed);
+            return 0;
+        }
     } catch (CException* e) {
         e->Delete();
         ar.Abort();

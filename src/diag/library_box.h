@@ -3,7 +3,7 @@
 
 #include <kiln/platform/text/cstring.h>
 
-namespace kiln {
+namespace kiln::detail {
 
 // The library box: the process's message box with the caption "Vantor"; the answer, or 0 when no
 // box could be shown.
@@ -13,4 +13,4 @@ int LibraryMessageBox(const char* text, unsigned int style);
 // system has none.
 CString SystemErrorText(DWORD code);
 
-}  // namespace kiln
+}  // namespace kiln::detail

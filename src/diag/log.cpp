@@ -11,6 +11,7 @@
 #include <kiln/util/path_string.h>
 
 #include "platform/text/printf_args.h"
+#include "platform/time/file_time.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ CString FormatTime(const char* format, const tm& fields) {
             out.Append(piece, (int)strftime(piece, sizeof piece, conversion, &fields));
             p += 2;
         } else {
-            int length = kiln::IsLeadByte((unsigned char)*p) && p[1] != '\0' ? 2 : 1;
+            int length = (int)kiln::CharLength(p);
             out.Append(p, length);
             p += length;
         }
@@ -56,23 +57,6 @@ CString TimeStampedName() {
     tm fields{};
     _localtime64_s(&fields, &now);
     return "Log" + FormatTime(kNameTimeFormat, fields);
-}
-
-// The longest start of text that fits in limit bytes without cutting a double-byte character.
-int FittingLength(const CString& text, int limit) {
-    int length = 0;
-    while (length < text.GetLength()) {
-        int step = kiln::IsLeadByte((unsigned char)text[length]) && length + 1 < text.GetLength() ? 2 : 1;
-        if (length + step > limit) break;
-        length += step;
-    }
-    return length;
-}
-
-ULONGLONG FileTimeNow() {
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    return ((ULONGLONG)now.dwHighDateTime << 32) | now.dwLowDateTime;
 }
 
 }  // namespace
@@ -125,7 +109,7 @@ int CLog::OpenCore(const char* name, int truncate) {
 }
 
 int CLog::Opened() {
-    m_nStartTime = FileTimeNow();
+    m_nStartTime = kiln::detail::FileTimeNow();
     m_pFile->SeekToEnd();
     m_nNest = 0;
     TIME_ZONE_INFORMATION zone{};
@@ -157,7 +141,7 @@ void CLog::Close() {
     if (owned == nullptr || owned.use_count() == 1) file->Close();
 }
 
-ULONGLONG CLog::GetTimeDistance() const { return FileTimeNow() - m_nStartTime; }
+ULONGLONG CLog::GetTimeDistance() const { return kiln::detail::FileTimeNow() - m_nStartTime; }
 
 CString CLog::GetFullPath() const { return m_pFile != nullptr ? m_pFile->GetFilePath() : CString(); }
 
@@ -188,7 +172,7 @@ void CLog::LogFormatted(const char* format, const INT_PTR* args, int count) {
     if (m_pFile == nullptr) return;
     // An entry longer than the buffer is cut at its end, never inside a double-byte character.
     CString entry = kiln::FormatArgs(format, args, count);
-    if (entry.GetLength() > kMaxEntry) entry = entry.Left(FittingLength(entry, kMaxEntry));
+    if (entry.GetLength() > kMaxEntry) entry = entry.Left((int)kiln::FittingLength(std::string_view((LPCTSTR)entry, entry.GetLength()), kMaxEntry));
     Log(entry);
 }
 

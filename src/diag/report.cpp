@@ -23,11 +23,11 @@ constexpr unsigned kQuestionStyle = MB_ABORTRETRYIGNORE | MB_DEFBUTTON3;        
 constexpr unsigned kFatalStyle = 0x12010;  // 73744: an error box brought to the foreground
 constexpr int kFatalLevel = 36;
 
-int Notice(const CString& text) { return kiln::LibraryMessageBox(text, kNoticeStyle); }
+int Notice(const CString& text) { return kiln::detail::LibraryMessageBox(text, kNoticeStyle); }
 
 }  // namespace
 
-namespace kiln {
+namespace kiln::detail {
 
 int LibraryMessageBox(const char* text, unsigned int style) {
     // There is no owner window to find: every box is owned by the process.
@@ -47,10 +47,10 @@ CString SystemErrorText(DWORD code) {
     return text;
 }
 
-}  // namespace kiln
+}  // namespace kiln::detail
 
 int NOTICE(unsigned int id) { return AfxMessageBox(id, 0, (UINT)-1); }
-int NOTICE(const char* text) { return kiln::LibraryMessageBox(text, kNoticeStyle); }
+int NOTICE(const char* text) { return kiln::detail::LibraryMessageBox(text, kNoticeStyle); }
 
 int REPORT(const char* text) {
     NOTICE(text);
@@ -79,11 +79,11 @@ int ERRASK(const char* text, int level) {
     std::atomic_ref<unsigned long> pause(__dwErrPause);
     if (pause.exchange(1) != 0) return IDOK;
     _GLOBAL_kiln_Globals.m_nBoxShowing = 1;
-    int answer = kiln::LibraryMessageBox(text, kQuestionStyle);
+    int answer = kiln::detail::LibraryMessageBox(text, kQuestionStyle);
     if (level == kFatalLevel) {
         // A fatal warning has no way back: rather than alternate the two boxes for ever, the
         // process ends after the user has been asked to contact the maker.
-        kiln::LibraryMessageBox("エラー内容を製造元に連絡してください。", MB_OK);
+        kiln::detail::LibraryMessageBox("エラー内容を製造元に連絡してください。", MB_OK);
         std::exit(1);
     }
     _GLOBAL_kiln_Globals.m_nBoxShowing = 0;
@@ -137,7 +137,7 @@ void FatalRuntimeError(const char* text) {
     CString message = "致命的なランタイムエラー： ";
     message += text;
     message += "\n申し訳ありませんが、システムをダウンさせます。";
-    kiln::LibraryMessageBox(message, kFatalStyle);
+    kiln::detail::LibraryMessageBox(message, kFatalStyle);
     std::exit(1);
 }
 
@@ -155,6 +155,6 @@ unsigned char* TryNewByte(unsigned int size) {
 }
 
 void DispLastError() {
-    CString text = kiln::SystemErrorText(GetLastError());
+    CString text = kiln::detail::SystemErrorText(GetLastError());
     MessageBoxA(nullptr, text, "GetLastError", MB_OK | MB_ICONHAND);
 }

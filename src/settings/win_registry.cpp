@@ -8,6 +8,24 @@
 
 namespace {
 
+// A registry is never deeper than this many levels; a deeper tree (a damaged store whose keys form a
+// loop) is reported as a damaged database instead of being followed down forever.
+constexpr unsigned kMaxKeyDepth = 512;
+
+LONG DeleteTree(HKEY parent, const char* name, unsigned depth) {
+    if (depth == kMaxKeyDepth) return ERROR_BADDB;
+    HKEY key = nullptr;
+    LONG rc = RegOpenKeyExA(parent, name, 0, KEY_READ | KEY_WRITE, &key);
+    if (rc != ERROR_SUCCESS) return rc;
+    char sub[256];
+    while ((rc = RegEnumKeyA(key, 0, sub, sizeof sub)) == ERROR_SUCCESS &&
+           (rc = DeleteTree(key, sub, depth + 1)) == ERROR_SUCCESS) {
+    }
+    if (rc == ERROR_NO_MORE_ITEMS || rc == ERROR_BADKEY) rc = RegDeleteKeyA(parent, name);
+    RegCloseKey(key);
+    return rc;
+}
+
 HKEY HiveOf(int user) { return user != 0 ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
 
 // Opens (create zero) or creates a key below parent; null when that fails.
@@ -199,18 +217,7 @@ BOOL CWinRegistry::Unregister() {
     return TRUE;
 }
 
-LONG CWinRegistry::DelRegTree(HKEY parent, const CString& name) {
-    HKEY key = nullptr;
-    LONG rc = RegOpenKeyExA(parent, name, 0, KEY_READ | KEY_WRITE, &key);
-    if (rc != ERROR_SUCCESS) return rc;
-    char sub[256];
-    while ((rc = RegEnumKeyA(key, 0, sub, sizeof sub)) == ERROR_SUCCESS &&
-           (rc = DelRegTree(key, sub)) == ERROR_SUCCESS) {
-    }
-    if (rc == ERROR_NO_MORE_ITEMS || rc == ERROR_BADKEY) rc = RegDeleteKeyA(parent, name);
-    RegCloseKey(key);
-    return rc;
-}
+LONG CWinRegistry::DelRegTree(HKEY parent, const CString& name) { return DeleteTree(parent, name, 0); }
 
 BOOL CWinRegistry::EnumValueStr(HKEY key, DWORD index, CString& name, CString& value) {
     const DWORD nameCapacity = 264;

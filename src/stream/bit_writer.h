@@ -10,7 +10,7 @@
 class CWriteLEBitStmPtr;
 class CWriteWordBitStmPtr;
 
-namespace kiln::stream {
+namespace kiln::detail {
 
 // Each order names its writer class, the bytes of its unit, and the byte and mask of the bit that is
 // written when `free` bits of the unit at `unit` are left after it.
@@ -43,7 +43,7 @@ struct WordLsbFirst {
     }
 };
 
-}  // namespace kiln::stream
+}  // namespace kiln::detail
 
 // The single-bit write places the bit from the BPC when the writer is exactly Order's class (whose
 // growth rule is CWriteStmPtr's), the chunk is the library's own, the position is on a unit past
@@ -55,7 +55,7 @@ int CWriteBitStmPtr::PutBit(int bit) {
     unsigned int length;
     unsigned int p = m_nPC;
     if (&typeid(*this) == &typeid(typename Order::Writer) && p != 0 && p % kUnit == 0 &&
-        kiln::stream::OwnChunkLength(m_pInterface, m_pChank, length)) {
+        kiln::detail::OwnChunkLength(m_pInterface, m_pChank, length)) {
         int f = m_nFreeBit;
         uint64_t bpc = (uint64_t)p * 8 - (unsigned int)f;
         uint64_t unit = bpc / kUnitBits * kUnit;

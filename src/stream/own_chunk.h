@@ -6,7 +6,7 @@
 
 #include <typeinfo>
 
-namespace kiln::stream {
+namespace kiln::detail {
 
 // True, with the length, when heap is a CAllocInterface (exactly) that the cursor holds locked.
 inline bool OwnChunkLength(const IPmHeapInterface* heap, const unsigned char* locked, unsigned int& length) {
@@ -15,4 +15,4 @@ inline bool OwnChunkLength(const IPmHeapInterface* heap, const unsigned char* lo
     return true;
 }
 
-}  // namespace kiln::stream
+}  // namespace kiln::detail

@@ -69,7 +69,7 @@ int CReadBitStmPtr::FetchBit() {
 
 int CReadBitStmPtr::FetchBits(int count) {
     unsigned int length;
-    if (!kiln::stream::OwnChunkLength(m_pInterface, m_pChank, length)) return FetchBitsAnyChunk(count);
+    if (!kiln::detail::OwnChunkLength(m_pInterface, m_pChank, length)) return FetchBitsAnyChunk(count);
     return FetchBitsFrom(count, length);
 }
 

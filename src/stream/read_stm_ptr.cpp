@@ -2,21 +2,14 @@
 
 #include <cstring>
 
+#include <kiln/platform/runtime/byte_order.h>
+
 IMPLEMENT_DYNAMIC(CReadStmPtr, CChankPtr)
 
 namespace {
 
-unsigned long Little(const unsigned char* p, int n) {
-    unsigned long v = 0;
-    for (int i = n - 1; i >= 0; --i) v = (v << 8) | p[i];
-    return v;
-}
-
-unsigned long Big(const unsigned char* p, int n) {
-    unsigned long v = 0;
-    for (int i = 0; i < n; ++i) v = (v << 8) | p[i];
-    return v;
-}
+unsigned long Little(const unsigned char* p, unsigned n) { return (unsigned long)kiln::LoadLE(p, n); }
+unsigned long Big(const unsigned char* p, unsigned n) { return (unsigned long)kiln::LoadBE(p, n); }
 
 }  // namespace
 

@@ -36,7 +36,7 @@ int CWriteBitStmPtr::DecodeBit(unsigned long value, int count) {
     unsigned int length;
     unsigned int p = m_nPC;
     if ((unsigned int)(count - 1) > 31 || p == 0 || &typeid(*this) != &typeid(CWriteBitStmPtr) ||
-        !kiln::stream::OwnChunkLength(m_pInterface, m_pChank, length))
+        !kiln::detail::OwnChunkLength(m_pInterface, m_pChank, length))
         return DecodeBitCarefully(value, count);
     int f = m_nFreeBit;
     uint64_t bpc = (uint64_t)p * 8 - (unsigned int)f;
@@ -89,7 +89,7 @@ int CWriteBitStmPtr::DecodeBit(unsigned long value, int count) {
     return 1;
 }
 
-int CWriteBitStmPtr::DecodeBit(int bit) { return PutBit<kiln::stream::MsbFirst>(bit); }
+int CWriteBitStmPtr::DecodeBit(int bit) { return PutBit<kiln::detail::MsbFirst>(bit); }
 
 int CWriteBitStmPtr::Place(uint64_t bit, unsigned int unitBytes) {
     uint64_t unitBits = 8 * unitBytes;

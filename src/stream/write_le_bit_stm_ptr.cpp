@@ -20,7 +20,7 @@ int CWriteLEBitStmPtr::SeekBitFromTop(unsigned int byteOffset, unsigned int bitO
 
 int CWriteLEBitStmPtr::DecodeBit(unsigned long, int) { AfxThrowNotSupportedException(); }
 
-int CWriteLEBitStmPtr::DecodeBit(int bit) { return PutBit<kiln::stream::LsbFirst>(bit); }
+int CWriteLEBitStmPtr::DecodeBit(int bit) { return PutBit<kiln::detail::LsbFirst>(bit); }
 
 int CWriteLEBitStmPtr::SetBPC(unsigned int bpc) { return CWriteBitStmPtr::SetBPC(bpc); }
 

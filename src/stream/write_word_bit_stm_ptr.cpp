@@ -20,6 +20,6 @@ int CWriteWordBitStmPtr::SeekBitFromTop(unsigned int byteOffset, unsigned int bi
 
 int CWriteWordBitStmPtr::DecodeBit(unsigned long, int) { AfxThrowNotSupportedException(); }
 
-int CWriteWordBitStmPtr::DecodeBit(int bit) { return PutBit<kiln::stream::WordLsbFirst>(bit); }
+int CWriteWordBitStmPtr::DecodeBit(int bit) { return PutBit<kiln::detail::WordLsbFirst>(bit); }
 
 int CWriteWordBitStmPtr::SetBPC(unsigned int bpc) { return Place(bpc, 2); }

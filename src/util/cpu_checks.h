@@ -4,7 +4,7 @@
 
 #include <functional>
 
-namespace kiln {
+namespace kiln::detail {
 
 enum class CpuFeature { Mmx, Mmx2, Sse, Sse2 };
 
@@ -20,4 +20,4 @@ bool FeatureSupported(CpuFeature feature, const std::function<bool(CpuCheck)>& c
 // signal's previous handler is put back afterwards; a fault in another thread meanwhile goes to it.
 bool RunGuarded(void (*fn)(void*), void* context);
 
-}  // namespace kiln
+}  // namespace kiln::detail

@@ -11,7 +11,7 @@
 #include <cpuid.h>
 #endif
 
-namespace kiln {
+namespace kiln::detail {
 namespace {
 
 // The guard catches only the invalid-instruction signal: the probes touch nothing but registers and
@@ -158,24 +158,24 @@ bool RealCheck(CpuCheck) { return false; }
 int Supported(CpuFeature feature) { return FeatureSupported(feature, RealCheck) ? 1 : 0; }
 
 }  // namespace
-}  // namespace kiln
+}  // namespace kiln::detail
 
 int MMX_IsSupport() {
-    static const int supported = kiln::Supported(kiln::CpuFeature::Mmx);
+    static const int supported = kiln::detail::Supported(kiln::detail::CpuFeature::Mmx);
     return supported;
 }
 
 int MMX2_IsSupport() {
-    static const int supported = kiln::Supported(kiln::CpuFeature::Mmx2);
+    static const int supported = kiln::detail::Supported(kiln::detail::CpuFeature::Mmx2);
     return supported;
 }
 
 int SSE_IsSupport() {
-    static const int supported = kiln::Supported(kiln::CpuFeature::Sse);
+    static const int supported = kiln::detail::Supported(kiln::detail::CpuFeature::Sse);
     return supported;
 }
 
 int SSE2_IsSupport() {
-    static const int supported = kiln::Supported(kiln::CpuFeature::Sse2);
+    static const int supported = kiln::detail::Supported(kiln::detail::CpuFeature::Sse2);
     return supported;
 }

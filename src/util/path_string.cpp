@@ -144,7 +144,7 @@ CString GetModulePath() {
             p += 2;
             continue;
         }
-        const int len = kiln::IsLeadByte((unsigned char)*p) && p[1] != '\0' ? 2 : 1;
+        const int len = (int)kiln::CharLength(p);
         clean.Append(p, len);
         p += len;
     }

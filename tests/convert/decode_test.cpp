@@ -50,22 +50,6 @@ protected:
     CDecode d;
 };
 
-TEST(ConvertClasses, NamesBasesAndDynamicCreation) {
-    std::string seen;
-    for (CRuntimeClass* c : {RUNTIME_CLASS(CDecode), RUNTIME_CLASS(CDecodeEnum), RUNTIME_CLASS(CRwStm),
-                             RUNTIME_CLASS(CStack), RUNTIME_CLASS(CError), RUNTIME_CLASS(CReadStm),
-                             RUNTIME_CLASS(CConvert), RUNTIME_CLASS(CSymbol), RUNTIME_CLASS(CSymbolTable)}) {
-        CObject* made = c->CreateObject();
-        seen += std::string(c->m_lpszClassName) + "<" + c->m_pBaseClass->m_lpszClassName +
-                (c->m_wSchema == 0xFFFF ? "" : "(schema)") +
-                (made && made->GetRuntimeClass() == c ? "+ " : " ");
-        delete made;
-    }
-    EXPECT_EQ(seen,
-              "CDecode<CTextAlloc+ CDecodeEnum<CDecode+ CRwStm<CDecode+ CStack<CDecode+ CError<CDecode+ "
-              "CReadStm<CTextAlloc+ CConvert<CReadStm+ CSymbol<CDecode CSymbolTable<CSymbol+ ");
-}
-
 TEST_F(Decode, GrowthAddsTheRequestAnd2048ToTheLengthAndSmartSizeTrims) {
     EXPECT_EQ((void*)d, nullptr);
     Ready(d, 0);

@@ -9,7 +9,6 @@
 #include <new>
 
 #include "support/box_recorder.h"
-#include "support/virtual_slot.h"
 
 namespace {
 
@@ -22,17 +21,6 @@ protected:
     void TearDown() override { KfxSetErrorLevel(64); }
     kiln::test::BoxRecorder boxes;
 };
-
-TEST_F(HeapInterface, OperationsKeepTheirSlotOrder) {
-    using kiln::test::VirtualSlot;
-    EXPECT_EQ(VirtualSlot(&IPmHeapInterface::Alloc), 0);
-    EXPECT_EQ(VirtualSlot(&IPmHeapInterface::ReAlloc), 1);
-    EXPECT_EQ(VirtualSlot(&IPmHeapInterface::Free), 2);
-    EXPECT_EQ(VirtualSlot(&IPmHeapInterface::Lock), 3);
-    EXPECT_EQ(VirtualSlot(&IPmHeapInterface::Unlock), 4);
-    EXPECT_EQ(VirtualSlot(&IPmHeapInterface::GetLength), 5);
-    EXPECT_EQ(VirtualSlot(&CAllocInterface::GetLength), 5);
-}
 
 TEST_F(HeapInterface, AllocOnceReAllocKeepsContentsFreeEmpties) {
     CAllocInterface heap;

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <string>
 
+#include <unistd.h>
+
 #include "support/archive_bytes.h"
 #include "support/block_text.h"
 #include "support/box_recorder.h"
@@ -96,13 +98,6 @@ protected:
 };
 
 TEST_F(TextAlloc, AttachFormsNameTheContent) {
-    const CRuntimeClass* rc = RUNTIME_CLASS(CTextAlloc);
-    EXPECT_STREQ(rc->m_lpszClassName, "CTextAlloc");
-    EXPECT_EQ(rc->m_wSchema, 0xFFFFu);
-    EXPECT_EQ(rc->m_pBaseClass, RUNTIME_CLASS(CAlloc));
-    CObject* made = rc->CreateObject();
-    EXPECT_TRUE(made != nullptr && made->GetRuntimeClass() == rc);
-    delete made;
     Scripted t;
     EXPECT_EQ(Named(t), "(0)");
     t.SetModifiedFlag(1);
@@ -380,6 +375,12 @@ TEST_F(TextAlloc, RawAndLengthPrefixedRecords) {
     EXPECT_EQ(FromBytes(Le32(5) + "ab", read(shortRead)), 1);
     EXPECT_EQ(BlockText(shortRead), std::string("ab\0\0\0", 5));
     EXPECT_EQ(boxes.Count(), 1u);
+    // A length far beyond the archive is garbage: refused before a block is claimed, in both records.
+    CTextAlloc hostile, hostileChecked;
+    EXPECT_EQ(FromBytes(Le32(0xFFFFFFF0u) + "ab", read(hostile)), 0);
+    EXPECT_EQ(ArchiveCause([&] { LoadBytes(hostileChecked, Le32(0x80000000u) + Le32(~0x80000000u) + "ab"); }),
+              CArchiveException::genericException);
+    EXPECT_EQ(hostile.IsAttached() + hostileChecked.IsAttached(), 0);
     named.Attach("zz", "other.txt");
     EXPECT_EQ(FromBytes(Le32(1) + "q", read(named)), 0);
     EXPECT_EQ(boxes.Count(), 2u);
@@ -425,6 +426,21 @@ TEST_F(TextAlloc, FileFormsStoreAndLoadBothRecordsAndNeverLetExceptionsOut) {
     EXPECT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(t.SerializeToFile(dir.win("no\\such\\dir.rec").c_str(), "", 0), 0);
     EXPECT_EQ(boxes.Count(), 2u) << "the file layer's open message";
+}
+
+// A device that refuses the bytes is a failed write in both file forms, whether the bytes reach it
+// inside the record or when the file is closed; the device itself opens.
+TEST_F(TextAlloc, FileFormsReportAWriteTheDeviceRefuses) {
+    if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+    CTextAlloc t;
+    t.Attach("payload", nullptr);
+    t.SetModifiedFlag(1);
+    for (BOOL raw : {0, 1}) {
+        boxes.Clear();
+        EXPECT_EQ(raw ? t.SerializeRawToFile("/dev/full", "") : t.SerializeToFile("/dev/full", "", 0), 0);
+        ASSERT_EQ(boxes.Count(), 1u) << raw;
+        EXPECT_EQ(boxes.Last().text, "CTextAlloc::Serialze:書き込みに失敗しました");
+    }
 }
 
 }  // namespace

@@ -22,12 +22,12 @@ constexpr ULONGLONG kMarch5 = (1709615229ULL + 11644473600ULL) * 10000000ULL + 1
 const std::string kStamp = "[2024  3/05 14:07:09.123(-540)]";
 const std::string kOpenFailed = " の書き込みオープンに失敗しました";
 
-void SetClock(ULONGLONG now, LONG bias = -540) { kiln::SetFixedClock(kiln::FixedClock{now, bias}); }
+void SetClock(ULONGLONG now, LONG bias = -540) { kiln::detail::SetFixedClock(kiln::detail::FixedClock{now, bias}); }
 
 class LogFile : public ::testing::Test {
 protected:
     void SetUp() override { SetClock(kMarch5); }
-    void TearDown() override { kiln::SetFixedClock(std::nullopt); }
+    void TearDown() override { kiln::detail::SetFixedClock(std::nullopt); }
 
     kiln::test::TempDir dir;
     BoxRecorder boxes;
@@ -115,7 +115,7 @@ TEST_F(LogFile, NestingPastTimeAndFormattedEntries) {
                                      longer.substr(0, 2047) + "\r\n");
 
     // With the real clock, a log just opened has been open for (almost) no time.
-    kiln::SetFixedClock(std::nullopt);
+    kiln::detail::SetFixedClock(std::nullopt);
     ASSERT_EQ(log.OpenEx(dir.win("q").c_str(), 0, 1, 1), 1);
     EXPECT_LT(log.GetTimeDistance(), 10000000ULL);
 }

@@ -71,4 +71,19 @@ TEST(Asm6502Command, WrongCommandLinesAndFilesThatCannotBeUsed) {
     EXPECT_FALSE(dir.Exists("no-such-folder"));
 }
 
+// Devices and standard output take the program's files as every Linux tool writes them; a device
+// that refuses the bytes is a failed write.
+TEST(Asm6502Command, WritesToDevicesAndStandardOutput) {
+    kiln::test::TempDir dir;
+    dir.Write("ok.s", " nop\n lda #1\n");
+    std::string err = dir.host("err.txt");
+    std::string source = dir.host("ok.s");
+    EXPECT_EQ(RunProgram({KILN_ASM6502_PATH, source, "-o", "/dev/null", "-l", "/dev/null"}, err), 0);
+    EXPECT_EQ(ReadWhole(err), "");
+    EXPECT_EQ(RunProgram({KILN_ASM6502_PATH, source, "-o", "/dev/stdout"}, err, dir.host("out.bin")), 0);
+    EXPECT_EQ(kiln::test::Hex(dir.Read("out.bin")), "EA A9 01");
+    EXPECT_EQ(RunProgram({KILN_ASM6502_PATH, source, "-o", "/dev/full"}, err), 2);
+    EXPECT_NE(ReadWhole(err).find("kiln-asm6502: cannot write /dev/full\n"), std::string::npos) << ReadWhole(err);
+}
+
 }  // namespace

@@ -12,9 +12,10 @@
 
 namespace kiln::test {
 
-// Runs args[0] (a path) with args, standard output to /dev/null and standard error to errFile (or
+// Runs args[0] (a path) with args, standard output to outFile and standard error to errFile (each
 // /dev/null when empty), in the C.UTF-8 locale. The exit status, or -1 when it did not exit.
-inline int RunProgram(const std::vector<std::string>& args, const std::string& errFile = "") {
+inline int RunProgram(const std::vector<std::string>& args, const std::string& errFile = "",
+                      const std::string& outFile = "") {
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -22,7 +23,8 @@ inline int RunProgram(const std::vector<std::string>& args, const std::string& e
     char* envp[] = {locale, nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outFile.empty() ? "/dev/null" : outFile.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errFile.empty() ? "/dev/null" : errFile.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid;

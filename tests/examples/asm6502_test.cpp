@@ -108,6 +108,27 @@ TEST(Asm6502, Expressions) {
               "A9 05 A9 01 A9 00 B5 05 B1 12");
 }
 
+// Parentheses and minus signs together nest up to 255 deep; deeper is an error of its line, however
+// deep.
+TEST(Asm6502, DeepNestingIsAnErrorOfItsLine) {
+    auto nested = [](size_t depth, const std::string& open, const std::string& close) {
+        std::string text;
+        for (size_t i = 0; i < depth; ++i) text += open;
+        text += "1";
+        for (size_t i = 0; i < depth; ++i) text += close;
+        return " nop\n .byt " + text + "\n nop\n";
+    };
+    EXPECT_EQ(HexOf(nested(255, "(", ")")), "EA 01 EA");
+    EXPECT_EQ(HexOf(nested(126, "-(", ")")), "EA 01 EA");
+    for (const std::string& source :
+         {nested(256, "(", ")"), nested(128, "-(", ")"), nested(300000, "(", ")"), nested(300000, "-", "")}) {
+        Assembly a = Assemble(source);
+        EXPECT_FALSE(a.ok);
+        ASSERT_EQ(a.errors.size(), 1u);
+        EXPECT_EQ(a.errors[0], "t.s (2) expression nested too deeply");
+    }
+}
+
 TEST(Asm6502, DataDirectivesAndOrigin) {
     // Without *= the code starts at $1000; *= moves the address without padding the output.
     EXPECT_EQ(HexOf(".word *\n*=$c000\n.word *\n.byt 1\n*=$2000\n.word *\n"), "00 10 00 C0 01 00 20");

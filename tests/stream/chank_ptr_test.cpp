@@ -11,12 +11,10 @@
 
 #include "stream/test_heap.h"
 #include "support/box_recorder.h"
-#include "support/virtual_slot.h"
 
 namespace {
 
 using kiln::test::VectorHeap;
-using kiln::test::VirtualSlot;
 using Texts = std::vector<std::string>;
 
 const char kSeekOut[] = "CChankPtr:Seek Out of Chank!";
@@ -40,53 +38,7 @@ protected:
 struct Probe : CReadStmPtr {
     using CChankPtr::CheckPC;
     void DropInterface() { m_pInterface = nullptr; }
-    static constexpr auto kTryReAlloc = &Probe::TryReAlloc;
 };
-
-TEST_F(ChankPtr, RunTimeClassesAndVirtualSlotOrder) {
-    const std::pair<const CRuntimeClass*, const CRuntimeClass*> bases[] = {
-        {RUNTIME_CLASS(CChankPtr), RUNTIME_CLASS(CObject)},
-        {RUNTIME_CLASS(CReadStmPtr), RUNTIME_CLASS(CChankPtr)},
-        {RUNTIME_CLASS(CWriteStmPtr), RUNTIME_CLASS(CChankPtr)},
-        {RUNTIME_CLASS(CWriteBitStmPtr), RUNTIME_CLASS(CWriteStmPtr)},
-        {RUNTIME_CLASS(CReadTextStmPtr), RUNTIME_CLASS(CReadStmPtr)},
-        {RUNTIME_CLASS(CWriteTextStmPtr), RUNTIME_CLASS(CWriteStmPtr)},
-        {RUNTIME_CLASS(CReadBitStmPtr), RUNTIME_CLASS(CReadStmPtr)},
-        {RUNTIME_CLASS(CWriteWordBitStmPtr), RUNTIME_CLASS(CWriteBitStmPtr)},
-        {RUNTIME_CLASS(CWriteLEBitStmPtr), RUNTIME_CLASS(CWriteBitStmPtr)},
-    };
-    for (const auto& [cls, base] : bases) {
-        EXPECT_EQ(cls->m_pBaseClass, base) << cls->m_lpszClassName;
-        EXPECT_EQ(cls->CreateObject(), nullptr) << cls->m_lpszClassName << " has no dynamic creation";
-        EXPECT_EQ(cls->m_wSchema, 0xFFFFu) << cls->m_lpszClassName;
-    }
-
-    // Each operation takes the slot after the one before it, from the first after CObject::Dump.
-    using W = CWriteStmPtr;
-    using B = CWriteBitStmPtr;
-    using C = CChankPtr;
-    const long slots[] = {
-        VirtualSlot(&CObject::Dump), VirtualSlot(&C::Open), VirtualSlot(&C::Close), VirtualSlot(&C::Lock),
-        VirtualSlot(&C::Unlock), VirtualSlot(&C::GetLength), VirtualSlot(&C::GetPosition),
-        VirtualSlot(&C::Seek),
-        VirtualSlot(&C::SeekFromTop), VirtualSlot(&C::SeekFromEnd), VirtualSlot(&C::SeekToTop),
-        VirtualSlot(&C::SeekToEnd), VirtualSlot((int(C::*)(unsigned, unsigned)) & C::Alignment),
-        VirtualSlot((int(C::*)(unsigned)) & C::Alignment), VirtualSlot(Probe::kTryReAlloc),
-        VirtualSlot(&W::FitChankSize), VirtualSlot((int(W::*)(unsigned long)) & W::Decode),
-        VirtualSlot((int(W::*)(unsigned short)) & W::Decode),
-        VirtualSlot((int(W::*)(unsigned char)) & W::Decode),
-        VirtualSlot((int(W::*)(const void*, unsigned)) & W::Decode),
-        VirtualSlot((int(W::*)(unsigned, const void*, unsigned)) & W::Write),
-        VirtualSlot((int(W::*)(unsigned, unsigned long)) & W::Write),
-        VirtualSlot((int(W::*)(unsigned, unsigned short)) & W::Write),
-        VirtualSlot((int(W::*)(unsigned, unsigned char)) & W::Write), VirtualSlot(&B::AlignmentBit),
-        VirtualSlot(&B::SeekBitFromTop), VirtualSlot((int(B::*)(unsigned long, int)) & B::DecodeBit),
-        VirtualSlot((int(B::*)(int)) & B::DecodeBit), VirtualSlot(&B::SetBPC),
-    };
-    for (size_t i = 1; i < std::size(slots); ++i) EXPECT_EQ(slots[i], slots[0] + (long)i) << "slot " << i;
-    EXPECT_EQ(VirtualSlot(&CWriteLEBitStmPtr::SetBPC), VirtualSlot(&B::SetBPC));
-    EXPECT_EQ(VirtualSlot(&CWriteWordBitStmPtr::AlignmentBit), VirtualSlot(&B::AlignmentBit));
-}
 
 TEST_F(ChankPtr, OpenCloseLockUnlockAndTheirMisuseReports) {
     VectorHeap first("abcdef"), second("xy");

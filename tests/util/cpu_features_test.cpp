@@ -15,8 +15,8 @@
 
 namespace {
 
-using C = kiln::CpuCheck;
-using kiln::CpuFeature;
+using C = kiln::detail::CpuCheck;
+using kiln::detail::CpuFeature;
 using Answer = std::pair<bool, std::vector<C>>;
 
 TEST(CpuFeatures, AnswersMatchTheKernelsFlags) {
@@ -35,7 +35,7 @@ TEST(CpuFeatures, AnswersMatchTheKernelsFlags) {
 // The answer of a processor that passes only the checks `passing`, and the checks it was asked, in order.
 Answer Ask(CpuFeature feature, const std::set<C>& passing) {
     Answer answer;
-    answer.first = kiln::FeatureSupported(feature, [&](C c) {
+    answer.first = kiln::detail::FeatureSupported(feature, [&](C c) {
         answer.second.push_back(c);
         return passing.count(c) != 0;
     });
@@ -73,10 +73,10 @@ TEST(CpuFeatures, GuardTurnsAnInvalidInstructionIntoFalseInEveryThread) {
     own.sa_handler = [](int) { ++g_ownHandlerCalls; };
     ASSERT_EQ(0, sigaction(SIGILL, &own, &saved));
     int counter = 0;
-    EXPECT_TRUE(kiln::RunGuarded(Count, &counter));
-    EXPECT_FALSE(kiln::RunGuarded(InvalidInstruction, nullptr));
-    EXPECT_FALSE(kiln::RunGuarded(InvalidInstruction, nullptr));
-    EXPECT_TRUE(kiln::RunGuarded(Count, &counter));
+    EXPECT_TRUE(kiln::detail::RunGuarded(Count, &counter));
+    EXPECT_FALSE(kiln::detail::RunGuarded(InvalidInstruction, nullptr));
+    EXPECT_FALSE(kiln::detail::RunGuarded(InvalidInstruction, nullptr));
+    EXPECT_TRUE(kiln::detail::RunGuarded(Count, &counter));
     EXPECT_EQ(2, counter);
     // The handler from before is back.
     ASSERT_EQ(0, sigaction(SIGILL, nullptr, &now));
@@ -89,7 +89,7 @@ TEST(CpuFeatures, GuardTurnsAnInvalidInstructionIntoFalseInEveryThread) {
     std::vector<std::thread> threads;
     for (int& count : faults)
         threads.emplace_back([&count] {
-            for (int i = 0; i < 50; ++i) count += kiln::RunGuarded(InvalidInstruction, nullptr) ? 0 : 1;
+            for (int i = 0; i < 50; ++i) count += kiln::detail::RunGuarded(InvalidInstruction, nullptr) ? 0 : 1;
         });
     for (auto& thread : threads) thread.join();
     EXPECT_EQ(std::vector<int>(4, 50), faults);

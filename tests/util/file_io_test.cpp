@@ -8,6 +8,7 @@
 
 #include "support/box_recorder.h"
 #include "support/child_process.h"
+#include "support/expect_error.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -60,6 +61,10 @@ TEST_F(FileIo, RecordsRoundTripAndFailuresAbortTheFile) {
     EXPECT_EQ(stdWrite(&out, block.data(), (unsigned)block.size()), 0);
     ExpectBox("Z:\\dev\\full への書き込みに失敗しました");
     EXPECT_EQ(out.m_hFile, CFile::hFileNull);
+    // The whole-file write opens the device (create mode empties regular files only) and reports the
+    // write that fails.
+    EXPECT_EQ(stdAllWrite("Z:\\dev\\full", block.data(), 10), 0);
+    ExpectBox("Z:\\dev\\full への書き込みに失敗しました");
 }
 
 TEST_F(FileIo, OpenFailuresNameTheFile) {
@@ -95,6 +100,15 @@ TEST_F(FileIo, WholeFilesAndFolderStairs) {
     EXPECT_TRUE(CreateDirectoryStair(deep.c_str(), nullptr));
     EXPECT_TRUE(dir.Exists("x/y/z"));
     EXPECT_FALSE(CreateDirectoryStair(deep.c_str(), nullptr));  // exists already
+    // Hundreds of levels are made one by one; a path no system call takes fails at once.
+    std::string stair = dir.win("s"), hostStair = "s";
+    for (int i = 0; i < 300; ++i) stair += "\\s", hostStair += "/s";
+    EXPECT_TRUE(CreateDirectoryStair(stair.c_str(), nullptr));
+    EXPECT_TRUE(dir.Exists(hostStair));
+    std::string endless = dir.win("e");
+    for (int i = 0; i < 100000; ++i) endless += "\\e";
+    EXPECT_LAST_ERROR(CreateDirectoryStair(endless.c_str(), nullptr), 0, ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_FALSE(dir.Exists("e"));
     EXPECT_TRUE(stdFileExist(deep.c_str()));
     EXPECT_FALSE(stdFileExist(dir.win("x\\nothing").c_str()));
     CFile file;

@@ -16,6 +16,7 @@
 
 #include <kiln/convert/decode.h>
 #include <kiln/convert/skip_object.h>
+#include <kiln/platform/runtime/byte_order.h>
 
 class CRwStm : public CDecode {
     DECLARE_DYNCREATE(CRwStm)
@@ -67,31 +68,27 @@ public:
     unsigned long FetchDword() { return Fetch4ByteLA(); }
     unsigned short Fetch2ByteLA() {
         const BYTE* p = Take(2);
-        return p ? (unsigned short)(p[0] | p[1] << 8) : 0;
+        return p ? (unsigned short)kiln::LoadLE(p, 2) : 0;
     }
     unsigned short Fetch2ByteBA() {
         const BYTE* p = Take(2);
-        return p ? (unsigned short)(p[0] << 8 | p[1]) : 0;
+        return p ? (unsigned short)kiln::LoadBE(p, 2) : 0;
     }
     unsigned long Fetch3ByteLA() {
         const BYTE* p = Take(3);
-        return p ? (unsigned long)(p[0] | p[1] << 8 | (uint32_t)p[2] << 16) : 0;
+        return p ? (unsigned long)kiln::LoadLE(p, 3) : 0;
     }
     unsigned long Fetch3ByteBA() {
         const BYTE* p = Take(3);
-        return p ? (unsigned long)((uint32_t)p[0] << 16 | p[1] << 8 | p[2]) : 0;
+        return p ? (unsigned long)kiln::LoadBE(p, 3) : 0;
     }
     unsigned long Fetch4ByteLA() {
         const BYTE* p = Take(4);
-        return p ? (unsigned long)((uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 |
-                                   (uint32_t)p[3] << 24)
-                 : 0;
+        return p ? (unsigned long)kiln::LoadLE(p, 4) : 0;
     }
     unsigned long Fetch4ByteBA() {
         const BYTE* p = Take(4);
-        return p ? (unsigned long)((uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 |
-                                   (uint32_t)p[3])
-                 : 0;
+        return p ? (unsigned long)kiln::LoadBE(p, 4) : 0;
     }
 
     // Random access below the PC; the RPC does not move. Failures give 0.

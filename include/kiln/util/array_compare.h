@@ -2,8 +2,8 @@
 //
 // Each function compares the first n bytes of a and b side by side, stopping at the first
 // difference; NUL bytes are compared like any other byte. The result is 1 when the n bytes are
-// equal, else 0; n < 1 gives 1 without reading either array. Case folding is the C library's
-// toupper under the current locale.
+// equal, else 0; n < 1 gives 1 without reading either array. Case folding is ASCII only, whatever
+// the locale.
 #pragma once
 
 // Plain byte comparison.

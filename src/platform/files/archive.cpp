@@ -9,6 +9,11 @@
 #include <vector>
 
 #include <kiln/platform/files/file.h>
+#include <kiln/platform/runtime/byte_order.h>
+
+#include <sys/stat.h>
+
+#include "platform/files/archive_left.h"
 
 namespace {
 
@@ -26,6 +31,9 @@ constexpr UINT nMaxClassName = 64;
 // Long strings are read in pieces of this size, so a garbled length cannot make us allocate memory
 // the archive has no bytes for.
 constexpr size_t nStringChunk = 1 << 20;
+// Objects whose Serialize loads further objects nest on the stack. An archive may nest them no
+// deeper than this; a deeper one is taken for garbage rather than let it exhaust the stack.
+constexpr UINT nMaxObjectDepth = 1000;
 
 }  // namespace
 
@@ -39,6 +47,7 @@ struct CArchive::ObjectMap {
     std::unordered_map<const void*, DWORD> store;  // storing: class or object -> index
     std::vector<Entry> load{{nullptr, 0, object}};  // loading: index -> entry; 0 is the null pointer
     DWORD nCount = 1;                                // next index
+    UINT nDepth = 0;                                 // objects being loaded, one inside the other
 };
 
 CArchive::CArchive(CFile* pFile, UINT nMode, int nBufSize, void* lpBuf)
@@ -299,10 +308,10 @@ std::string Utf16ToCp932(const std::string& in, LPCTSTR lpszArchiveName) {
         if (iconv(cd, &pIn, &nIn, &pOut, &nOut) != (size_t)-1)
             break;
         // Skip the unit (or the whole surrogate pair) that could not be converted.
-        WORD unit = (WORD)((BYTE)pIn[0] | (BYTE)pIn[1] << 8);
+        WORD unit = (WORD)kiln::LoadLE((const unsigned char*)pIn, 2);
         size_t nSkip = 2;
         if (unit >= 0xD800 && unit < 0xDC00 && nIn >= 4) {
-            WORD next = (WORD)((BYTE)pIn[2] | (BYTE)pIn[3] << 8);
+            WORD next = (WORD)kiln::LoadLE((const unsigned char*)pIn + 2, 2);
             if (next >= 0xDC00 && next < 0xE000)
                 nSkip = 4;
         }
@@ -509,9 +518,19 @@ CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
     }
     UINT nSchemaSave = m_nObjectSchema;
     m_nObjectSchema = nSchema;
+    bool bEntered = false;
     try {
+        if (map.nDepth >= nMaxObjectDepth)
+            Throw(CArchiveException::genericException);
+        ++map.nDepth;
+        bEntered = true;
         pOb->Serialize(*this);
+        // Serialize may have closed the archive, taking the map with it.
+        if (m_pMap && m_pMap->nDepth > 0)
+            --m_pMap->nDepth;
     } catch (...) {
+        if (bEntered && m_pMap && m_pMap->nDepth > 0)
+            --m_pMap->nDepth;
         // Nobody else holds the half-loaded object: free it and make any later reference to it fail.
         if (m_pMap && nIndex < m_pMap->load.size())
             m_pMap->load[nIndex] = {nullptr, 0, ObjectMap::lost};
@@ -536,4 +555,29 @@ CArchive& operator>>(CArchive& ar, CObject*& pOb) {
 CArchive& operator>>(CArchive& ar, const CObject*& pOb) {
     pOb = ar.ReadObject(nullptr);
     return ar;
+}
+
+ULONGLONG kiln::ArchiveBytesLeft(const CArchive& ar) {
+    ULONGLONG nBuffered = (ULONGLONG)(ar.m_lpBufMax - ar.m_lpBufCur);
+    CFile* pFile = ar.m_pFile;
+    if (pFile == nullptr)
+        return nBuffered;
+    struct stat st;
+    if (pFile->m_hFile != CFile::hFileNull &&
+        (fstat((int)(intptr_t)pFile->m_hFile, &st) != 0 || !S_ISREG(st.st_mode)))
+        return kArchiveLengthUnknown;
+    try {
+        ULONGLONG nLength = pFile->GetLength();
+        ULONGLONG nPosition = pFile->GetPosition();
+        return nBuffered + (nLength > nPosition ? nLength - nPosition : 0);
+    } catch (CException* e) {
+        e->Delete();
+        return kArchiveLengthUnknown;
+    }
+}
+
+bool kiln::ArchiveMayHold(const CArchive& ar, ULONGLONG nLength) {
+    constexpr ULONGLONG nShortBy = 1 << 20;
+    ULONGLONG nLeft = ArchiveBytesLeft(ar);
+    return nLeft == kArchiveLengthUnknown || nLength <= nLeft || nLength - nLeft <= nShortBy;
 }

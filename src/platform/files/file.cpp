@@ -14,6 +14,7 @@
 #include <kiln/platform/files/path_map.h>
 
 #include "platform/files/file_util.h"
+#include "platform/runtime/descriptor.h"
 #include "platform/files/share_lock.h"
 
 IMPLEMENT_DYNAMIC(CFile, CObject)
@@ -28,7 +29,7 @@ constexpr size_t kMaxTransfer = 1u << 30;  // bytes per read or write call
 constexpr UINT kAccessMask = 0x0003;
 constexpr UINT kShareMask = 0x0070;
 
-kiln::ShareRequest ShareOf(UINT flags) {
+kiln::detail::ShareRequest ShareOf(UINT flags) {
     UINT access = flags & kAccessMask;
     UINT share = flags & kShareMask;
     bool exclusive = share == CFile::shareCompat || share == CFile::shareExclusive;
@@ -60,16 +61,22 @@ OpenResult OpenHost(const std::string& host, UINT flags) {
     }
     struct stat st;
     DWORD error = ERROR_SUCCESS;
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) error = ERROR_ACCESS_DENIED;  // as CreateFile says
+    bool regular = false;
+    if (fstat(fd, &st) == 0) {
+        if (S_ISDIR(st.st_mode)) error = ERROR_ACCESS_DENIED;  // as CreateFile says
+        regular = S_ISREG(st.st_mode);
+    }
     // The markers need a descriptor open for reading. A write-only file that the user may not read
-    // gets none, and its share mode is then not enforced.
+    // gets none, and its share mode is then not enforced. Share modes are kept for regular files
+    // only: a second descriptor on a pipe or a FIFO would be a reader of its own.
     int shareFd = -1;
-    int markerFd = fd;
-    if (error == ERROR_SUCCESS && access == CFile::modeWrite)
+    int markerFd = regular ? fd : -1;
+    if (error == ERROR_SUCCESS && regular && access == CFile::modeWrite)
         markerFd = shareFd = open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (error == ERROR_SUCCESS && markerFd >= 0) error = kiln::TakeShareMarkers(markerFd, ShareOf(flags));
-    // Emptied only now: an open that is refused must not have touched the file.
-    if (error == ERROR_SUCCESS && (flags & CFile::modeCreate) && !(flags & CFile::modeNoTruncate)) {
+    if (error == ERROR_SUCCESS && markerFd >= 0) error = kiln::detail::TakeShareMarkers(markerFd, ShareOf(flags));
+    // Emptied only now: an open that is refused must not have touched the file. Only a regular file
+    // has contents to empty: a device, a pipe or a FIFO is opened for writing as it is.
+    if (error == ERROR_SUCCESS && regular && (flags & CFile::modeCreate) && !(flags & CFile::modeNoTruncate)) {
         int done = access == CFile::modeRead ? truncate(host.c_str(), 0) : ftruncate(fd, 0);
         if (done != 0) error = kiln::Win32ErrorFromErrno(errno, host.c_str());
     }
@@ -89,8 +96,8 @@ void FillStatus(CFileStatus& rStatus, const struct stat& st, bool writable, cons
     rStatus.m_mtime = CTime(st.st_mtime);
     rStatus.m_atime = CTime(st.st_atime);
     rStatus.m_size = S_ISDIR(st.st_mode) ? 0 : (ULONGLONG)st.st_size;
-    std::string_view name = std::string_view(fullName).substr(kiln::FileNameOffset(fullName));
-    rStatus.m_attribute = (BYTE)kiln::FileAttributes(st, writable, name);
+    std::string_view name = std::string_view(fullName).substr(kiln::detail::FileNameOffset(fullName));
+    rStatus.m_attribute = (BYTE)kiln::detail::FileAttributes(st, writable, name);
     std::memcpy(rStatus.m_szFullName, fullName.c_str(), fullName.size() + 1);
 }
 
@@ -199,11 +206,8 @@ UINT CFile::Read(void* lpBuf, UINT nCount) {
     UINT total = 0;
     while (total < nCount) {
         size_t want = std::min<size_t>(nCount - total, kMaxTransfer);
-        ssize_t n = read(Descriptor(), buffer + total, want);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ThrowLastErrno();
-        }
+        ssize_t n = kiln::detail::ReadSome(Descriptor(), buffer + total, want);
+        if (n < 0) ThrowLastErrno();
         total += (UINT)n;
         if ((size_t)n < want) break;  // the end of the file (or all that a pipe had)
     }
@@ -214,11 +218,8 @@ void CFile::Write(const void* lpBuf, UINT nCount) {
     const char* data = static_cast<const char*>(lpBuf);
     UINT done = 0;
     while (done < nCount) {
-        ssize_t n = write(Descriptor(), data + done, std::min<size_t>(nCount - done, kMaxTransfer));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ThrowLastErrno();
-        }
+        ssize_t n = kiln::detail::WriteSome(Descriptor(), data + done, std::min<size_t>(nCount - done, kMaxTransfer));
+        if (n < 0) ThrowLastErrno();
         if (n == 0) AfxThrowFileException(CFileException::diskFull, ERROR_DISK_FULL, m_strFileName);
         done += (UINT)n;
     }
@@ -244,12 +245,12 @@ void CFile::Abort() {
 }
 
 CString CFile::GetFileName() const {
-    return m_strFileName.Mid((int)kiln::FileNameOffset(m_strFileName.str()));
+    return m_strFileName.Mid((int)kiln::detail::FileNameOffset(m_strFileName.str()));
 }
 
 CString CFile::GetFileTitle() const {
     CString name = GetFileName();
-    std::string_view title = kiln::FileTitle(name.str());
+    std::string_view title = kiln::detail::FileTitle(name.str());
     return CString(title.data(), (int)title.size());
 }
 

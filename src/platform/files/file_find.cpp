@@ -21,12 +21,10 @@ IMPLEMENT_DYNAMIC(CFileFind, CObject)
 
 namespace {
 
-size_t CharLength(const char* s) { return kiln::IsLeadByte((unsigned char)s[0]) && s[1] != '\0' ? 2 : 1; }
-
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c; }
+using kiln::CharLength;
 
 bool SameChar(const char* a, const char* b, size_t length) {
-    if (length == 1) return UpperAscii(*a) == UpperAscii(*b);
+    if (length == 1) return kiln::ToAsciiUpper(*a) == kiln::ToAsciiUpper(*b);
     return a[0] == b[0] && a[1] == b[1];
 }
 
@@ -90,14 +88,14 @@ std::string kiln::FindOrderKey(const std::string& name) {
     if (name == "..") return std::string(2, '\0');
     std::string key = name;
     for (size_t i = 0; i < key.size(); i += CharLength(key.c_str() + i))
-        key[i] = UpperAscii(key[i]);
+        key[i] = kiln::ToAsciiUpper(key[i]);
     return key;
 }
 
 BOOL CFileFind::FindFile(LPCTSTR pstrName, DWORD /*dwUnused*/) {
     Close();
     std::string full = kiln::FullWindowsPath(pstrName != nullptr ? pstrName : "*.*");
-    size_t nameAt = kiln::FileNameOffset(full);
+    size_t nameAt = kiln::detail::FileNameOffset(full);
     std::string mask = full.substr(nameAt);
     std::string folder = full.substr(0, nameAt);
     std::string host;
@@ -112,7 +110,7 @@ BOOL CFileFind::FindFile(LPCTSTR pstrName, DWORD /*dwUnused*/) {
         return FALSE;
     }
     std::string root = folder.substr(0, folder.size() - 1);
-    bool driveRoot = kiln::FileNameOffset(root) == root.size();  // "Z:", or "" off every drive
+    bool driveRoot = kiln::detail::FileNameOffset(root) == root.size();  // "Z:", or "" off every drive
 
     std::vector<std::pair<std::string, Entry>> found;
     int dirFd = dirfd(dir.get());
@@ -125,7 +123,7 @@ BOOL CFileFind::FindFile(LPCTSTR pstrName, DWORD /*dwUnused*/) {
             fstatat(dirFd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;  // gone since it was listed
         bool writable = faccessat(dirFd, d->d_name, W_OK, AT_EACCESS) == 0;
-        Entry entry{name.c_str(), kiln::FileAttributes(st, writable, name),
+        Entry entry{name.c_str(), kiln::detail::FileAttributes(st, writable, name),
                     S_ISDIR(st.st_mode) ? 0 : (ULONGLONG)st.st_size, st.st_mtime};
         found.emplace_back(kiln::FindOrderKey(name), std::move(entry));
     }
@@ -166,7 +164,7 @@ CString CFileFind::GetFilePath() const {
 
 CString CFileFind::GetFileTitle() const {
     if (Current() == nullptr) return CString();
-    std::string_view title = kiln::FileTitle(Current()->name.str());
+    std::string_view title = kiln::detail::FileTitle(Current()->name.str());
     return CString(title.data(), (int)title.size());
 }
 

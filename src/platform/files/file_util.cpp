@@ -2,7 +2,7 @@
 
 #include <kiln/platform/text/mbcs.h>
 
-namespace kiln {
+namespace kiln::detail {
 
 DWORD FileAttributes(const struct stat& st, bool writable, std::string_view name) {
     DWORD attributes = S_ISDIR(st.st_mode)   ? FILE_ATTRIBUTE_DIRECTORY
@@ -15,11 +15,9 @@ DWORD FileAttributes(const struct stat& st, bool writable, std::string_view name
 
 size_t FileNameOffset(std::string_view path) {
     size_t offset = 0;
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (IsLeadByte((unsigned char)path[i]) && i + 1 < path.size())
-            ++i;
-        else if (path[i] == '\\' || path[i] == '/' || path[i] == ':')
-            offset = i + 1;
+    for (size_t i = 0, step; i < path.size(); i += step) {
+        step = CharLength(path.data() + i, path.data() + path.size());
+        if (step == 1 && (path[i] == '\\' || path[i] == '/' || path[i] == ':')) offset = i + 1;
     }
     return offset;
 }
@@ -30,4 +28,4 @@ std::string_view FileTitle(std::string_view name) {
     return dot == std::string_view::npos ? name : name.substr(0, dot);
 }
 
-}  // namespace kiln
+}  // namespace kiln::detail

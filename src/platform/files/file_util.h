@@ -7,7 +7,7 @@
 
 #include <kiln/platform/runtime/types.h>
 
-namespace kiln {
+namespace kiln::detail {
 
 // FILE_ATTRIBUTE_ bits of a host file: directory, archive for a regular file, system for any other
 // kind (device, pipe, socket), read-only when the user cannot write it, hidden when its name starts
@@ -21,4 +21,4 @@ size_t FileNameOffset(std::string_view path);
 // The title of a file name: the name up to its last period.
 std::string_view FileTitle(std::string_view name);
 
-}  // namespace kiln
+}  // namespace kiln::detail

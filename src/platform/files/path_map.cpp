@@ -38,7 +38,7 @@ bool AppendComponents(std::string_view s, Parts& parts, size_t floor = 0) {
     for (size_t i = 0; i < s.size(); ++i) {
         unsigned char c = (unsigned char)s[i];
         endsWithSeparator = false;
-        if (IsLeadByte(c) && i + 1 < s.size()) {
+        if (CharLength(s.data() + i, s.data() + s.size()) == 2) {
             cur += s[i];
             cur += s[++i];
         } else if (c == '\\' || c == '/') {
@@ -82,7 +82,7 @@ std::shared_ptr<const DriveTable> ParseDrives(const std::string& value) {
         if (entry.size() < 2 || !std::isalpha((unsigned char)entry[0]) || entry[1] != '=') continue;
         std::string_view root = entry.substr(2);
         if (!root.empty() && root[0] != '/') continue;
-        int drive = std::toupper((unsigned char)entry[0]) - 'A';
+        int drive = kiln::ToAsciiUpper(entry[0]) - 'A';
         table->root[drive].clear();
         AppendComponents(root, table->root[drive]);
         table->mapped[drive] = !root.empty();
@@ -177,7 +177,7 @@ WinPath Resolve(const char* path, const DriveTable& drives) {
     }
     if (HasDrive(path)) {
         // "C:foo" is taken from the drive's root.
-        out.drive = (char)std::toupper((unsigned char)path[0]);
+        out.drive = kiln::ToAsciiUpper(path[0]);
         out.trailing = AppendComponents(path + 2, out.parts);
         return out;
     }
@@ -221,7 +221,7 @@ std::string FullWindowsPath(const char* windowsPath) {
         std::string_view path(windowsPath);
         size_t shareEnd = 2;
         for (int separators = 0; shareEnd < path.size(); ++shareEnd) {
-            if (IsLeadByte((unsigned char)path[shareEnd]) && shareEnd + 1 < path.size()) {
+            if (CharLength(path.data() + shareEnd, path.data() + path.size()) == 2) {
                 ++shareEnd;
             } else if ((path[shareEnd] == '\\' || path[shareEnd] == '/') && ++separators == 2) {
                 break;

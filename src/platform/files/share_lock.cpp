@@ -6,7 +6,7 @@
 
 #include <kiln/platform/runtime/last_error.h>
 
-namespace kiln {
+namespace kiln::detail {
 namespace {
 
 constexpr off_t kMarkerBase = (off_t)1 << 62;
@@ -61,4 +61,4 @@ DWORD TakeShareMarkers(int fd, ShareRequest request) {
     return ERROR_SUCCESS;
 }
 
-}  // namespace kiln
+}  // namespace kiln::detail

@@ -9,7 +9,7 @@
 
 #include <kiln/platform/runtime/types.h>
 
-namespace kiln {
+namespace kiln::detail {
 
 struct ShareRequest {
     bool read;
@@ -23,4 +23,4 @@ struct ShareRequest {
 // system that refuses these locks is not enforced: the result is then 0.
 DWORD TakeShareMarkers(int fd, ShareRequest request);
 
-}  // namespace kiln
+}  // namespace kiln::detail

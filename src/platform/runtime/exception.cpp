@@ -1,7 +1,5 @@
 #include <kiln/platform/runtime/exception.h>
 
-#include <kiln/platform/ui/message_box.h>
-
 #include <cstring>
 
 IMPLEMENT_DYNAMIC(CException, CObject)
@@ -37,13 +35,6 @@ BOOL CException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, UINT* pnHelpC
     if (pnHelpContext) *pnHelpContext = 0;
     if (lpszError && nMaxError) *lpszError = '\0';
     return FALSE;
-}
-
-int CException::ReportError(UINT nType, UINT nMessageID) const {
-    char text[512];
-    if (GetErrorMessage(text, sizeof text)) return AfxMessageBox(text, nType, 0);
-    if (nMessageID != 0) return AfxMessageBox(nMessageID, nType, 0);
-    return AfxMessageBox("An unknown error has occurred.", nType, 0);
 }
 
 CMemoryException::CMemoryException() = default;

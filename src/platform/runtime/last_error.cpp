@@ -11,6 +11,8 @@
 
 #include <kiln/platform/runtime/global_memory.h>
 
+#include "platform/runtime/host_folder.h"
+
 namespace {
 
 thread_local DWORD t_lastError = ERROR_SUCCESS;
@@ -58,6 +60,7 @@ constexpr SystemText kSystemTexts[] = {
     {112, "There is not enough space on the disk.\r\n"},
     {122, "The data area passed to a system call is too small.\r\n"},
     {123, "The filename, directory name, or volume label syntax is incorrect.\r\n"},
+    {126, "The specified module could not be found.\r\n"},
     {kErrorNegativeSeek,
      "An attempt was made to move the file pointer before the beginning of the file.\r\n"},
     {145, "The directory is not empty.\r\n"},
@@ -89,11 +92,7 @@ const char* FindSystemText(DWORD code) {
 
 bool ParentFolderExists(const char* hostPath) {
     if (hostPath == nullptr || hostPath[0] == '\0') return false;
-    std::string path(hostPath);
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    size_t slash = path.rfind('/');
-    std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    std::string parent = kiln::detail::HostFolderOf(hostPath);
     struct stat st;
     return stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }

@@ -129,8 +129,8 @@ HRSRC FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType) {
     if (index >= 0) {
         found = kiln::FindIn(chain.modules[(size_t)index], lpName, lpType);
     } else if (index == -1) {
-        for (auto module = chain.modules.rbegin(); module != chain.modules.rend() && found == nullptr; ++module)
-            found = kiln::FindIn(*module, lpName, lpType);
+        for (auto module = chain.modules.rbegin(); module != chain.modules.rend(); ++module)
+            if ((found = kiln::FindIn(*module, lpName, lpType)) != nullptr) break;
     }
     if (found == nullptr) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return (HRSRC)found;
@@ -176,7 +176,7 @@ int LoadStringA(HINSTANCE, UINT uID, LPSTR lpBuffer, int cchBufferMax) {
         return 0;
     }
     const size_t limit = (size_t)cchBufferMax - 1;
-    const size_t length = kiln::FittingPrefix(text, limit);
+    const size_t length = kiln::FittingLength(text, limit);
     std::memcpy(lpBuffer, text, length);
     lpBuffer[length] = '\0';
     return (int)length;

@@ -16,7 +16,11 @@
 #include <kiln/platform/files/path_map.h>
 
 #include "platform/files/file_util.h"
+#include "platform/files/replace_file.h"
 #include "platform/files/share_lock.h"
+#include "platform/runtime/descriptor.h"
+
+using kiln::detail::Descriptor;
 
 namespace {
 
@@ -46,67 +50,22 @@ BOOL FailErrno(const std::string& host) {
     return FALSE;
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    ~Descriptor() { Reset(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-    int Release() { return std::exchange(m_fd, -1); }
-    void Reset(int fd = -1) {
-        if (m_fd >= 0) close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
-
-std::string ParentFolder(const std::string& host) {
-    size_t slash = host.find_last_of('/', host.size() > 1 ? host.size() - 2 : 0);
-    return slash == 0 ? "/" : host.substr(0, slash);
-}
-
 // Copies the rest of in to out: the kernel's copy first, plain reads and writes where it cannot.
-bool CopyContents(int in, int out) {
+// 0 or the errno value of the failure.
+int CopyContents(int in, int out) {
     for (;;) {
         ssize_t n = copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
-        if (n == 0) return true;
-        if (n > 0) continue;
-        if (errno == EINTR) continue;
-        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
+        if (n == 0) return 0;
+        if (n > 0 || errno == EINTR) continue;
+        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return errno;
         break;
     }
     char buffer[65536];
     for (;;) {
-        ssize_t n = read(in, buffer, sizeof buffer);
-        if (n == 0) return true;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        for (ssize_t done = 0; done < n;) {
-            ssize_t w = write(out, buffer + done, (size_t)(n - done));
-            if (w < 0 && errno == EINTR) continue;
-            if (w <= 0) {
-                if (w == 0) errno = ENOSPC;
-                return false;
-            }
-            done += w;
-        }
+        ssize_t n = kiln::detail::ReadSome(in, buffer, sizeof buffer);
+        if (n <= 0) return n == 0 ? 0 : errno;
+        if (int e = kiln::detail::WriteAll(out, std::string_view(buffer, (size_t)n))) return e;
     }
-}
-
-// Puts the finished copy in place: atomically refusing an existing destination when asked to.
-int PlaceCopy(const std::string& temp, const std::string& destination, bool failIfExists) {
-    if (!failIfExists) return rename(temp.c_str(), destination.c_str());
-    if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS) return -1;
-    // A file system without no-replace renames: a hard link fails on an existing name just as well.
-    if (link(temp.c_str(), destination.c_str()) != 0) return -1;
-    unlink(temp.c_str());
-    return 0;
 }
 
 }  // namespace
@@ -204,7 +163,7 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
     struct stat st;
     if (fstat(in.get(), &st) != 0) return FailErrno(source);
     if (S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
-    if (DWORD e = kiln::TakeShareMarkers(in.get(), {true, false, false, false})) return Fail(e);
+    if (DWORD e = kiln::detail::TakeShareMarkers(in.get(), {true, false, false, false})) return Fail(e);
 
     struct stat dst;
     Descriptor existing;
@@ -216,21 +175,19 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
         // Held until the copy replaced it, so no one opens it meanwhile in a mode that excludes us.
         existing.Reset(open(destination.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
         if (existing.get() >= 0) {
-            if (DWORD e = kiln::TakeShareMarkers(existing.get(), {false, true, false, false})) return Fail(e);
+            if (DWORD e = kiln::detail::TakeShareMarkers(existing.get(), {false, true, false, false})) return Fail(e);
         }
     }
 
-    std::string temp = ParentFolder(destination) + "/.kiln-copy-XXXXXX";
-    Descriptor out(mkostemp(temp.data(), O_CLOEXEC));
-    if (out.get() < 0) return FailErrno(temp);
-    bool copied = CopyContents(in.get(), out.get());
-    struct timespec times[2] = {{0, UTIME_NOW}, st.st_mtim};
-    copied = copied && fchmod(out.get(), st.st_mode & 0777) == 0 && futimens(out.get(), times) == 0;
-    // Some file systems (NFS, for one) report a full disk only when the file is closed.
-    copied = close(out.Release()) == 0 && copied;
-    if (copied && PlaceCopy(temp, destination, bFailIfExists) == 0) return TRUE;
-    int error = errno;
-    unlink(temp.c_str());
+    int error = kiln::detail::AtomicReplace(
+        destination,
+        [&](int out) {
+            if (int e = CopyContents(in.get(), out)) return e;
+            struct timespec times[2] = {{0, UTIME_NOW}, st.st_mtim};
+            return fchmod(out, st.st_mode & 0777) == 0 && futimens(out, times) == 0 ? 0 : errno;
+        },
+        bFailIfExists);
+    if (error == 0) return TRUE;
     return Fail(error == EEXIST ? ERROR_FILE_EXISTS : kiln::Win32ErrorFromErrno(error, destination.c_str()));
 }
 
@@ -243,7 +200,7 @@ DWORD GetFileAttributesA(LPCSTR lpFileName) {
         return INVALID_FILE_ATTRIBUTES;
     }
     bool writable = faccessat(AT_FDCWD, host.c_str(), W_OK, AT_EACCESS) == 0;
-    return kiln::FileAttributes(st, writable, std::string_view(host).substr(kiln::FileNameOffset(host)));
+    return kiln::detail::FileAttributes(st, writable, std::string_view(host).substr(kiln::detail::FileNameOffset(host)));
 }
 
 DWORD GetCurrentThreadId() { return (DWORD)gettid(); }

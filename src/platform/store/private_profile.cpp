@@ -1,6 +1,7 @@
 #include <kiln/platform/store/private_profile.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -15,8 +16,10 @@
 #include <kiln/platform/files/path_map.h>
 
 #include "platform/text/name_fold.h"
-#include "platform/store/registry_store.h"
+#include "platform/store/hive_path.h"
 #include "platform/files/replace_file.h"
+#include "platform/runtime/descriptor.h"
+#include "platform/runtime/host_folder.h"
 
 namespace {
 
@@ -49,7 +52,7 @@ Parsed Parse(const std::string& text) {
     if (t[0] == '[') {
         size_t i = 1;
         while (i < t.size() && t[i] != ']')
-            i += kiln::IsLeadByte((unsigned char)t[i]) && i + 1 < t.size() ? 2 : 1;
+            i += kiln::CharLength(t.data() + i, t.data() + t.size());
         p.kind = Kind::Section;
         p.name = TrimBlanks(t.substr(1, i - 1));
         return p;
@@ -95,9 +98,9 @@ public:
 
     // Index of the first header of the section, or -1.
     long FindSection(std::string_view name) const {
-        std::string fold = kiln::FoldName(name);
+        std::string fold = kiln::detail::FoldName(name);
         for (size_t i = 0; i < m_parsed.size(); ++i)
-            if (m_parsed[i].kind == Kind::Section && kiln::FoldName(m_parsed[i].name) == fold) return (long)i;
+            if (m_parsed[i].kind == Kind::Section && kiln::detail::FoldName(m_parsed[i].name) == fold) return (long)i;
         return -1;
     }
     // One past the last line of the section that starts at header.
@@ -108,9 +111,9 @@ public:
     }
     // Index of the first entry of the key in the section, or -1.
     long FindKey(long header, std::string_view key) const {
-        std::string fold = kiln::FoldName(key);
+        std::string fold = kiln::detail::FoldName(key);
         for (size_t i = (size_t)header + 1, end = SectionEnd(header); i < end; ++i)
-            if (m_parsed[i].kind == Kind::Entry && kiln::FoldName(m_parsed[i].name) == fold) return (long)i;
+            if (m_parsed[i].kind == Kind::Entry && kiln::detail::FoldName(m_parsed[i].name) == fold) return (long)i;
         return -1;
     }
 
@@ -125,7 +128,7 @@ public:
         Kind kind = header < 0 ? Kind::Section : Kind::Entry;
         for (size_t i = begin; i < end; ++i) {
             if (m_parsed[i].kind != kind) continue;
-            std::string fold = kiln::FoldName(m_parsed[i].name);
+            std::string fold = kiln::detail::FoldName(m_parsed[i].name);
             bool seen = false;
             for (const auto& f : folds) seen = seen || f == fold;
             if (seen) continue;
@@ -169,32 +172,21 @@ bool HostPathOf(LPCSTR file, std::string& host, bool& inSettingsFolder) {
     inSettingsFolder =
         _mbschr(file, '\\') == nullptr && strchr(file, '/') == nullptr && strchr(file, ':') == nullptr;
     if (!inSettingsFolder) return kiln::ToHostPath(file, host);
-    std::string hive = kiln::reg::HivePath(kiln::reg::Hive::User);
-    host = hive.substr(0, hive.rfind('/') + 1) + file;
+    std::string hive = kiln::detail::HivePath(kiln::detail::Hive::User);
+    host = kiln::detail::HostFolderOf(hive) + "/" + file;
     return true;
 }
 
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Reads the whole file; 0, or the errno value (ENOENT for a missing file).
+// Only a regular file holds settings: a device, pipe or FIFO reads as empty, at once (opening a FIFO
+// without a writer would wait, and /dev/zero would never end).
 int ReadWhole(const std::string& host, std::string& bytes) {
     bytes.clear();
-    int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno;
-    char buffer[16384];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            int e = n < 0 ? errno : 0;
-            close(fd);
-            return e;
-        }
-        bytes.append(buffer, (size_t)n);
-    }
+    kiln::detail::Descriptor fd(open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd) return errno;
+    struct stat st;
+    if (fstat(fd.get(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return 0;
+    return kiln::detail::ReadAll(fd.get(), bytes);
 }
 
 // Loads the file for reading; a file that cannot be read reads as empty, with the last error set.
@@ -247,18 +239,13 @@ class FolderLock {
 public:
     explicit FolderLock(const std::string& folder)
         : m_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (m_fd >= 0)
-            while (flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+        if (m_fd)
+            while (flock(m_fd.get(), LOCK_EX) != 0 && errno == EINTR) {
             }
     }
-    ~FolderLock() {
-        if (m_fd >= 0) close(m_fd);
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
 
 private:
-    int m_fd;
+    kiln::detail::Descriptor m_fd;  // closing it releases the lock
 };
 
 // Applies one write to the text; false when nothing changes.
@@ -372,9 +359,9 @@ BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpStr
         SetLastError(lpFileName == nullptr ? ERROR_INVALID_PARAMETER : ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
-    std::string folder = FolderOf(host);
+    std::string folder = kiln::detail::HostFolderOf(host);
     if (inSettingsFolder) {
-        if (int e = kiln::MakeFolders(folder, 0700); e != 0) {
+        if (int e = kiln::detail::MakeFolders(folder, 0700); e != 0) {
             SetLastError(kiln::Win32ErrorFromErrno(e, host.c_str()));
             return FALSE;
         }
@@ -389,7 +376,7 @@ BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpStr
     IniText ini;
     ini.Set(bytes);
     if (!Apply(ini, lpAppName, lpKeyName, lpString)) return TRUE;
-    e = kiln::ReplaceFileContents(host, ini.Bytes());
+    e = kiln::detail::ReplaceFileContents(host, ini.Bytes());
     if (e != 0) {
         SetLastError(kiln::Win32ErrorFromErrno(e, host.c_str()));
         return FALSE;

@@ -6,12 +6,11 @@
 
 #include <kiln/platform/text/mbcs.h>
 
-#include "platform/text/name_fold.h"
 #include "platform/store/registry_store.h"
+#include "platform/time/file_time.h"
 
-using kiln::reg::HiveStore;
-using kiln::reg::Statement;
-using kiln::reg::Transaction;
+using kiln::detail::HiveStore;
+using kiln::detail::Transaction;
 
 namespace {
 
@@ -42,7 +41,7 @@ struct Target {
 LONG Resolve(HKEY h, Target& t) {
     if (h == HKEY_CURRENT_USER || h == HKEY_LOCAL_MACHINE) {
         t.store =
-            kiln::reg::StoreFor(h == HKEY_CURRENT_USER ? kiln::reg::Hive::User : kiln::reg::Hive::Machine);
+            kiln::detail::StoreFor(h == HKEY_CURRENT_USER ? kiln::detail::Hive::User : kiln::detail::Hive::Machine);
         t.id = 0;
         t.access = KEY_ALL_ACCESS;
         return ERROR_SUCCESS;
@@ -80,7 +79,7 @@ LONG SplitPath(LPCSTR path, std::vector<std::string>& parts) {
         if (*p != '\0' && *p != '\\') {
             ++chars;
             name += *p;
-            if (kiln::IsLeadByte((unsigned char)*p) && p[1] != '\0') name += *++p;
+            if (kiln::CharLength(p) == 2) name += *++p;
             continue;
         }
         if (name.empty()) return *p == '\0' ? ERROR_SUCCESS : ERROR_BAD_PATHNAME;  // "a\" is "a"
@@ -94,39 +93,17 @@ LONG SplitPath(LPCSTR path, std::vector<std::string>& parts) {
 
 std::string_view NameOf(LPCSTR name) { return name == nullptr ? std::string_view() : std::string_view(name); }
 
-LONG CheckKey(Transaction& t, int64_t id) {
-    Statement s = t.Prepare("SELECT 1 FROM keys WHERE id = ?");
-    return s.Bind(1, id).Step() ? ERROR_SUCCESS : ERROR_KEY_DELETED;
-}
-
-// The child of parent named name, or -1.
-int64_t FindChild(Transaction& t, int64_t parent, const std::string& name) {
-    Statement s = t.Prepare("SELECT id FROM keys WHERE parent = ? AND fold = ?");
-    s.Bind(1, parent).Bind(2, kiln::FoldName(name));
-    return s.Step() ? s.Int(0) : -1;
-}
-
-void Touch(Transaction& t, int64_t id) {
-    Statement s = t.Prepare("UPDATE keys SET written = ? WHERE id = ?");
-    s.Bind(1, kiln::reg::FileTimeNow()).Bind(2, id).Step();
-}
+LONG CheckKey(Transaction& t, int64_t id) { return t.KeyExists(id) ? ERROR_SUCCESS : ERROR_KEY_DELETED; }
 
 // Follows parts from the key `from`; the key reached, or -1. With create, missing keys are made.
 int64_t Walk(Transaction& t, int64_t from, const std::vector<std::string>& parts, bool create,
              bool* created) {
     int64_t id = from;
     for (const std::string& part : parts) {
-        int64_t child = FindChild(t, id, part);
+        int64_t child = t.FindChild(id, part);
         if (child < 0) {
             if (!create) return -1;
-            Statement s = t.Prepare("INSERT INTO keys(parent, name, fold, written) VALUES(?, ?, ?, ?)");
-            s.Bind(1, id)
-                .Bind(2, part)
-                .Bind(3, kiln::FoldName(part))
-                .Bind(4, kiln::reg::FileTimeNow())
-                .Step();
-            child = t.LastInsertId();
-            Touch(t, id);
+            child = t.AddChild(id, part);
             *created = true;
         }
         id = child;
@@ -142,6 +119,10 @@ LONG CopyName(std::string_view name, LPSTR buffer, LPDWORD cch) {
     buffer[name.size()] = '\0';
     *cch = (DWORD)name.size();
     return ERROR_SUCCESS;
+}
+
+void PutFileTime(uint64_t ft, FILETIME* out) {
+    if (out != nullptr) *out = kiln::detail::ToFileTime(ft);
 }
 
 // Hands value data out the way RegQueryValueEx does.
@@ -258,11 +239,11 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType, LP
     return t.store->Run(false, [&](Transaction& tx) -> LONG {
         LONG r = CheckKey(tx, t.id);
         if (r != ERROR_SUCCESS) return r;
-        Statement s = tx.Prepare("SELECT type, data FROM vals WHERE key = ? AND fold = ?");
-        if (!s.Bind(1, t.id).Bind(2, kiln::FoldName(NameOf(lpValueName))).Step()) return ERROR_FILE_NOT_FOUND;
-        if (lpType != nullptr) *lpType = (DWORD)s.Int(0);
+        std::optional<kiln::detail::ValueEntry> value = tx.FindValue(t.id, NameOf(lpValueName));
+        if (!value) return ERROR_FILE_NOT_FOUND;
+        if (lpType != nullptr) *lpType = value->type;
         if (lpcbData != nullptr) *lpcbData = capacity;
-        return CopyData(s.Blob(1), lpData, lpcbData);
+        return CopyData(value->data, lpData, lpcbData);
     });
 }
 
@@ -277,17 +258,7 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BY
     return t.store->Run(true, [&](Transaction& tx) -> LONG {
         LONG r = CheckKey(tx, t.id);
         if (r != ERROR_SUCCESS) return r;
-        // An existing value keeps its name as first written and its place in the enumeration.
-        Statement s = tx.Prepare(
-            "INSERT INTO vals(key, name, fold, type, data) VALUES(?, ?, ?, ?, ?)"
-            " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
-        s.Bind(1, t.id)
-            .Bind(2, name)
-            .Bind(3, kiln::FoldName(name))
-            .Bind(4, (int64_t)dwType)
-            .Bind(5, data)
-            .Step();
-        Touch(tx, t.id);
+        tx.SetValue(t.id, name, dwType, data);
         return ERROR_SUCCESS;
     });
 }
@@ -297,14 +268,13 @@ LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     LONG rc = Resolve(hKey, t);
     if (rc != ERROR_SUCCESS) return rc;
     if ((t.access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
-    std::string fold = kiln::FoldName(NameOf(lpValueName));
+    std::string_view name = NameOf(lpValueName);
     // Looked up first, so that a missing value needs no write transaction.
     bool found = false;
     rc = t.store->Run(false, [&](Transaction& tx) -> LONG {
         LONG r = CheckKey(tx, t.id);
         if (r != ERROR_SUCCESS) return r;
-        Statement s = tx.Prepare("SELECT 1 FROM vals WHERE key = ? AND fold = ?");
-        found = s.Bind(1, t.id).Bind(2, fold).Step();
+        found = tx.FindValue(t.id, name).has_value();
         return ERROR_SUCCESS;
     });
     if (rc != ERROR_SUCCESS) return rc;
@@ -312,12 +282,7 @@ LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     return t.store->Run(true, [&](Transaction& tx) -> LONG {
         LONG r = CheckKey(tx, t.id);
         if (r != ERROR_SUCCESS) return r;
-        Statement s = tx.Prepare("DELETE FROM vals WHERE key = ? AND fold = ? RETURNING 1");
-        if (!s.Bind(1, t.id).Bind(2, fold).Step()) return ERROR_FILE_NOT_FOUND;
-        while (s.Step()) {
-        }
-        Touch(tx, t.id);
-        return ERROR_SUCCESS;
+        return tx.DeleteValue(t.id, name) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });
 }
 
@@ -334,19 +299,8 @@ LONG RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
         int64_t id = Walk(tx, t.id, parts, false, nullptr);
         if (id < 0) return ERROR_FILE_NOT_FOUND;
         if (id == 0) return ERROR_ACCESS_DENIED;  // a hive's root stays
-        {
-            Statement s = tx.Prepare("SELECT 1 FROM keys WHERE parent = ? LIMIT 1");
-            if (s.Bind(1, id).Step()) return ERROR_ACCESS_DENIED;
-        }
-        int64_t parent;
-        {
-            Statement s = tx.Prepare("SELECT parent FROM keys WHERE id = ?");
-            s.Bind(1, id).Step();
-            parent = s.Int(0);
-        }
-        tx.Prepare("DELETE FROM vals WHERE key = ?").Bind(1, id).Step();
-        tx.Prepare("DELETE FROM keys WHERE id = ?").Bind(1, id).Step();
-        Touch(tx, parent);
+        if (tx.HasChildren(id)) return ERROR_ACCESS_DENIED;
+        tx.DeleteKey(id);
         return ERROR_SUCCESS;
     });
 }
@@ -361,18 +315,13 @@ LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LP
     return t.store->Run(false, [&](Transaction& tx) -> LONG {
         LONG r = CheckKey(tx, t.id);
         if (r != ERROR_SUCCESS) return r;
-        Statement s =
-            tx.Prepare("SELECT name, written FROM keys WHERE parent = ? ORDER BY fold LIMIT 1 OFFSET ?");
-        if (!s.Bind(1, t.id).Bind(2, (int64_t)dwIndex).Step()) return ERROR_NO_MORE_ITEMS;
-        r = CopyName(s.Blob(0), lpName, lpcchName);
+        std::optional<kiln::detail::KeyEntry> key = tx.ChildAt(t.id, dwIndex);
+        if (!key) return ERROR_NO_MORE_ITEMS;
+        r = CopyName(key->name, lpName, lpcchName);
         if (r != ERROR_SUCCESS) return r;
         if (lpClass != nullptr && lpcchClass != nullptr && *lpcchClass > 0) lpClass[0] = '\0';
         if (lpcchClass != nullptr) *lpcchClass = 0;
-        if (lpftLastWriteTime != nullptr) {
-            uint64_t ft = (uint64_t)s.Int(1);
-            lpftLastWriteTime->dwLowDateTime = (DWORD)ft;
-            lpftLastWriteTime->dwHighDateTime = (DWORD)(ft >> 32);
-        }
+        PutFileTime(key->written, lpftLastWriteTime);
         return ERROR_SUCCESS;
     });
 }
@@ -394,15 +343,14 @@ LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchVal
     return t.store->Run(false, [&](Transaction& tx) -> LONG {
         LONG r = CheckKey(tx, t.id);
         if (r != ERROR_SUCCESS) return r;
-        Statement s =
-            tx.Prepare("SELECT name, type, data FROM vals WHERE key = ? ORDER BY rowid LIMIT 1 OFFSET ?");
-        if (!s.Bind(1, t.id).Bind(2, (int64_t)dwIndex).Step()) return ERROR_NO_MORE_ITEMS;
+        std::optional<kiln::detail::ValueEntry> value = tx.ValueAt(t.id, dwIndex);
+        if (!value) return ERROR_NO_MORE_ITEMS;
         *lpcchValueName = nameCapacity;
-        r = CopyName(s.Blob(0), lpValueName, lpcchValueName);
+        r = CopyName(value->name, lpValueName, lpcchValueName);
         if (r != ERROR_SUCCESS) return r;
-        if (lpType != nullptr) *lpType = (DWORD)s.Int(1);
+        if (lpType != nullptr) *lpType = value->type;
         if (lpcbData != nullptr) *lpcbData = dataCapacity;
-        return CopyData(s.Blob(2), lpData, lpcbData);
+        return CopyData(value->data, lpData, lpcbData);
     });
 }
 
@@ -418,29 +366,18 @@ LONG RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD, LPD
         if (out != nullptr) *out = (DWORD)v;
     };
     return t.store->Run(false, [&](Transaction& tx) -> LONG {
-        Statement key = tx.Prepare("SELECT written FROM keys WHERE id = ?");
-        if (!key.Bind(1, t.id).Step()) return ERROR_KEY_DELETED;
-        Statement subkeys =
-            tx.Prepare("SELECT count(*), coalesce(max(length(name)), 0) FROM keys WHERE parent = ?");
-        subkeys.Bind(1, t.id).Step();
-        Statement values = tx.Prepare(
-            "SELECT count(*), coalesce(max(length(name)), 0), coalesce(max(length(data)), 0) FROM vals WHERE "
-            "key = ?");
-        values.Bind(1, t.id).Step();
+        std::optional<kiln::detail::KeySummary> key = tx.Summary(t.id);
+        if (!key) return ERROR_KEY_DELETED;
         if (lpClass != nullptr && lpcchClass != nullptr && *lpcchClass > 0) lpClass[0] = '\0';
         put(lpcchClass, 0);
-        put(lpcSubKeys, subkeys.Int(0));
-        put(lpcbMaxSubKeyLen, subkeys.Int(1));
+        put(lpcSubKeys, key->subkeys);
+        put(lpcbMaxSubKeyLen, key->longestSubkeyName);
         put(lpcbMaxClassLen, 0);
-        put(lpcValues, values.Int(0));
-        put(lpcbMaxValueNameLen, values.Int(1));
-        put(lpcbMaxValueLen, values.Int(2));
+        put(lpcValues, key->values);
+        put(lpcbMaxValueNameLen, key->longestValueName);
+        put(lpcbMaxValueLen, key->longestData);
         put(lpcbSecurityDescriptor, 0);
-        if (lpftLastWriteTime != nullptr) {
-            uint64_t ft = (uint64_t)key.Int(0);
-            lpftLastWriteTime->dwLowDateTime = (DWORD)ft;
-            lpftLastWriteTime->dwHighDateTime = (DWORD)(ft >> 32);
-        }
+        PutFileTime(key->written, lpftLastWriteTime);
         return ERROR_SUCCESS;
     });
 }
@@ -448,8 +385,8 @@ LONG RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD, LPD
 namespace kiln {
 
 std::string RegistryHivePath(HKEY hive) {
-    if (hive == HKEY_CURRENT_USER) return reg::HivePath(reg::Hive::User);
-    if (hive == HKEY_LOCAL_MACHINE) return reg::HivePath(reg::Hive::Machine);
+    if (hive == HKEY_CURRENT_USER) return detail::HivePath(detail::Hive::User);
+    if (hive == HKEY_LOCAL_MACHINE) return detail::HivePath(detail::Hive::Machine);
     return std::string();
 }
 

@@ -1,18 +1,60 @@
 #include "platform/store/registry_store.h"
 
-#include "platform/files/replace_file.h"
-
+#include <dlfcn.h>
 #include <fcntl.h>
-#include <pwd.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <vector>
 
-namespace kiln::reg {
+#include <kiln/platform/runtime/last_error.h>
+
+#include "platform/files/replace_file.h"
+#include "platform/runtime/host_folder.h"
+#include "platform/text/name_fold.h"
+#include "platform/time/file_time.h"
+
+namespace kiln::detail {
 namespace {
+
+// The SQLite functions the store uses, loaded from libsqlite3 when a hive is first used.
+struct Sqlite {
+#define KILN_SQLITE_FUNCTIONS(X)                                                                         \
+    X(bind_blob) X(bind_int64) X(busy_handler) X(clear_bindings) X(close) X(column_blob) X(column_bytes) \
+    X(column_int64) X(column_text) X(db_readonly) X(exec) X(finalize) X(get_autocommit)                 \
+    X(last_insert_rowid) X(open_v2) X(prepare_v2) X(prepare_v3) X(reset) X(step)
+#define KILN_SQLITE_MEMBER(name) decltype(&sqlite3_##name) name = nullptr;
+    KILN_SQLITE_FUNCTIONS(KILN_SQLITE_MEMBER)
+#undef KILN_SQLITE_MEMBER
+};
+
+// Set once SQLite is loaded; HiveStore::Run loads it before it makes a connection.
+const Sqlite* g_sql = nullptr;
+
+// The loaded library, or null when it or one of its functions is missing. Loaded once; kept for the
+// life of the process.
+const Sqlite* LoadSqlite() {
+    static const Sqlite* const loaded = []() -> const Sqlite* {
+        void* lib = dlopen("libsqlite3.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (lib == nullptr) return nullptr;
+        static Sqlite api;
+        bool complete = true;
+#define KILN_SQLITE_LOAD(name)                                                          \
+    api.name = reinterpret_cast<decltype(api.name)>(dlsym(lib, "sqlite3_" #name)); \
+    complete = complete && api.name != nullptr;
+        KILN_SQLITE_FUNCTIONS(KILN_SQLITE_LOAD)
+#undef KILN_SQLITE_LOAD
+        if (!complete) return nullptr;
+        g_sql = &api;
+        return g_sql;
+    }();
+    return loaded;
+}
+#undef KILN_SQLITE_FUNCTIONS
 
 constexpr int64_t kApplicationId = 0x4B494C4E;  // "KILN" in the database header
 constexpr int64_t kSchemaVersion = 1;
@@ -20,6 +62,11 @@ constexpr int64_t kSchemaVersion = 1;
 constexpr int64_t kBusyDeadlineMs = 10000;
 constexpr int kBusyTimeoutMs = 1000;
 
+// Layout:
+//   keys(id, parent, name, fold, written)  one row per key; id 0 is the hive's root, fold the
+//                                           case-folded name, written the last write as a FILETIME
+//   vals(key, name, fold, type, data)       one row per value; rowid gives the enumeration order
+// Names are stored as blobs, so code page 932 bytes come back exactly as written.
 const char* const kSchema =
     "CREATE TABLE keys(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER NOT NULL,"
     " name BLOB NOT NULL, fold BLOB NOT NULL, written INTEGER NOT NULL);"
@@ -49,31 +96,21 @@ int64_t MonotonicMs() {
     return (int64_t)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
 }
 
-std::string EnvDir(const char* name) {
-    const char* v = getenv(name);
-    return v != nullptr && v[0] == '/' ? std::string(v) : std::string();
-}
+// An SQLite failure inside a transaction; HiveStore::Run turns it into a Win32 code.
+struct SqlFailure {
+    int rc;
+};
 
-std::string HomeDir() {
-    std::string home = EnvDir("HOME");
-    if (!home.empty()) return home;
-    const passwd* pw = getpwuid(getuid());
-    return pw != nullptr && pw->pw_dir != nullptr ? std::string(pw->pw_dir) : std::string("/");
-}
-
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
+// A failure of the hive's file or folder in the registry API's terms: a hive the user may not
+// change, a read-only file system included, is ERROR_ACCESS_DENIED (the registry never answers
+// ERROR_WRITE_PROTECT), and a file that cannot be opened for any other reason ERROR_CANTOPEN.
 LONG ErrorFromErrno(int e) {
-    switch (e) {
-        case EACCES:
-        case EPERM:
-        case EROFS: return ERROR_ACCESS_DENIED;
-        case ENOSPC:
-        case EDQUOT: return ERROR_DISK_FULL;
-        case ENOMEM: return ERROR_OUTOFMEMORY;
+    DWORD code = Win32ErrorFromErrno(e, nullptr);
+    switch (code) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT: return ERROR_ACCESS_DENIED;
+        case ERROR_DISK_FULL:
+        case ERROR_NOT_ENOUGH_MEMORY: return (LONG)code;
         default: return ERROR_CANTOPEN;
     }
 }
@@ -99,29 +136,29 @@ LONG ErrorFromSqlite(int rc, bool write) {
 bool CanWrite(const std::string& path) { return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0; }
 
 void Exec(sqlite3* db, const char* sql) {
-    int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    int rc = g_sql->exec(db, sql, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) throw SqlFailure{rc};
 }
 
 int64_t QueryInt(sqlite3* db, const char* sql) {
     sqlite3_stmt* s = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
+    int rc = g_sql->prepare_v2(db, sql, -1, &s, nullptr);
     if (rc != SQLITE_OK) throw SqlFailure{rc};
-    rc = sqlite3_step(s);
-    int64_t v = rc == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
-    sqlite3_finalize(s);
+    rc = g_sql->step(s);
+    int64_t v = rc == SQLITE_ROW ? g_sql->column_int64(s, 0) : 0;
+    g_sql->finalize(s);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) throw SqlFailure{rc};
     return v;
 }
 
 std::string QueryText(sqlite3* db, const char* sql) {
     sqlite3_stmt* s = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
+    int rc = g_sql->prepare_v2(db, sql, -1, &s, nullptr);
     if (rc != SQLITE_OK) throw SqlFailure{rc};
-    rc = sqlite3_step(s);
+    rc = g_sql->step(s);
     std::string v;
-    if (rc == SQLITE_ROW && sqlite3_column_text(s, 0) != nullptr) v = (const char*)sqlite3_column_text(s, 0);
-    sqlite3_finalize(s);
+    if (rc == SQLITE_ROW && g_sql->column_text(s, 0) != nullptr) v = (const char*)g_sql->column_text(s, 0);
+    g_sql->finalize(s);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) throw SqlFailure{rc};
     return v;
 }
@@ -142,74 +179,54 @@ std::string ImmutableUri(const std::string& path) {
     return uri + "?immutable=1";
 }
 
+
+// A cached statement in use; reset when it goes out of scope.
+class Statement {
+public:
+    explicit Statement(sqlite3_stmt* s) : m_s(s) {}
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    ~Statement() {
+        g_sql->reset(m_s);
+        g_sql->clear_bindings(m_s);
+    }
+
+    Statement& Bind(int i, int64_t v) {
+        int rc = g_sql->bind_int64(m_s, i, v);
+        if (rc != SQLITE_OK) throw SqlFailure{rc};
+        return *this;
+    }
+    Statement& Bind(int i, std::string_view bytes) {
+        // A blob bound from a null pointer would be SQL NULL; an empty blob needs a real pointer. The
+        // bytes are copied, so callers may bind temporaries.
+        int rc = g_sql->bind_blob(m_s, i, bytes.empty() ? "" : bytes.data(), (int)bytes.size(),
+                                  SQLITE_TRANSIENT);
+        if (rc != SQLITE_OK) throw SqlFailure{rc};
+        return *this;
+    }
+    // True while a row is available.
+    bool Step() {
+        int rc = g_sql->step(m_s);
+        if (rc == SQLITE_ROW) return true;
+        if (rc == SQLITE_DONE) return false;
+        throw SqlFailure{rc};
+    }
+    int64_t Int(int col) const { return g_sql->column_int64(m_s, col); }
+    std::string Blob(int col) const {
+        const void* p = g_sql->column_blob(m_s, col);
+        int n = g_sql->column_bytes(m_s, col);
+        return p == nullptr ? std::string() : std::string((const char*)p, (size_t)n);
+    }
+
+private:
+    sqlite3_stmt* m_s;
+};
+
 }  // namespace
 
-std::string HivePath(Hive hive) {
-    const char* name = hive == Hive::User ? "user.db" : "machine.db";
-    const char* dir = getenv("KILN_REGISTRY_DIR");
-    if (dir != nullptr && dir[0] != '\0') return std::string(dir) + "/" + name;
-    if (hive == Hive::Machine) return "/etc/kiln/machine.db";
-    std::string config = EnvDir("XDG_CONFIG_HOME");
-    if (config.empty()) config = HomeDir() + "/.config";
-    return config + "/kiln/user.db";
-}
-
-int64_t FileTimeNow() {
-    timespec ts;
-    clock_gettime(CLOCK_REALTIME, &ts);
-    return (int64_t)ts.tv_sec * 10000000 + ts.tv_nsec / 100 + 116444736000000000LL;
-}
-
-// ---- statements ----
-
-Statement Transaction::Prepare(const char* sql) {
-    for (auto& [text, stmt] : m_cache)
-        if (text == sql) return Statement(stmt);
-    sqlite3_stmt* s = nullptr;
-    int rc = sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr);
-    if (rc != SQLITE_OK) throw SqlFailure{rc};
-    m_cache.emplace_back(sql, s);
-    return Statement(s);
-}
-
-Statement::~Statement() {
-    sqlite3_reset(m_s);
-    sqlite3_clear_bindings(m_s);
-}
-
-Statement& Statement::Bind(int i, int64_t v) {
-    int rc = sqlite3_bind_int64(m_s, i, v);
-    if (rc != SQLITE_OK) throw SqlFailure{rc};
-    return *this;
-}
-
-Statement& Statement::Bind(int i, std::string_view bytes) {
-    // A blob bound from a null pointer would be SQL NULL; an empty blob needs a real pointer. The bytes
-    // are copied, so callers may bind temporaries.
-    int rc =
-        sqlite3_bind_blob(m_s, i, bytes.empty() ? "" : bytes.data(), (int)bytes.size(), SQLITE_TRANSIENT);
-    if (rc != SQLITE_OK) throw SqlFailure{rc};
-    return *this;
-}
-
-bool Statement::Step() {
-    int rc = sqlite3_step(m_s);
-    if (rc == SQLITE_ROW) return true;
-    if (rc == SQLITE_DONE) return false;
-    throw SqlFailure{rc};
-}
-
-std::string_view Statement::Blob(int col) const {
-    const void* p = sqlite3_column_blob(m_s, col);
-    int n = sqlite3_column_bytes(m_s, col);
-    return p == nullptr ? std::string_view() : std::string_view((const char*)p, (size_t)n);
-}
-
-// ---- the hive store ----
-
-struct HiveStore::Connection {
+struct Transaction::Connection {
     sqlite3* db = nullptr;
-    std::vector<std::pair<const char*, sqlite3_stmt*>> cache;
+    std::vector<std::pair<const char*, sqlite3_stmt*>> cache;  // by the address of the SQL literal
     bool readOnly = false;
     bool snapshot = false;  // the file as it stood when opened, for one call
     int64_t waitStartMs = 0;
@@ -218,10 +235,121 @@ struct HiveStore::Connection {
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
     ~Connection() {
-        for (auto& entry : cache) sqlite3_finalize(entry.second);
-        sqlite3_close(db);
+        for (auto& entry : cache) g_sql->finalize(entry.second);
+        g_sql->close(db);
+    }
+
+    // A prepared statement for sql (a string literal).
+    Statement Prepare(const char* sql) {
+        for (auto& [text, stmt] : cache)
+            if (text == sql) return Statement(stmt);
+        sqlite3_stmt* s = nullptr;
+        int rc = g_sql->prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr);
+        if (rc != SQLITE_OK) throw SqlFailure{rc};
+        cache.emplace_back(sql, s);
+        return Statement(s);
     }
 };
+
+// ---- the typed operations ----
+
+bool Transaction::KeyExists(int64_t id) { return m_c.Prepare("SELECT 1 FROM keys WHERE id = ?").Bind(1, id).Step(); }
+
+int64_t Transaction::FindChild(int64_t parent, std::string_view name) {
+    Statement s = m_c.Prepare("SELECT id FROM keys WHERE parent = ? AND fold = ?");
+    s.Bind(1, parent).Bind(2, FoldName(name));
+    return s.Step() ? s.Int(0) : -1;
+}
+
+void Transaction::Touch(int64_t id) {
+    m_c.Prepare("UPDATE keys SET written = ? WHERE id = ?").Bind(1, FileTimeNow()).Bind(2, id).Step();
+}
+
+int64_t Transaction::AddChild(int64_t parent, std::string_view name) {
+    m_c.Prepare("INSERT INTO keys(parent, name, fold, written) VALUES(?, ?, ?, ?)")
+        .Bind(1, parent)
+        .Bind(2, name)
+        .Bind(3, FoldName(name))
+        .Bind(4, FileTimeNow())
+        .Step();
+    int64_t id = g_sql->last_insert_rowid(m_c.db);
+    Touch(parent);
+    return id;
+}
+
+bool Transaction::HasChildren(int64_t id) {
+    return m_c.Prepare("SELECT 1 FROM keys WHERE parent = ? LIMIT 1").Bind(1, id).Step();
+}
+
+void Transaction::DeleteKey(int64_t id) {
+    int64_t parent;
+    {
+        Statement s = m_c.Prepare("SELECT parent FROM keys WHERE id = ?");
+        s.Bind(1, id).Step();
+        parent = s.Int(0);
+    }
+    m_c.Prepare("DELETE FROM vals WHERE key = ?").Bind(1, id).Step();
+    m_c.Prepare("DELETE FROM keys WHERE id = ?").Bind(1, id).Step();
+    Touch(parent);
+}
+
+std::optional<KeyEntry> Transaction::ChildAt(int64_t parent, int64_t index) {
+    Statement s = m_c.Prepare("SELECT name, written FROM keys WHERE parent = ? ORDER BY fold LIMIT 1 OFFSET ?");
+    if (!s.Bind(1, parent).Bind(2, index).Step()) return std::nullopt;
+    return KeyEntry{s.Blob(0), (uint64_t)s.Int(1)};
+}
+
+std::optional<KeySummary> Transaction::Summary(int64_t id) {
+    Statement key = m_c.Prepare("SELECT written FROM keys WHERE id = ?");
+    if (!key.Bind(1, id).Step()) return std::nullopt;
+    Statement subkeys =
+        m_c.Prepare("SELECT count(*), coalesce(max(length(name)), 0) FROM keys WHERE parent = ?");
+    subkeys.Bind(1, id).Step();
+    Statement values = m_c.Prepare(
+        "SELECT count(*), coalesce(max(length(name)), 0), coalesce(max(length(data)), 0) FROM vals WHERE "
+        "key = ?");
+    values.Bind(1, id).Step();
+    return KeySummary{(uint64_t)key.Int(0),     (DWORD)subkeys.Int(0), (DWORD)subkeys.Int(1),
+                      (DWORD)values.Int(0),     (DWORD)values.Int(1),  (DWORD)values.Int(2)};
+}
+
+std::optional<ValueEntry> Transaction::FindValue(int64_t key, std::string_view name) {
+    Statement s = m_c.Prepare("SELECT name, type, data FROM vals WHERE key = ? AND fold = ?");
+    if (!s.Bind(1, key).Bind(2, FoldName(name)).Step()) return std::nullopt;
+    return ValueEntry{s.Blob(0), (DWORD)s.Int(1), s.Blob(2)};
+}
+
+void Transaction::SetValue(int64_t key, std::string_view name, DWORD type, std::string_view data) {
+    m_c.Prepare(
+           "INSERT INTO vals(key, name, fold, type, data) VALUES(?, ?, ?, ?, ?)"
+           " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data")
+        .Bind(1, key)
+        .Bind(2, name)
+        .Bind(3, FoldName(name))
+        .Bind(4, (int64_t)type)
+        .Bind(5, data)
+        .Step();
+    Touch(key);
+}
+
+bool Transaction::DeleteValue(int64_t key, std::string_view name) {
+    {
+        Statement s = m_c.Prepare("DELETE FROM vals WHERE key = ? AND fold = ? RETURNING 1");
+        if (!s.Bind(1, key).Bind(2, FoldName(name)).Step()) return false;
+        while (s.Step()) {
+        }
+    }
+    Touch(key);
+    return true;
+}
+
+std::optional<ValueEntry> Transaction::ValueAt(int64_t key, int64_t index) {
+    Statement s = m_c.Prepare("SELECT name, type, data FROM vals WHERE key = ? ORDER BY rowid LIMIT 1 OFFSET ?");
+    if (!s.Bind(1, key).Bind(2, index).Step()) return std::nullopt;
+    return ValueEntry{s.Blob(0), (DWORD)s.Int(1), s.Blob(2)};
+}
+
+// ---- the hive store ----
 
 // Called while another connection holds a lock this one needs. Writes are short, so the waiter looks
 // again after a fraction of a millisecond (jittered, so that waiters do not move in step) rather
@@ -247,12 +375,12 @@ HiveStore::~HiveStore() {
 }
 
 bool HiveStore::MayWrite() const {
-    std::string dir = FolderOf(m_path);
+    std::string dir = HostFolderOf(m_path);
     if (access(m_path.c_str(), F_OK) == 0) return CanWrite(m_path) && CanWrite(dir);
     // Not made yet: the nearest existing folder on the way must take the new folders and file.
     while (access(dir.c_str(), F_OK) != 0) {
-        if (errno != ENOENT || dir == "/") return false;
-        dir = FolderOf(dir);
+        if (errno != ENOENT || dir == "/" || dir == ".") return false;
+        dir = HostFolderOf(dir);
     }
     return CanWrite(dir);
 }
@@ -267,7 +395,7 @@ void HiveStore::Drop() {
 LONG HiveStore::UseEmpty() {
     if (!m_empty) {
         auto c = std::make_unique<Connection>();
-        int rc = sqlite3_open_v2(":memory:", &c->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        int rc = g_sql->open_v2(":memory:", &c->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK) return ErrorFromSqlite(rc, false);
         Exec(c->db, kSchema);
         Exec(c->db, SeedSql(0).c_str());
@@ -293,7 +421,7 @@ LONG HiveStore::Connect(bool write) {
         int e = errno;
         if (!write) return e == ENOENT || e == ENOTDIR ? UseEmpty() : ErrorFromErrno(e);
         if (!MayWrite()) return ERROR_ACCESS_DENIED;
-        e = kiln::MakeFolders(FolderOf(m_path), m_hive == Hive::User ? 0700 : 0755);
+        e = MakeFolders(HostFolderOf(m_path), m_hive == Hive::User ? 0700 : 0755);
         if (e != 0) return ErrorFromErrno(e);
     }
     return OpenFile(write);
@@ -301,19 +429,19 @@ LONG HiveStore::Connect(bool write) {
 
 LONG HiveStore::OpenFile(bool write) {
     auto c = std::make_unique<Connection>();
-    int rc = sqlite3_open_v2(m_path.c_str(), &c->db,
+    int rc = g_sql->open_v2(m_path.c_str(), &c->db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         int e = errno;
-        sqlite3_close(c->db);
+        g_sql->close(c->db);
         c->db = nullptr;
         if (write) return (rc & 0xFF) == SQLITE_CANTOPEN ? ErrorFromErrno(e) : ErrorFromSqlite(rc, true);
-        rc = sqlite3_open_v2(m_path.c_str(), &c->db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+        rc = g_sql->open_v2(m_path.c_str(), &c->db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK) return ErrorFromErrno(errno);
     }
-    c->readOnly = sqlite3_db_readonly(c->db, "main") == 1;
+    c->readOnly = g_sql->db_readonly(c->db, "main") == 1;
     if (write && c->readOnly) return ERROR_ACCESS_DENIED;
-    sqlite3_busy_handler(c->db, WaitForLock, c.get());
+    g_sql->busy_handler(c->db, WaitForLock, c.get());
     LONG result = InitSchema(*c);
     if ((result == ERROR_CANTOPEN || result == ERROR_ACCESS_DENIED) && c->readOnly) {
         // A read-only reader of a hive in write-ahead-log mode cannot make the log's index files in a
@@ -321,7 +449,7 @@ LONG HiveStore::OpenFile(bool write) {
         // every change: writers fold the log back into it when they close. Such a connection never
         // sees later changes, so it serves one call only.
         c = std::make_unique<Connection>();
-        rc = sqlite3_open_v2(ImmutableUri(m_path).c_str(), &c->db,
+        rc = g_sql->open_v2(ImmutableUri(m_path).c_str(), &c->db,
                              SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK) return ERROR_CANTOPEN;
         c->readOnly = true;
@@ -364,7 +492,7 @@ LONG HiveStore::InitSchema(Connection& c) {
         // A damaged file is refused as a whole rather than read or written in part.
         if (QueryText(c.db, "PRAGMA quick_check") != "ok") return ERROR_BADDB;
     } catch (SqlFailure f) {
-        if (!sqlite3_get_autocommit(c.db)) sqlite3_exec(c.db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (!g_sql->get_autocommit(c.db)) g_sql->exec(c.db, "ROLLBACK", nullptr, nullptr, nullptr);
         if ((f.rc & 0xFF) == SQLITE_BUSY || (f.rc & 0xFF) == SQLITE_LOCKED) throw;
         return ErrorFromSqlite(f.rc, false);
     }
@@ -372,6 +500,7 @@ LONG HiveStore::InitSchema(Connection& c) {
 }
 
 LONG HiveStore::Run(bool write, const std::function<LONG(Transaction&)>& body) {
+    if (LoadSqlite() == nullptr) return ERROR_MOD_NOT_FOUND;
     if (write && !MayWrite()) return ERROR_ACCESS_DENIED;
     std::lock_guard<std::mutex> lock(m_mutex);
     int64_t deadline = MonotonicMs() + kBusyDeadlineMs;
@@ -385,12 +514,12 @@ LONG HiveStore::Run(bool write, const std::function<LONG(Transaction&)>& body) {
             sqlite3* db = m_current->db;
             try {
                 Exec(db, write ? "BEGIN IMMEDIATE" : "BEGIN");
-                Transaction t(db, m_current->cache);
+                Transaction t(*m_current);
                 rc = body(t);
                 Exec(db, rc == ERROR_SUCCESS ? "COMMIT" : "ROLLBACK");
                 return rc;
             } catch (...) {
-                if (!sqlite3_get_autocommit(db)) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+                if (!g_sql->get_autocommit(db)) g_sql->exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
                 throw;
             }
         } catch (SqlFailure f) {
@@ -421,4 +550,4 @@ std::shared_ptr<HiveStore> StoreFor(Hive hive) {
     return slot;
 }
 
-}  // namespace kiln::reg
+}  // namespace kiln::detail

@@ -1,16 +1,15 @@
 // The database behind one registry hive.
 //
 // A HiveStore owns one SQLite connection to the hive's file (opened on first use, again in a forked
-// child) and runs each registry call as one transaction on it. Layout:
+// child) and runs each registry call as one transaction on it. The registry API sees keys and values
+// only through Transaction's typed operations; every SQL statement lives in registry_store.cpp.
+// SQLite itself is loaded when a hive is first used, so a program that never touches the registry
+// does not load it; when it cannot be loaded every call fails with ERROR_MOD_NOT_FOUND.
 //
-//   keys(id, parent, name, fold, written)  one row per key; id 0 is the hive's root, fold the
-//                                           case-folded name, written the last write as a FILETIME
-//   vals(key, name, fold, type, data)       one row per value; rowid gives the enumeration order
-//
-// Names are stored as blobs, so code page 932 bytes come back exactly as written.
+// Keys are numbered, 0 being the hive's root. Names are byte strings (code page 932) kept as written
+// and compared folded (kiln::detail::FoldName).
 #pragma once
 
-#include <sqlite3.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -20,55 +19,61 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include <kiln/platform/runtime/types.h>
 
-namespace kiln::reg {
+#include "platform/store/hive_path.h"
 
-enum class Hive { User, Machine };
+namespace kiln::detail {
 
-// The host path of the hive's database, from the environment as it is now.
-std::string HivePath(Hive hive);
-
-// An SQLite failure inside a transaction; HiveStore::Run turns it into a Win32 code.
-struct SqlFailure {
-    int rc;
+struct KeyEntry {
+    std::string name;
+    uint64_t written;  // FILETIME of the last write to the key
 };
 
-class Statement;
+struct ValueEntry {
+    std::string name;
+    DWORD type;
+    std::string data;
+};
 
-// The connection of one running call.
+struct KeySummary {
+    uint64_t written;
+    DWORD subkeys, longestSubkeyName;
+    DWORD values, longestValueName, longestData;
+};
+
+// The operations of one running call. A failure of the database throws; HiveStore::Run turns it
+// into a Win32 code and rolls the transaction back.
 class Transaction {
 public:
-    explicit Transaction(sqlite3* db, std::vector<std::pair<const char*, sqlite3_stmt*>>& cache)
-        : m_db(db), m_cache(cache) {}
-    // A prepared statement for sql (a string literal: statements are cached by its address).
-    Statement Prepare(const char* sql);
-    int64_t LastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
+    struct Connection;
+    explicit Transaction(Connection& c) : m_c(c) {}
+
+    bool KeyExists(int64_t id);
+    // The child of parent called name, or -1.
+    int64_t FindChild(int64_t parent, std::string_view name);
+    // Adds the child name to parent (marking parent written) and returns its id.
+    int64_t AddChild(int64_t parent, std::string_view name);
+    bool HasChildren(int64_t id);
+    // Deletes a key that has no children, with its values, and marks its parent written.
+    void DeleteKey(int64_t id);
+    // The index-th child of parent in the order of folded names.
+    std::optional<KeyEntry> ChildAt(int64_t parent, int64_t index);
+    std::optional<KeySummary> Summary(int64_t id);
+
+    std::optional<ValueEntry> FindValue(int64_t key, std::string_view name);
+    // Sets a value; one that exists keeps the name it was first written with and its place in the
+    // enumeration. Marks the key written.
+    void SetValue(int64_t key, std::string_view name, DWORD type, std::string_view data);
+    // False when there is no such value.
+    bool DeleteValue(int64_t key, std::string_view name);
+    // The index-th value of key in the order values were created.
+    std::optional<ValueEntry> ValueAt(int64_t key, int64_t index);
 
 private:
-    sqlite3* m_db;
-    std::vector<std::pair<const char*, sqlite3_stmt*>>& m_cache;
-};
-
-// A cached statement in use; reset when it goes out of scope.
-class Statement {
-public:
-    explicit Statement(sqlite3_stmt* s) : m_s(s) {}
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    ~Statement();
-
-    Statement& Bind(int i, int64_t v);
-    Statement& Bind(int i, std::string_view bytes);
-    // True while a row is available.
-    bool Step();
-    int64_t Int(int col) const { return sqlite3_column_int64(m_s, col); }
-    std::string_view Blob(int col) const;
-
-private:
-    sqlite3_stmt* m_s;
+    void Touch(int64_t id);
+    Connection& m_c;
 };
 
 class HiveStore {
@@ -87,7 +92,7 @@ public:
     LONG Run(bool write, const std::function<LONG(Transaction&)>& body);
 
 private:
-    struct Connection;
+    using Connection = Transaction::Connection;
     static int WaitForLock(void* connection, int count);
     LONG Connect(bool write);
     LONG OpenFile(bool write);
@@ -107,7 +112,4 @@ private:
 // The store of a hive as the environment names it now (shared by every caller).
 std::shared_ptr<HiveStore> StoreFor(Hive hive);
 
-// The current time as a FILETIME count (100 ns since 1601).
-int64_t FileTimeNow();
-
-}  // namespace kiln::reg
+}  // namespace kiln::detail

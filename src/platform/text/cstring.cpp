@@ -4,7 +4,6 @@
 #include <kiln/platform/text/mbcs.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -28,7 +27,7 @@ void Grow(F&& f) {
 
 // Byte length of the character at s[i] (1, or 2 for a lead byte followed by a trail byte).
 inline size_t CharLen(const std::string& s, size_t i) {
-    return (kiln::IsLeadByte((unsigned char)s[i]) && i + 1 < s.size() && s[i + 1] != '\0') ? 2 : 1;
+    return kiln::CharLength(s.data() + i, s.data() + s.size());
 }
 
 // True when the single-byte character c occurs in the set, as a single-byte character.
@@ -224,13 +223,13 @@ CString CString::Tokenize(LPCSTR pszTokens, int& iStart) const {
 
 CString& CString::MakeUpper() {
     for (size_t i = 0; i < m_str.size(); i += CharLen(m_str, i))
-        if (CharLen(m_str, i) == 1) m_str[i] = (char)std::toupper((unsigned char)m_str[i]);
+        if (CharLen(m_str, i) == 1) m_str[i] = kiln::ToAsciiUpper(m_str[i]);
     return *this;
 }
 
 CString& CString::MakeLower() {
     for (size_t i = 0; i < m_str.size(); i += CharLen(m_str, i))
-        if (CharLen(m_str, i) == 1) m_str[i] = (char)std::tolower((unsigned char)m_str[i]);
+        if (CharLen(m_str, i) == 1) m_str[i] = kiln::ToAsciiLower(m_str[i]);
     return *this;
 }
 

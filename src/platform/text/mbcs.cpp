@@ -1,15 +1,13 @@
 #include <kiln/platform/text/mbcs.h>
 
-#include <cctype>
-
 namespace {
 
 // Length of the character at p: 2 for a lead byte with its trail byte, 0 at the end of the string
 // (the terminator, or a lead byte whose trail byte is the terminator), else 1.
 inline int CharLen(const unsigned char* p) {
     if (*p == 0) return 0;
-    if (kiln::IsLeadByte(*p)) return p[1] ? 2 : 0;
-    return 1;
+    int n = (int)kiln::CharLength((const char*)p);
+    return kiln::IsLeadByte(*p) && n == 1 ? 0 : n;
 }
 
 inline unsigned Code(const unsigned char* p, int len) { return len == 2 ? (p[0] << 8) | p[1] : p[0]; }
@@ -49,8 +47,8 @@ unsigned char* _mbsinc(const unsigned char* current) {
 int _mbsicmp(const unsigned char* a, const unsigned char* b) {
     for (;;) {
         int la = CharLen(a), lb = CharLen(b);
-        unsigned ca = la == 1 ? (unsigned)std::tolower(*a) : Code(a, la);
-        unsigned cb = lb == 1 ? (unsigned)std::tolower(*b) : Code(b, lb);
+        unsigned ca = la == 1 ? (unsigned char)kiln::ToAsciiLower((char)*a) : Code(a, la);
+        unsigned cb = lb == 1 ? (unsigned char)kiln::ToAsciiLower((char)*b) : Code(b, lb);
         if (la == 0 || lb == 0) return (la == 0 ? 0 : 1) - (lb == 0 ? 0 : 1);
         if (ca != cb) return ca < cb ? -1 : 1;
         a += la;
@@ -60,12 +58,12 @@ int _mbsicmp(const unsigned char* a, const unsigned char* b) {
 
 unsigned char* _mbsupr(unsigned char* str) {
     for (unsigned char* p = str; int len = CharLen(p); p += len)
-        if (len == 1) *p = (unsigned char)std::toupper(*p);
+        if (len == 1) *p = (unsigned char)kiln::ToAsciiUpper((char)*p);
     return str;
 }
 
 unsigned char* _mbslwr(unsigned char* str) {
     for (unsigned char* p = str; int len = CharLen(p); p += len)
-        if (len == 1) *p = (unsigned char)std::tolower(*p);
+        if (len == 1) *p = (unsigned char)kiln::ToAsciiLower((char)*p);
     return str;
 }

@@ -11,17 +11,16 @@
 
 #include <kiln/platform/text/mbcs.h>
 
-namespace kiln {
+namespace kiln::detail {
 
 inline std::string FoldName(std::string_view name) {
     std::string out(name);
     for (size_t i = 0; i < out.size(); ++i) {
-        unsigned char c = (unsigned char)out[i];
-        if (!IsLeadByte(c)) {
-            if (c >= 'a' && c <= 'z') out[i] = (char)(c - 0x20);
+        if (CharLength(out.data() + i, out.data() + out.size()) == 1) {
+            out[i] = ToAsciiUpper(out[i]);
             continue;
         }
-        if (i + 1 >= out.size()) break;
+        unsigned char c = (unsigned char)out[i];
         unsigned char t = (unsigned char)out[i + 1];
         if (c == 0x82 && t >= 0x81 && t <= 0x9A) {
             out[i + 1] = (char)(t - 0x21);  // fullwidth a-z to A-Z
@@ -37,4 +36,4 @@ inline std::string FoldName(std::string_view name) {
     return out;
 }
 
-}  // namespace kiln
+}  // namespace kiln::detail

@@ -1,4 +1,4 @@
-#include "platform/text/user_charset.h"
+#include <kiln/platform/text/user_charset.h>
 
 #include <cerrno>
 #include <iconv.h>

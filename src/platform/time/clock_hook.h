@@ -7,7 +7,7 @@
 
 #include <kiln/platform/runtime/types.h>
 
-namespace kiln {
+namespace kiln::detail {
 
 struct FixedClock {
     ULONGLONG now;             // 100-nanosecond units since 1601-01-01 UTC
@@ -17,4 +17,4 @@ struct FixedClock {
 // Sets the fixed clock for the whole process, or with std::nullopt goes back to the system's.
 void SetFixedClock(std::optional<FixedClock> clock);
 
-}  // namespace kiln
+}  // namespace kiln::detail

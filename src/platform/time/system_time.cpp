@@ -7,16 +7,16 @@
 #include <kiln/platform/runtime/last_error.h>
 
 #include "platform/time/clock_hook.h"
+#include "platform/time/file_time.h"
 #include "platform/time/time_fields.h"
 
 namespace {
 
-constexpr long long kTicksPerSecond = 10000000;
-constexpr long long kSecondsFrom1601To1970 = 11644473600LL;
+using kiln::detail::UnixSeconds;
 constexpr long kSecondsPerDay = 86400;
 
 std::mutex g_fixedMutex;
-std::optional<kiln::FixedClock> g_fixed;
+std::optional<kiln::detail::FixedClock> g_fixed;
 
 // Now as a file time, with the bias that stands in for the host's zone while a fixed clock names one.
 struct Now {
@@ -31,8 +31,7 @@ Now CurrentTime() {
     }
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
-    return {(ULONGLONG)(ts.tv_sec + kSecondsFrom1601To1970) * kTicksPerSecond + (ULONGLONG)ts.tv_nsec / 100,
-            std::nullopt};
+    return {kiln::detail::FileTimeOfUnix(ts.tv_sec, ts.tv_nsec), std::nullopt};
 }
 
 std::optional<LONG> FixedBias() {
@@ -40,7 +39,6 @@ std::optional<LONG> FixedBias() {
     return g_fixed ? g_fixed->bias : std::nullopt;
 }
 
-long long UnixSeconds(ULONGLONG ticks) { return (long long)(ticks / kTicksPerSecond) - kSecondsFrom1601To1970; }
 WORD Milliseconds(ULONGLONG ticks) { return (WORD)(ticks / 10000 % 1000); }
 
 // Local fields of a time: the fixed bias when there is one, else the host's zone as TZ says now.
@@ -114,20 +112,20 @@ void CopyName(CHAR (&target)[32], const char* name) {
 
 }  // namespace
 
-namespace kiln {
+namespace kiln::detail {
+
+ULONGLONG FileTimeNow() { return CurrentTime().ticks; }
 
 void SetFixedClock(std::optional<FixedClock> clock) {
     std::lock_guard<std::mutex> lock(g_fixedMutex);
     g_fixed = clock;
 }
 
-}  // namespace kiln
+}  // namespace kiln::detail
 
 void GetSystemTimeAsFileTime(LPFILETIME lpSystemTimeAsFileTime) {
     if (lpSystemTimeAsFileTime == nullptr) return;
-    ULONGLONG ticks = CurrentTime().ticks;
-    lpSystemTimeAsFileTime->dwLowDateTime = (DWORD)ticks;
-    lpSystemTimeAsFileTime->dwHighDateTime = (DWORD)(ticks >> 32);
+    *lpSystemTimeAsFileTime = kiln::detail::ToFileTime(CurrentTime().ticks);
 }
 
 void GetSystemTime(LPSYSTEMTIME lpSystemTime) {
@@ -136,7 +134,7 @@ void GetSystemTime(LPSYSTEMTIME lpSystemTime) {
     time_t t = (time_t)UnixSeconds(ticks);
     tm fields{};
     gmtime_r(&t, &fields);
-    kiln::FillSystemTime(fields, Milliseconds(ticks), *lpSystemTime);
+    kiln::detail::FillSystemTime(fields, Milliseconds(ticks), *lpSystemTime);
 }
 
 void GetLocalTime(LPSYSTEMTIME lpSystemTime) {
@@ -144,7 +142,7 @@ void GetLocalTime(LPSYSTEMTIME lpSystemTime) {
     Now now = CurrentTime();
     tm fields{};
     LocalFields(UnixSeconds(now.ticks), now.bias, fields);
-    kiln::FillSystemTime(fields, Milliseconds(now.ticks), *lpSystemTime);
+    kiln::detail::FillSystemTime(fields, Milliseconds(now.ticks), *lpSystemTime);
 }
 
 DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION tzi) {

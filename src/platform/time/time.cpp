@@ -2,14 +2,10 @@
 
 #include <string>
 
+#include "platform/time/file_time.h"
 #include "platform/time/time_fields.h"
 
 namespace {
-
-// FILETIME counts 100-nanosecond steps from 1601-01-01 UTC; 11644473600 seconds lie between 1601
-// and 1970.
-constexpr long long kFileTimeTicksPerSecond = 10000000;
-constexpr long long kSecondsFrom1601To1970 = 11644473600LL;
 
 bool LocalFields(time_t t, struct tm& fields) { return localtime_r(&t, &fields) != nullptr; }
 
@@ -56,11 +52,10 @@ CTime::CTime(const SYSTEMTIME& st, int nDST)
 
 // A FILETIME is UTC already, so it converts directly; nDST only matters for local fields.
 CTime::CTime(const FILETIME& ft, int /*nDST*/) {
-    long long ticks = (long long)(((unsigned long long)ft.dwHighDateTime << 32) | ft.dwLowDateTime);
-    m_time = (time_t)(ticks / kFileTimeTicksPerSecond - kSecondsFrom1601To1970);
+    m_time = (time_t)kiln::detail::UnixSeconds(kiln::detail::FileTimeTicks(ft));
 }
 
-CTime CTime::GetCurrentTime() { return CTime(time(nullptr)); }
+CTime CTime::GetCurrentTime() { return CTime((time_t)kiln::detail::UnixSeconds(kiln::detail::FileTimeNow())); }
 
 int CTime::GetYear() const { return LocalField(m_time, &tm::tm_year) + 1900; }
 int CTime::GetMonth() const { return LocalField(m_time, &tm::tm_mon) + 1; }
@@ -86,6 +81,6 @@ BOOL CTime::GetAsSystemTime(SYSTEMTIME& st) const {
     struct tm fields {};
     if (!LocalFields(m_time, fields) || fields.tm_year + 1900 < 1601 || fields.tm_year + 1900 > 30827)
         return FALSE;
-    kiln::FillSystemTime(fields, 0, st);
+    kiln::detail::FillSystemTime(fields, 0, st);
     return TRUE;
 }

@@ -5,7 +5,7 @@
 
 #include <kiln/platform/runtime/types.h>
 
-namespace kiln {
+namespace kiln::detail {
 
 inline void FillSystemTime(const tm& fields, WORD milliseconds, SYSTEMTIME& st) {
     st.wYear = (WORD)(fields.tm_year + 1900);
@@ -18,4 +18,4 @@ inline void FillSystemTime(const tm& fields, WORD milliseconds, SYSTEMTIME& st) 
     st.wMilliseconds = milliseconds;
 }
 
-}  // namespace kiln
+}  // namespace kiln::detail

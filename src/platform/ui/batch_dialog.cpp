@@ -3,7 +3,7 @@
 
 #include <kiln/platform/ui/window.h>
 
-#include "platform/text/user_charset.h"
+#include <kiln/platform/text/user_charset.h>
 #include "platform/ui/front_end.h"
 
 namespace kiln {

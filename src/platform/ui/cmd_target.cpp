@@ -10,9 +10,11 @@ const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
 
 const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
 
-const AFX_MSGMAP_ENTRY* AfxFindMessageEntry(const AFX_MSGMAP_ENTRY* lpEntry, UINT nMsg, UINT nCode, UINT nID) {
+const AFX_MSGMAP_ENTRY* AfxFindMessageEntry(const AFX_MSGMAP_ENTRY* lpEntry, UINT nMsg, UINT nCode,
+                                            UINT nID) {
     for (; lpEntry != nullptr && lpEntry->nSig != AfxSig_end; ++lpEntry)
-        if (lpEntry->nMessage == nMsg && lpEntry->nCode == nCode && nID >= lpEntry->nID && nID <= lpEntry->nLastID)
+        if (lpEntry->nMessage == nMsg && lpEntry->nCode == nCode && nID >= lpEntry->nID &&
+            nID <= lpEntry->nLastID)
             return lpEntry;
     return nullptr;
 }
@@ -36,9 +38,7 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void*, AFX_CMDHANDLERINFO* pHandl
             if ((this->*AfxHandlerCast<BOOL (CCmdTarget::*)(UINT)>(entry->pfn))(nID)) return TRUE;
             continue;
         }
-        default:
-            (this->*entry->pfn)();
-            return TRUE;
+        default: (this->*entry->pfn)(); return TRUE;
         }
     }
     return FALSE;

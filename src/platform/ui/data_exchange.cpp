@@ -110,7 +110,7 @@ CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
     : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
 
 HWND CDataExchange::PrepareCtrl(int nIDC) {
-    HWND control = ::GetDlgItem(m_pDlgWnd->GetSafeHwnd(), nIDC);
+    HWND control = ::GetDlgItem(kiln::SafeHwnd(m_pDlgWnd), nIDC);
     if (control == nullptr) AfxThrowNotSupportedException();
     m_hWndLastControl = control;
     m_bEditLastControl = FALSE;

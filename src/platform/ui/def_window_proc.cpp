@@ -13,7 +13,7 @@ namespace kiln {
 LRESULT CopyTextOut(const std::string& text, WPARAM size, LPARAM buffer) {
     char* out = (char*)buffer;
     if (out == nullptr || size == 0) return 0;
-    size_t length = FittingPrefix(text.c_str(), (size_t)size - 1);
+    size_t length = FittingLength(text, (size_t)size - 1);
     std::memcpy(out, text.data(), length);
     out[length] = '\0';
     return (LRESULT)length;
@@ -27,7 +27,8 @@ LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     switch (Msg) {
     case WM_NCCREATE: {
         auto* cs = (const CREATESTRUCTA*)lParam;
-        if (cs != nullptr && cs->lpszName != nullptr && !IS_INTRESOURCE(cs->lpszName)) window->text = cs->lpszName;
+        if (cs != nullptr && cs->lpszName != nullptr && !IS_INTRESOURCE(cs->lpszName))
+            window->text = cs->lpszName;
         return TRUE;
     }
     case WM_SETTEXT:

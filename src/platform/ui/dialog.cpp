@@ -40,7 +40,9 @@ BOOL CDialog::Create(LPCTSTR lpszTemplateName, CWnd* pParentWnd) {
     return CreateIndirect((LPCDLGTEMPLATE)LockResource(LoadResource(instance, found)), pParentWnd);
 }
 
-BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) { return Create(MAKEINTRESOURCE(nIDTemplate), pParentWnd); }
+BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
+    return Create(MAKEINTRESOURCE(nIDTemplate), pParentWnd);
+}
 
 BOOL CDialog::CreateIndirect(LPCDLGTEMPLATE lpDialogTemplate, CWnd* pParentWnd, void* lpDialogInit) {
     if (pParentWnd == nullptr) pParentWnd = AfxGetMainWnd();
@@ -66,7 +68,7 @@ BOOL CDialog::InitModalIndirect(HGLOBAL hDialogTemplate, CWnd* pParentWnd) {
 }
 
 HWND CDialog::PreModal() {
-    HWND owner = CWnd::GetSafeOwner(m_pParentWnd, &m_hWndTop)->GetSafeHwnd();
+    HWND owner = kiln::SafeHwnd(CWnd::GetSafeOwner(m_pParentWnd, &m_hWndTop));
     AfxHookWindowCreate(this);
     return owner;
 }
@@ -145,7 +147,8 @@ namespace {
 
 void FocusControl(HWND control) {
     ::SetFocus(control);
-    if (::SendMessageA(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ::SendMessageA(control, EM_SETSEL, 0, -1);
+    if (::SendMessageA(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        ::SendMessageA(control, EM_SETSEL, 0, -1);
 }
 
 }  // namespace

@@ -67,6 +67,6 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
                         LPARAM dwInitParam) {
     HRSRC found = FindResourceA(hInstance, lpTemplateName, RT_DIALOG);
     if (found == nullptr) return -1;
-    return kiln::RunModal(hInstance, LockResource(LoadResource(hInstance, found)), SizeofResource(hInstance, found),
-                          hWndParent, lpDialogFunc, dwInitParam);
+    return kiln::RunModal(hInstance, LockResource(LoadResource(hInstance, found)),
+                          SizeofResource(hInstance, found), hWndParent, lpDialogFunc, dwInitParam);
 }

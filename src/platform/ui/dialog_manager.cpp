@@ -159,9 +159,12 @@ LRESULT DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
             SetWindowLongPtrA(hDlg, DWLP_MSGRESULT, 0);
             INT_PTR handled = proc(hDlg, Msg, wParam, lParam);
             if (!IsWindow(hDlg)) return handled;
+            // WM_INITDIALOG returns the procedure's own result even when FALSE: the procedure has
+            // then placed the focus itself.
+            if (Msg == WM_INITDIALOG) return handled;
             if (handled) {
                 // These messages return the procedure's own result; the others DWLP_MSGRESULT.
-                if (Msg == WM_INITDIALOG || Msg == WM_CTLCOLORSTATIC) return handled;
+                if (Msg == WM_CTLCOLORSTATIC) return handled;
                 return GetWindowLongPtrA(hDlg, DWLP_MSGRESULT);
             }
         }

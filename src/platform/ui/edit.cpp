@@ -38,7 +38,7 @@ bool ReplaceSelection(Window* window, EditState* state, std::string insert) {
     std::string& text = window->text;
     const size_t kept = text.size() - (state->selEnd - state->selStart);
     const size_t room = state->limit > kept ? state->limit - kept : 0;
-    if (insert.size() > room) insert.resize(FittingPrefix(insert.c_str(), room));
+    if (insert.size() > room) insert.resize(FittingLength(insert, room));
     if (insert.empty() && state->selStart == state->selEnd) return false;
     text.replace(state->selStart, state->selEnd - state->selStart, insert);
     state->selStart = state->selEnd = state->selStart + insert.size();

@@ -11,6 +11,7 @@
 #include <kiln/platform/runtime/system.h>
 #include <kiln/platform/ui/window.h>
 
+#include "platform/ui/front_end.h"
 #include "platform/ui/thread_queue.h"
 #include "platform/ui/window_class.h"
 #include "platform/ui/window_table.h"
@@ -165,10 +166,17 @@ BOOL PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax
     }
     Queue& queue = OwnQueue();
     const bool remove = (wRemoveMsg & PM_REMOVE) != 0;
-    if (queue.pending.load(std::memory_order_acquire) == 0)
-        return Take(queue, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove);
-    std::lock_guard<std::mutex> lock(queue.mutex);
-    return Take(queue, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove);
+    BOOL found;
+    if (queue.pending.load(std::memory_order_acquire) == 0) {
+        found = Take(queue, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove);
+    } else {
+        std::lock_guard<std::mutex> lock(queue.mutex);
+        found = Take(queue, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove);
+    }
+    // With nothing to take, the terminal front end may follow a progress line (no lock held: it
+    // may post the click of a key typed for a button).
+    if (!found) kiln::PollTerminalDialogs();
+    return found;
 }
 
 BOOL GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {

@@ -16,7 +16,9 @@ struct ProgressState : ControlState {
     int step = 10;
 };
 
-int Clamp(const ProgressState& bar, int position) { return std::clamp(position, bar.low, std::max(bar.low, bar.high)); }
+int Clamp(const ProgressState& bar, int position) {
+    return std::clamp(position, bar.low, std::max(bar.low, bar.high));
+}
 
 // A step past either end starts over from the other end, carrying what overshot, as the common
 // control does; an empty range keeps the position at its lower bound.

@@ -8,7 +8,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/text/user_charset.h"
+#include <kiln/platform/text/user_charset.h>
+#include "platform/ui/progress_line.h"
 
 namespace kiln {
 
@@ -147,6 +148,7 @@ int DefaultMessageBox(const MessageBoxCall& call) {
     std::lock_guard<std::mutex> lock(terminal);
     // What the program wrote before the box comes before it on the screen or in the log.
     std::fflush(stdout);
+    ProgressLineAside aside;
     if (isatty(STDIN_FILENO) && isatty(STDERR_FILENO)) return AskOnTerminal(call, stdin, stderr);
     return ReportInBatch(call, stderr);
 }

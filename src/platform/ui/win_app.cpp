@@ -92,7 +92,8 @@ BOOL CWinThread::IsIdleMessage(MSG* pMsg) {
     thread_local POINT lastPoint{-1, -1};
     thread_local UINT lastMessage = 0;
     if (pMsg->message == WM_MOUSEMOVE || pMsg->message == WM_NCMOUSEMOVE) {
-        const bool same = pMsg->message == lastMessage && pMsg->pt.x == lastPoint.x && pMsg->pt.y == lastPoint.y;
+        const bool same =
+            pMsg->message == lastMessage && pMsg->pt.x == lastPoint.x && pMsg->pt.y == lastPoint.y;
         lastPoint = pMsg->pt;
         lastMessage = pMsg->message;
         return !same;

@@ -139,7 +139,7 @@ BOOL CWnd::SubclassWindow(HWND hWnd) {
 }
 
 BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
-    HWND control = ::GetDlgItem(pParent->GetSafeHwnd(), (int)nID);
+    HWND control = ::GetDlgItem(kiln::SafeHwnd(pParent), (int)nID);
     return control != nullptr && SubclassWindow(control);
 }
 
@@ -152,14 +152,14 @@ HWND CWnd::UnsubclassWindow() {
 BOOL CWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
                   CWnd* pParentWnd, UINT nID, CCreateContext* pContext) {
     return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect.left, rect.top,
-                    rect.right - rect.left, rect.bottom - rect.top, pParentWnd->GetSafeHwnd(),
+                    rect.right - rect.left, rect.bottom - rect.top, kiln::SafeHwnd(pParentWnd),
                     (HMENU)(UINT_PTR)nID, (LPVOID)pContext);
 }
 
 BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
                     const RECT& rect, CWnd* pParentWnd, UINT nID, LPVOID lpParam) {
     return CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top,
-                    rect.right - rect.left, rect.bottom - rect.top, pParentWnd->GetSafeHwnd(),
+                    rect.right - rect.left, rect.bottom - rect.top, kiln::SafeHwnd(pParentWnd),
                     (HMENU)(UINT_PTR)nID, lpParam);
 }
 
@@ -187,7 +187,7 @@ BOOL CWnd::CreateDlgIndirect(LPCDLGTEMPLATE lpDialogTemplate, CWnd* pParentWnd, 
     if (lpDialogTemplate == nullptr) return FALSE;
     AfxHookWindowCreate(this);
     HWND hWnd = kiln::CreateDialogWindow(hInst, lpDialogTemplate, kiln::TemplateExtent(lpDialogTemplate),
-                                         pParentWnd->GetSafeHwnd(), AfxDlgProc, 0,
+                                         kiln::SafeHwnd(pParentWnd), AfxDlgProc, 0,
                                          (m_nFlags & WF_CONTINUEMODAL) != 0);
     AfxUnhookWindowCreate();
     return hWnd != nullptr;
@@ -380,8 +380,8 @@ CWnd* CWnd::GetOwner() const { return FromHandle(::GetWindow(m_hWnd, GW_OWNER));
 CWnd* CWnd::GetTopLevelParent() const { return FromHandle(::GetAncestor(m_hWnd, GA_ROOT)); }
 
 CWnd* CWnd::GetSafeOwner(CWnd* pParent, HWND* pWndTop) {
-    HWND given = pParent->GetSafeHwnd();
-    HWND owner = given != nullptr ? given : AfxGetMainWnd()->GetSafeHwnd();
+    HWND given = kiln::SafeHwnd(pParent);
+    HWND owner = given != nullptr ? given : kiln::SafeHwnd(AfxGetMainWnd());
     // A popup cannot belong to a child window: climb to the first window that is not one.
     while (owner != nullptr && (GetWindowLongPtrA(owner, GWL_STYLE) & WS_CHILD)) owner = ::GetParent(owner);
     HWND top = owner;
@@ -463,7 +463,7 @@ void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint) {
                  lpRect->bottom - lpRect->top, bRepaint);
 }
 BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags) {
-    return ::SetWindowPos(m_hWnd, pWndInsertAfter->GetSafeHwnd(), x, y, cx, cy, nFlags);
+    return ::SetWindowPos(m_hWnd, kiln::SafeHwnd(pWndInsertAfter), x, y, cx, cy, nFlags);
 }
 void CWnd::GetWindowRect(LPRECT lpRect) const { ::GetWindowRect(m_hWnd, lpRect); }
 void CWnd::GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }

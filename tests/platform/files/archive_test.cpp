@@ -548,3 +548,34 @@ TEST(ArchiveObjects, IndicesFrom0x7FFFUseTheBigTag) {
 }
 
 }  // namespace
+
+// Objects that load objects nest on the stack: a chain a thousand deep loads, a deeper one is refused
+// as garbage, whatever its depth, and nothing of it is left behind.
+TEST(ArchiveObjects, NestingIsBoundedSoNoArchiveExhaustsTheStack) {
+    auto chain = [](size_t length) {
+        std::vector<std::unique_ptr<CArcNode>> nodes;
+        for (size_t i = 0; i < length; ++i) nodes.push_back(std::make_unique<CArcNode>((LONG)i));
+        for (size_t i = 0; i + 1 < length; ++i) nodes[i]->m_pNext = nodes[i + 1].get();
+        return Stored([&](CArchive& ar) { ar << nodes[0].get(); });
+    };
+    size_t liveBefore = CArcNode::Live().size();
+    Loaded(chain(1000), [](CArchive& ar) {
+        CArcNode* head = Take<CArcNode*>(ar);
+        LONG last = -1;
+        while (head != nullptr) {
+            last = head->m_n;
+            std::unique_ptr<CArcNode> done(head);
+            head = head->m_pNext;
+        }
+        EXPECT_EQ(last, 999);
+    });
+    EXPECT_EQ(CArcNode::Live().size(), liveBefore);
+    // A hostile archive: the first node, then its class by index and a value, over and over.
+    Bytes deep = Cat({NewClass(1, "CArcNode"), {0, 0, 0, 0}});
+    for (int i = 0; i < 200000; ++i) deep.insert(deep.end(), {0x01, 0x80, 0, 0, 0, 0});
+    for (const Bytes& bytes : {chain(1001), deep}) {
+        EXPECT_EQ(LoadCause(bytes, [](CArchive& ar) { delete Take<CObject*>(ar); }),
+                  CArchiveException::genericException);
+        EXPECT_EQ(CArcNode::Live().size(), liveBefore);
+    }
+}

@@ -64,6 +64,38 @@ TEST(FileOpen, CreateTruncateAndMustExist) {
               std::tuple((int)CFileException::fileNotFound, 2));
 }
 
+// Create mode empties regular files only: devices, FIFOs and pipes open for writing as they are, and
+// a device that refuses the bytes fails the write, not the open.
+TEST(FileOpen, CreateModeOpensDevicesFifosAndPipesWithoutTruncating) {
+    TempDir dir;
+    ASSERT_EQ(mkfifo(dir.host("fifo").c_str(), 0600), 0);
+    int fifoReader = open(dir.host("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    const std::tuple<std::string, int> targets[] = {
+        {dir.host("fifo"), fifoReader},
+        {"/proc/self/fd/" + std::to_string(pipeEnds[1]), pipeEnds[0]},
+        {"/dev/null", -1},
+    };
+    CFile file;
+    for (const auto& [path, reader] : targets) {
+        SCOPED_TRACE(path);
+        ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive));
+        file.Write("bytes", 5);
+        file.Close();
+        char got[8] = {};
+        if (reader >= 0) {
+            EXPECT_EQ(std::string(got, read(reader, got, sizeof got)), "bytes");
+        }
+    }
+    close(fifoReader);
+    close(pipeEnds[0]);
+    close(pipeEnds[1]);
+
+    ASSERT_TRUE(file.Open("/dev/full", CFile::modeCreate | CFile::modeWrite));
+    EXPECT_EQ(Thrown([&] { file.Write("x", 1); }), std::tuple((int)CFileException::diskFull, 112));
+}
+
 TEST(FileShare, ConflictsBetweenOpensOfOneProcess) {
     TempDir dir;
     dir.Write("shared.txt", "keep me");

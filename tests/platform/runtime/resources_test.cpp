@@ -62,4 +62,29 @@ TEST_F(StringResources, CStringLoadsAndFormatsFromIds) {
     EXPECT_EQ(s, "") << "a missing format gives an empty string";
 }
 
+TEST(ResourceModules, LookupsSearchTheLastAddedModuleFirst) {
+    static const char first[] = "first", second[] = "second!";
+    static const kiln::ResourceEntry older[] = {{RT_DIALOG, "SHARED", first, sizeof first},
+                                                {RT_DIALOG, MAKEINTRESOURCE(62001), first, sizeof first}};
+    static const kiln::ResourceEntry newer[] = {{RT_DIALOG, "Shared", second, sizeof second}};
+    HINSTANCE olderModule = kiln::AddResourceModule(older, std::size(older));
+    HINSTANCE newerModule = kiln::AddResourceModule(newer, std::size(newer));
+
+    HRSRC found = FindResourceA(nullptr, "shared", RT_DIALOG);
+    ASSERT_NE(found, nullptr) << "names ignore case";
+    EXPECT_STREQ((const char*)LockResource(LoadResource(nullptr, found)), "second!");
+    EXPECT_EQ(SizeofResource(nullptr, found), sizeof second);
+    EXPECT_EQ(AfxFindResourceHandle("SHARED", RT_DIALOG), newerModule);
+    HRSRC own = FindResourceA(olderModule, "SHARED", RT_DIALOG);
+    EXPECT_STREQ((const char*)LockResource(LoadResource(olderModule, own)), "first") << "a module's own";
+    EXPECT_EQ(FindResourceA(AfxGetResourceHandle(), "#62001", RT_DIALOG),
+              FindResourceA(nullptr, MAKEINTRESOURCE(62001), RT_DIALOG))
+        << "\"#62001\" names resource 62001";
+    EXPECT_EQ(AfxFindResourceHandle(MAKEINTRESOURCE(62001), RT_DIALOG), olderModule);
+    EXPECT_EQ(AfxFindResourceHandle("NONE", RT_DIALOG), AfxGetResourceHandle());
+    EXPECT_LAST_ERROR(FindResourceA(newerModule, MAKEINTRESOURCE(62001), RT_DIALOG), nullptr,
+                      ERROR_RESOURCE_NAME_NOT_FOUND);
+    EXPECT_LAST_ERROR(FindResourceA(nullptr, "SHARED", RT_MENU), nullptr, ERROR_RESOURCE_NAME_NOT_FOUND);
+}
+
 }  // namespace

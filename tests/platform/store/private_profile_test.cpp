@@ -1,6 +1,7 @@
 #include <kiln/platform/store/private_profile.h>
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -189,6 +190,22 @@ TEST_F(PrivateProfileTest, ReplacesTheFileWholeAndLeavesNothingBehind) {
     EXPECT_EQ("", report);
     EXPECT_EQ("[a]\r\nk=2\r\n", dir.Read("app.ini"));
     EXPECT_EQ("link.ini ", Strays());
+}
+
+// A device or a FIFO named as the file gets the text written to it and stays what it is.
+TEST_F(PrivateProfileTest, DevicesAndFifosAreWrittenToNotReplaced) {
+    ASSERT_EQ(mkfifo(dir.host("fifo").c_str(), 0600), 0);
+    int reader = open(dir.host("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    EXPECT_TRUE(WritePrivateProfileStringA("App", "Key", "v", dir.win("fifo").c_str()));
+    char got[32] = {};
+    EXPECT_EQ(std::string(got, read(reader, got, sizeof got)), "[App]\r\nKey=v\r\n");
+    close(reader);
+    struct stat st;
+    EXPECT_TRUE(stat(dir.host("fifo").c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(WritePrivateProfileStringA("App", "Key", "v", "/dev/null"));
+    char value[8];
+    EXPECT_EQ(GetPrivateProfileStringA("App", "Key", "none", value, sizeof value, "/dev/zero"), 4u);
+    EXPECT_TRUE(stat("/dev/null", &st) == 0 && S_ISCHR(st.st_mode));
 }
 
 TEST_F(PrivateProfileTest, AFileNameWithoutFolderLivesInTheSettingsFolder) {

@@ -42,7 +42,7 @@ constexpr long long kMarch5 = 1709615229;
 class SystemTime : public ::testing::Test {
 protected:
     void TearDown() override {
-        kiln::SetFixedClock(std::nullopt);
+        kiln::detail::SetFixedClock(std::nullopt);
         zone.reset();
         tzset();
     }
@@ -55,7 +55,7 @@ protected:
 TEST_F(SystemTime, FixedClockAndBiasDriveEveryFunction) {
     SetZone("UTC0");  // the fixed bias, not the host's zone, must decide the local time
     const ULONGLONG now = FileTimeOf(kMarch5, 123);
-    kiln::SetFixedClock(kiln::FixedClock{now, -540});
+    kiln::detail::SetFixedClock(kiln::detail::FixedClock{now, -540});
     FILETIME ft{};
     GetSystemTimeAsFileTime(&ft);
     EXPECT_EQ(Ticks(ft), now);
@@ -74,11 +74,11 @@ TEST_F(SystemTime, FixedClockAndBiasDriveEveryFunction) {
     EXPECT_EQ(std::tuple(fields.tm_hour, fields.tm_mday), std::tuple(14, 5));
 
     // West of UTC the local date falls back a day.
-    kiln::SetFixedClock(kiln::FixedClock{now, 360});
+    kiln::detail::SetFixedClock(kiln::detail::FixedClock{now, 360});
     EXPECT_EQ(Local(), "2024-3-4/1 23:07:09.123");
     // Without a bias the host's zone gives the local time of the fixed instant.
     SetZone("JST-9");
-    kiln::SetFixedClock(kiln::FixedClock{now, std::nullopt});
+    kiln::detail::SetFixedClock(kiln::detail::FixedClock{now, std::nullopt});
     EXPECT_EQ(Local(), "2024-3-5/2 14:07:09.123");
 }
 
@@ -101,7 +101,7 @@ TEST_F(SystemTime, ZonesWithDaylightSaving) {
     const ULONGLONG july = FileTimeOf(1721044800, 0);     // 2024-07-15 12:00 UTC
 
     SetZone("EST5EDT,M3.2.0,M11.1.0");
-    kiln::SetFixedClock(kiln::FixedClock{january, std::nullopt});
+    kiln::detail::SetFixedClock(kiln::detail::FixedClock{january, std::nullopt});
     EXPECT_EQ(GetTimeZoneInformation(&tzi), TIME_ZONE_ID_STANDARD);
     // The standard bias, whatever the season; the changes in the local time that is left.
     EXPECT_EQ(std::tuple(tzi.Bias, tzi.StandardBias, tzi.DaylightBias), std::tuple(300, 0, -60));
@@ -109,7 +109,7 @@ TEST_F(SystemTime, ZonesWithDaylightSaving) {
     EXPECT_STREQ(tzi.DaylightName, "EDT");
     EXPECT_EQ(Fields(tzi.DaylightDate), "0-3-2/0 02:00:00.000");
     EXPECT_EQ(Fields(tzi.StandardDate), "0-11-1/0 02:00:00.000");
-    kiln::SetFixedClock(kiln::FixedClock{july, std::nullopt});
+    kiln::detail::SetFixedClock(kiln::detail::FixedClock{july, std::nullopt});
     EXPECT_EQ(GetTimeZoneInformation(&tzi), TIME_ZONE_ID_DAYLIGHT);
     EXPECT_EQ(tzi.Bias, 300);
     EXPECT_EQ(Local(), "2024-7-15/1 08:00:00.000");
@@ -123,7 +123,7 @@ TEST_F(SystemTime, ZonesWithDaylightSaving) {
 
     // Southern hemisphere: summer time at the start of the year.
     SetZone("AEST-10AEDT,M10.1.0,M4.1.0/3");
-    kiln::SetFixedClock(kiln::FixedClock{january, std::nullopt});
+    kiln::detail::SetFixedClock(kiln::detail::FixedClock{january, std::nullopt});
     EXPECT_EQ(GetTimeZoneInformation(&tzi), TIME_ZONE_ID_DAYLIGHT);
     EXPECT_EQ(std::tuple(tzi.Bias, tzi.DaylightBias), std::tuple(-600, -60));
     EXPECT_EQ(Fields(tzi.DaylightDate), "0-10-1/0 02:00:00.000");

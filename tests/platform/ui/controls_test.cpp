@@ -190,4 +190,30 @@ TEST(Controls, ProgressBarRangesClampAndStepsWrap) {
     });
 }
 
+TEST(Controls, DialogItemNumbersParseWholeTexts) {
+    OnFreshThread([] {
+        HWND parent = MakeParent();
+        MakeControl(parent, "Edit", 40, 0);
+        struct Case {
+            const char* text;
+            BOOL isSigned;
+            UINT value;
+            BOOL translated;
+        };
+        for (const Case& c :
+             {Case{" 42 ", TRUE, 42, TRUE}, Case{"-5", TRUE, (UINT)-5, TRUE}, Case{"-5", FALSE, 0, FALSE},
+              Case{"12abc", TRUE, 0, FALSE}, Case{"4294967295", FALSE, 4294967295u, TRUE},
+              Case{"4294967296", FALSE, 0, FALSE}, Case{"2147483648", TRUE, 0, FALSE},
+              Case{"", TRUE, 0, FALSE}}) {
+            SetDlgItemTextA(parent, 40, c.text);
+            BOOL translated = -1;
+            EXPECT_EQ(GetDlgItemInt(parent, 40, &translated, c.isSigned), c.value) << c.text;
+            EXPECT_EQ(translated, c.translated) << c.text;
+        }
+        SetDlgItemInt(parent, 40, (UINT)-7, TRUE);
+        EXPECT_EQ(kiln::test::TextOf(GetDlgItem(parent, 40)), "-7");
+        DestroyWindow(parent);
+    });
+}
+
 }  // namespace

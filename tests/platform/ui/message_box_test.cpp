@@ -13,7 +13,7 @@
 #include <kiln/platform/ui/win_app.h>
 
 #include "platform/ui/terminal_box.h"
-#include "platform/text/user_charset.h"
+#include <kiln/platform/text/user_charset.h>
 #include "support/box_recorder.h"
 #include "support/expect_error.h"
 #include "support/scoped_env.h"

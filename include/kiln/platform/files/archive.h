@@ -33,6 +33,11 @@
 #include <kiln/platform/runtime/object.h>
 
 class CFile;
+class CArchive;
+
+namespace kiln {
+ULONGLONG ArchiveBytesLeft(const CArchive& ar);
+}
 
 static_assert(std::endian::native == std::endian::little, "archives are stored in the host's byte order");
 
@@ -135,6 +140,7 @@ public:
     CString m_strFileName;  // the file's path at construction; named in the archive's exceptions
 
 private:
+    friend ULONGLONG kiln::ArchiveBytesLeft(const CArchive& ar);
     struct ObjectMap;
 
     // The 1- to 8-byte values go straight to and from the buffer; the rest takes the slow path.

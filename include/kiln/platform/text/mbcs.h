@@ -1,9 +1,16 @@
 // Double-byte (code page 932) character helpers.
 //
 // A Shift_JIS lead byte is 0x81-0x9F or 0xE0-0xFC and takes the next byte with it. kiln::IsLeadByte
-// is the one place that tests it; the _mbs functions below are the multibyte C runtime functions
-// that the library and its clients use, for code page 932.
+// is the one place that tests it, kiln::CharLength the one place that steps over a character, and
+// kiln::FittingLength the one place that cuts text without splitting one. Case folding is ASCII only
+// (kiln::ToAsciiUpper), never the C locale's: a program that calls setlocale does not change how the
+// library compares names, and no byte of a double-byte character or half-width katakana is folded.
+// The _mbs functions below are the multibyte C runtime functions that the library and its clients
+// use, for code page 932.
 #pragma once
+
+#include <cstddef>
+#include <string_view>
 
 #include <kiln/platform/runtime/types.h>
 
@@ -11,24 +18,29 @@ namespace kiln {
 
 constexpr bool IsLeadByte(unsigned char c) { return ((unsigned)((c ^ 0x20) + 0x5F) & 0xFF) < 0x3C; }
 
-// The character after the one at p (which is not the terminator): two bytes on from a lead byte with
-// its trail byte, one otherwise. A lead byte just before the terminator stands alone, so stepping
-// never passes the end of the string.
-constexpr const char* NextChar(const char* p) {
-    return p + (IsLeadByte((unsigned char)p[0]) && p[1] != '\0' ? 2 : 1);
+// Bytes of the character at p: 2 for a lead byte with its trail byte, else 1. The text ends at end
+// when one is given, and always at a zero byte: a lead byte cut off by the end stands alone (a zero
+// byte is never a trail byte).
+constexpr size_t CharLength(const char* p, const char* end = nullptr) {
+    return IsLeadByte((unsigned char)p[0]) && (end == nullptr || p + 1 < end) && p[1] != '\0' ? 2 : 1;
 }
 
-// The length of the longest prefix of the NUL-terminated text that fits in limit bytes without
-// splitting a double-byte character. A lead byte before the terminator counts as one byte.
-inline size_t FittingPrefix(const char* text, size_t limit) {
+// The longest start of text that holds at most limit bytes and does not split a character.
+constexpr size_t FittingLength(std::string_view text, size_t limit) {
     size_t length = 0;
-    while (text[length] != '\0') {
-        size_t step = (size_t)(NextChar(text + length) - (text + length));
+    while (length < text.size()) {
+        size_t step = CharLength(text.data() + length, text.data() + text.size());
         if (length + step > limit) break;
         length += step;
     }
     return length;
 }
+
+// The character after the one at p (not the terminator): CharLength bytes on.
+constexpr const char* NextChar(const char* p) { return p + CharLength(p); }
+
+constexpr char ToAsciiUpper(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c; }
+constexpr char ToAsciiLower(char c) { return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c; }
 
 }  // namespace kiln
 

@@ -167,6 +167,12 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
+namespace kiln {
+// The window of a CWnd that may be null; the library's own calls use it, so none of them calls a
+// member through a null pointer.
+inline HWND SafeHwnd(const CWnd* wnd) { return wnd != nullptr ? wnd->m_hWnd : nullptr; }
+}  // namespace kiln
+
 // The procedure of every window with a CWnd: hands the message to the object's WindowProc.
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 // Registers a class (nothing to do when it exists in that instance already); FALSE on failure.

@@ -1,4 +1,7 @@
 // Text for people: code page 932 converted to the charset of the user's locale.
+//
+// Library text (messages, error lists, file names) is CP932; a program that prints it on a terminal
+// or in a log a person reads converts it here first.
 #pragma once
 
 #include <string>

@@ -1,0 +1,17 @@
+# Fails when libkiln exports something outside its public API: the standard library's template
+# instances, or internals (namespace kiln::detail).
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
+string(REGEX MATCHALL "[^\n ]+\n" names "${symbols}")
+set(leaks "")
+foreach(name ${names})
+    string(STRIP ${name} name)
+    if(name MATCHES "^_Z(N|NK|TI|TS|TV|ZN|GVZN)?(St|Sa|9__gnu_cxx)" OR name MATCHES "4kiln6detail")
+        list(APPEND leaks ${name})
+    endif()
+endforeach()
+list(LENGTH names count)
+message(STATUS "libkiln exports ${count} symbols")
+if(leaks)
+    list(JOIN leaks "\n" leaks)
+    message(FATAL_ERROR "exported but not public API:\n${leaks}")
+endif()
