@@ -54,6 +54,13 @@
 #include <kiln/platform/ui/dialog.h>
 #include <kiln/platform/ui/data_exchange.h>
 #include <kiln/platform/ui/control_wnd.h>
+#include <kiln/platform/ui/command_line_info.h>
+#include <kiln/platform/ui/recent_file_list.h>
+#include <kiln/platform/ui/document.h>
+#include <kiln/platform/ui/view.h>
+#include <kiln/platform/ui/doc_template.h>
+#include <kiln/platform/ui/frame_wnd.h>
+#include <kiln/platform/ui/mdi_frame_wnd.h>
 #include <kiln/platform/ui/extension_module.h>
 #include <kiln/platform/ui/file_dialog.h>
 #include <kiln/platform/ui/shell_folder.h>
@@ -110,6 +117,11 @@
 #include <kiln/util/directory_clean.h>
 #include <kiln/util/numbered_file.h>
 #include <kiln/util/folder_delete.h>
+#include <kiln/frame/win_app_mdi_ex.h>
+#include <kiln/frame/mdi_frame_wnd_ex.h>
+#include <kiln/frame/document_ex.h>
+#include <kiln/frame/command_line_info_sg.h>
+#include <kiln/frame/frame_wnd_creator.h>
 #include <kiln/frame/module.h>
 #include <kiln/frame/named_wnd_class.h>
 #include <kiln/platform/runtime/minmax.h>

@@ -39,7 +39,7 @@ const char* ProgramTitle() {
 
 }  // namespace
 
-IMPLEMENT_DYNAMIC(CWinThread, CObject)
+IMPLEMENT_DYNAMIC(CWinThread, CCmdTarget)
 
 CWinThread::CWinThread() : m_nThreadID(GetCurrentThreadId()) {}
 
@@ -117,12 +117,14 @@ IMPLEMENT_DYNAMIC(CWinApp, CWinThread)
 
 CWinApp::CWinApp(LPCTSTR lpszAppName)
     : m_pszAppName(strdup(lpszAppName != nullptr ? lpszAppName : ProgramTitle())),
-      m_pszExeName(strdup(ProgramTitle())) {
+      m_pszExeName(strdup(ProgramTitle())),
+      m_pszProfileName(strdup((std::string(ProgramTitle()) + ".ini").c_str())) {
     g_moduleState.m_pCurrentWinApp = this;
 }
 
 CWinApp::~CWinApp() {
     if (g_moduleState.m_pCurrentWinApp == this) g_moduleState.m_pCurrentWinApp = nullptr;
+    ReleaseFrameState();
     std::free(const_cast<char*>(m_pszAppName));
     std::free(const_cast<char*>(m_pszExeName));
 }

@@ -55,6 +55,8 @@ typedef struct HCURSOR__* HCURSOR;
 typedef struct HBRUSH__* HBRUSH;
 typedef struct HICON__* HICON;
 typedef struct HMENU__* HMENU;
+// A place in a list (documents, views, templates): opaque, null past the end.
+typedef struct __POSITION* POSITION;
 
 typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
