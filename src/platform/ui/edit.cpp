@@ -41,7 +41,6 @@ bool ReplaceSelection(Window* window, EditState* state, std::string insert) {
 }
 
 void Changed(HWND hWnd) {
-    InvalidateRect(hWnd, nullptr, TRUE);
     NotifyParent(hWnd, EN_UPDATE);
     NotifyParent(hWnd, EN_CHANGE);
 }
