@@ -57,7 +57,7 @@ LRESULT CALLBACK ButtonProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     Window* window = LookupWindow(hWnd);
     if (window == nullptr) return 0;
     if (message == WM_NCCREATE) window->control = std::make_unique<ButtonState>();
-    auto* state = dynamic_cast<ButtonState*>(window->control.get());
+    auto* state = ControlOf<ButtonState>(window);
     if (state == nullptr) return DefWindowProcA(hWnd, message, wParam, lParam);
     switch (message) {
     case BM_GETCHECK: return Checkable(Kind(hWnd)) ? state->check : BST_UNCHECKED;

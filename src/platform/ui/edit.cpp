@@ -78,7 +78,7 @@ LRESULT CALLBACK EditProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     Window* window = LookupWindow(hWnd);
     if (window == nullptr) return 0;
     if (message == WM_NCCREATE) window->control = std::make_unique<EditState>();
-    auto* state = dynamic_cast<EditState*>(window->control.get());
+    auto* state = ControlOf<EditState>(window);
     if (state == nullptr) return DefWindowProcA(hWnd, message, wParam, lParam);
     const std::string& text = window->text;
     switch (message) {

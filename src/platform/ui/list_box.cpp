@@ -76,7 +76,7 @@ LRESULT CALLBACK ListBoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
     Window* window = LookupWindow(hWnd);
     if (window == nullptr) return 0;
     if (message == WM_NCCREATE) window->control = std::make_unique<ListBoxState>();
-    auto* list = dynamic_cast<ListBoxState*>(window->control.get());
+    auto* list = ControlOf<ListBoxState>(window);
     if (list == nullptr) return DefWindowProcA(hWnd, message, wParam, lParam);
     const char* text = (const char*)lParam;
     switch (message) {

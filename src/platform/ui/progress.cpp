@@ -50,7 +50,7 @@ LRESULT CALLBACK ProgressProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPa
     Window* window = LookupWindow(hWnd);
     if (window == nullptr) return 0;
     if (message == WM_NCCREATE) window->control = std::make_unique<ProgressState>();
-    auto* bar = dynamic_cast<ProgressState*>(window->control.get());
+    auto* bar = ControlOf<ProgressState>(window);
     if (bar == nullptr) return DefWindowProcA(hWnd, message, wParam, lParam);
     switch (message) {
     case PBM_SETRANGE: return SetRange(*bar, LOWORD(lParam), HIWORD(lParam));
