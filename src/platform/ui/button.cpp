@@ -57,15 +57,13 @@ LRESULT CALLBACK ButtonProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     Window* window = LookupWindow(hWnd);
     if (window == nullptr) return 0;
     if (message == WM_NCCREATE) window->control = std::make_unique<ButtonState>();
-    auto* state = dynamic_cast<ButtonState*>(window->control.get());
+    auto* state = ControlOf<ButtonState>(window);
     if (state == nullptr) return DefWindowProcA(hWnd, message, wParam, lParam);
     switch (message) {
     case BM_GETCHECK: return Checkable(Kind(hWnd)) ? state->check : BST_UNCHECKED;
     case BM_SETCHECK:
-        if (Checkable(Kind(hWnd))) {
+        if (Checkable(Kind(hWnd)))
             state->check = (UINT)wParam <= BST_INDETERMINATE ? (UINT)wParam : BST_CHECKED;
-            InvalidateRect(hWnd, nullptr, TRUE);
-        }
         return 0;
     case BM_GETSTATE:
         return state->check | (state->pushed ? BST_PUSHED : 0) | (GetFocus() == hWnd ? BST_FOCUS : 0);

@@ -41,7 +41,6 @@ bool ReplaceSelection(Window* window, EditState* state, std::string insert) {
 }
 
 void Changed(HWND hWnd) {
-    InvalidateRect(hWnd, nullptr, TRUE);
     NotifyParent(hWnd, EN_UPDATE);
     NotifyParent(hWnd, EN_CHANGE);
 }
@@ -79,7 +78,7 @@ LRESULT CALLBACK EditProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     Window* window = LookupWindow(hWnd);
     if (window == nullptr) return 0;
     if (message == WM_NCCREATE) window->control = std::make_unique<EditState>();
-    auto* state = dynamic_cast<EditState*>(window->control.get());
+    auto* state = ControlOf<EditState>(window);
     if (state == nullptr) return DefWindowProcA(hWnd, message, wParam, lParam);
     const std::string& text = window->text;
     switch (message) {

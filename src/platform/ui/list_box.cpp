@@ -60,7 +60,6 @@ int Insert(HWND hWnd, ListBoxState& list, int index, const char* text, bool sort
     }
     list.items.insert(list.items.begin() + index, std::move(item));
     if (list.selection >= index) ++list.selection;
-    InvalidateRect(hWnd, nullptr, TRUE);
     return index;
 }
 
@@ -68,7 +67,6 @@ int Insert(HWND hWnd, ListBoxState& list, int index, const char* text, bool sort
 void Choose(HWND hWnd, ListBoxState& list, int index) {
     if (!TakesInput(hWnd) || index < 0 || index >= (int)list.items.size() || index == list.selection) return;
     list.selection = index;
-    InvalidateRect(hWnd, nullptr, TRUE);
     if (GetWindowLongPtrA(hWnd, GWL_STYLE) & LBS_NOTIFY) NotifyParent(hWnd, LBN_SELCHANGE);
 }
 
@@ -78,7 +76,7 @@ LRESULT CALLBACK ListBoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
     Window* window = LookupWindow(hWnd);
     if (window == nullptr) return 0;
     if (message == WM_NCCREATE) window->control = std::make_unique<ListBoxState>();
-    auto* list = dynamic_cast<ListBoxState*>(window->control.get());
+    auto* list = ControlOf<ListBoxState>(window);
     if (list == nullptr) return DefWindowProcA(hWnd, message, wParam, lParam);
     const char* text = (const char*)lParam;
     switch (message) {
@@ -93,13 +91,11 @@ LRESULT CALLBACK ListBoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
             list->selection = LB_ERR;
         else if (list->selection > (int)wParam)
             --list->selection;
-        InvalidateRect(hWnd, nullptr, TRUE);
         return (LRESULT)list->items.size();
     case LB_RESETCONTENT:
         list->items.clear();
         list->selection = LB_ERR;
         list->top = 0;
-        InvalidateRect(hWnd, nullptr, TRUE);
         return 0;
     case LB_SETCURSEL:
         if ((int)wParam == -1) {
@@ -108,7 +104,6 @@ LRESULT CALLBACK ListBoxProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
         }
         if (!Valid(*list, wParam)) return LB_ERR;
         list->selection = (int)wParam;
-        InvalidateRect(hWnd, nullptr, TRUE);
         return list->selection;
     case LB_GETCURSEL: return list->selection;
     case LB_GETCOUNT: return (LRESULT)list->items.size();

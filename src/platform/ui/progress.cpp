@@ -30,19 +30,17 @@ int Wrap(const ProgressState& bar, int position) {
     return position;
 }
 
-LRESULT SetRange(HWND hWnd, ProgressState& bar, int low, int high) {
+LRESULT SetRange(ProgressState& bar, int low, int high) {
     LRESULT previous = MAKELRESULT(bar.low, bar.high);
     bar.low = low;
     bar.high = high;
     bar.position = Clamp(bar, bar.position);
-    InvalidateRect(hWnd, nullptr, TRUE);
     return previous;
 }
 
-LRESULT Move(HWND hWnd, ProgressState& bar, int position) {
+LRESULT Move(ProgressState& bar, int position) {
     int previous = bar.position;
     bar.position = position;
-    if (position != previous) InvalidateRect(hWnd, nullptr, TRUE);
     return previous;
 }
 
@@ -52,23 +50,23 @@ LRESULT CALLBACK ProgressProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPa
     Window* window = LookupWindow(hWnd);
     if (window == nullptr) return 0;
     if (message == WM_NCCREATE) window->control = std::make_unique<ProgressState>();
-    auto* bar = dynamic_cast<ProgressState*>(window->control.get());
+    auto* bar = ControlOf<ProgressState>(window);
     if (bar == nullptr) return DefWindowProcA(hWnd, message, wParam, lParam);
     switch (message) {
-    case PBM_SETRANGE: return SetRange(hWnd, *bar, LOWORD(lParam), HIWORD(lParam));
-    case PBM_SETRANGE32: return SetRange(hWnd, *bar, (int)wParam, (int)lParam);
+    case PBM_SETRANGE: return SetRange(*bar, LOWORD(lParam), HIWORD(lParam));
+    case PBM_SETRANGE32: return SetRange(*bar, (int)wParam, (int)lParam);
     case PBM_GETRANGE:
         if (lParam != 0) *(PBRANGE*)lParam = PBRANGE{bar->low, bar->high};
         return wParam ? bar->low : bar->high;
-    case PBM_SETPOS: return Move(hWnd, *bar, Clamp(*bar, (int)wParam));
+    case PBM_SETPOS: return Move(*bar, Clamp(*bar, (int)wParam));
     case PBM_GETPOS: return bar->position;
-    case PBM_DELTAPOS: return Move(hWnd, *bar, Clamp(*bar, bar->position + (int)wParam));
+    case PBM_DELTAPOS: return Move(*bar, Clamp(*bar, bar->position + (int)wParam));
     case PBM_SETSTEP: {
         int previous = bar->step;
         bar->step = (int)wParam;
         return previous;
     }
-    case PBM_STEPIT: return Move(hWnd, *bar, Wrap(*bar, bar->position + bar->step));
+    case PBM_STEPIT: return Move(*bar, Wrap(*bar, bar->position + bar->step));
     }
     return DefWindowProcA(hWnd, message, wParam, lParam);
 }

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include <kiln/platform/ui/window.h>
@@ -60,10 +61,17 @@ Window* GetWindowRecord(HWND hWnd);
 // The thread that owns a live window, 0 when there is none; any thread may ask.
 DWORD WindowThread(HWND hWnd);
 
+// The state kept with a window when it is a State, else null. States are leaf classes, so an exact
+// type test does (it costs far less than a cast, and a control's procedure asks on every message).
+template <class State>
+State* ControlOf(Window* window) {
+    ControlState* state = window != nullptr ? window->control.get() : nullptr;
+    return state != nullptr && typeid(*state) == typeid(State) ? static_cast<State*>(state) : nullptr;
+}
+
 template <class State>
 State* ControlOf(HWND hWnd) {
-    Window* window = LookupWindow(hWnd);
-    return window != nullptr ? dynamic_cast<State*>(window->control.get()) : nullptr;
+    return ControlOf<State>(LookupWindow(hWnd));
 }
 
 // The window state of the calling thread.

@@ -19,6 +19,10 @@ namespace {
 struct HandleMaps {
     std::unordered_map<HWND, CWnd*> permanent;
     std::unordered_map<HWND, CWnd*> temporary;  // owned
+    // The last window found in permanent: a control moved once per item of a job is looked up
+    // again and again, and a hash lookup costs more than the rest of the message.
+    HWND lastHandle = nullptr;
+    CWnd* lastWnd = nullptr;
     CWnd* creating = nullptr;                   // AfxHookWindowCreate's object
 
     ~HandleMaps() { CWnd::DeleteTempMap(); }
@@ -91,8 +95,12 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
     HandleMaps& maps = Maps();
+    if (hWnd == maps.lastHandle && hWnd != nullptr) return maps.lastWnd;
     auto found = maps.permanent.find(hWnd);
-    return found != maps.permanent.end() ? found->second : nullptr;
+    if (found == maps.permanent.end()) return nullptr;
+    maps.lastHandle = hWnd;
+    maps.lastWnd = found->second;
+    return found->second;
 }
 
 void CWnd::DeleteTempMap() {
@@ -126,6 +134,7 @@ HWND CWnd::Detach() {
         HandleMaps& maps = Maps();
         auto found = maps.permanent.find(hWnd);
         if (found != maps.permanent.end() && found->second == this) maps.permanent.erase(found);
+        if (maps.lastHandle == hWnd) maps.lastHandle = nullptr;
     }
     m_hWnd = nullptr;
     return hWnd;

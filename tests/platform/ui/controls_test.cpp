@@ -156,7 +156,7 @@ TEST(Controls, ListBoxSortsFindsAndNotifiesUserSelections) {
     });
 }
 
-TEST(Controls, ProgressBarRangesClampAndStepsWrap) {
+TEST(Controls, ProgressBarRangesClampStepsWrapAndNeedNoRepaint) {
     OnFreshThread([] {
         HWND parent = MakeParent();
         HWND bar = MakeControl(parent, PROGRESS_CLASS, 30, 0);
@@ -179,9 +179,13 @@ TEST(Controls, ProgressBarRangesClampAndStepsWrap) {
             {PBM_SETRANGE32, (WPARAM)-50, 50, MAKELRESULT(10, 60000), 50},
             {PBM_DELTAPOS, (WPARAM)-200, 0, 50, -50},
         };
+        UpdateWindow(parent);
+        UpdateWindow(bar);
+        MSG msg;
         for (const Step& step : steps) {
             EXPECT_EQ(SendMessageA(bar, step.message, step.wParam, step.lParam), step.result) << step.message;
             EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), step.position) << step.message;
+            EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE)) << step.message;
         }
         PBRANGE range{};
         EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, TRUE, (LPARAM)&range), -50);

@@ -9,6 +9,9 @@
 //   - a list box with LBS_NOTIFY sends LBN_SELCHANGE when a click or a key moved its selection
 //     (never for LB_SETCURSEL), and LBN_DBLCLK for a double click.
 // "MDIClient" is a plain container of MDI child windows.
+// Nothing draws the controls: front ends read their state when they show them. So a change of a
+// control's state (a check, a selection, a bar's position) does not invalidate the control, and no
+// WM_PAINT follows it; a job that moves a bar once per item pays for the move only.
 #pragma once
 
 #include <kiln/platform/ui/window.h>
