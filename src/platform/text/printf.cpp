@@ -209,9 +209,9 @@ std::string WideToCp932(const wchar_t* text, size_t maxChars) {
 }
 
 template <class T>
-void Append(std::string& out, const std::string& spec, T value) {
+void Append(std::string& out, const std::string& directive, T value) {
     char small[128];
-    int n = std::snprintf(small, sizeof small, spec.c_str(), value);
+    int n = std::snprintf(small, sizeof small, directive.c_str(), value);
     if (n < 0) return;
     if ((size_t)n < sizeof small) {
         out.append(small, (size_t)n);
@@ -219,7 +219,7 @@ void Append(std::string& out, const std::string& spec, T value) {
     }
     size_t at = out.size();
     out.resize(at + (size_t)n + 1);
-    std::snprintf(&out[at], (size_t)n + 1, spec.c_str(), value);
+    std::snprintf(&out[at], (size_t)n + 1, directive.c_str(), value);
     out.resize(at + (size_t)n);
 }
 
@@ -294,7 +294,7 @@ std::string Translate(const char* format, ValueSource& values) {
         }
         Directive shown = d;
         shown.flags = flags;
-        std::string spec = "%" + flags + (hasWidth ? std::to_string(width) : "") +
+        std::string directive = "%" + flags + (hasWidth ? std::to_string(width) : "") +
                            (hasPrecision ? "." + std::to_string(precision) : "");
         char c = d.conversion;
         switch (c) {
@@ -303,7 +303,7 @@ std::string Translate(const char* format, ValueSource& values) {
                 long long v = values.Integer(WideInteger(d.size));
                 if (d.size == Size::Short) v = (short)v;
                 if (d.size == Size::Char) v = (signed char)v;
-                Append(out, spec + "lld", v);
+                Append(out, directive + "lld", v);
                 break;
             }
             case 'o':
@@ -314,7 +314,7 @@ std::string Translate(const char* format, ValueSource& values) {
                 unsigned long long v = WideInteger(d.size) ? (unsigned long long)raw : (unsigned)raw;
                 if (d.size == Size::Short) v = (unsigned short)v;
                 if (d.size == Size::Char) v = (unsigned char)v;
-                Append(out, spec + "ll" + c, v);
+                Append(out, directive + "ll" + c, v);
                 break;
             }
             case 'c':
@@ -334,9 +334,9 @@ std::string Translate(const char* format, ValueSource& values) {
                 const void* text = values.Text();
                 if ((c == 'S' || d.wideText) && !d.narrowText && text != nullptr) {
                     size_t limit = hasPrecision ? (size_t)precision : (size_t)-1;
-                    Append(out, spec + "s", WideToCp932(static_cast<const wchar_t*>(text), limit).c_str());
+                    Append(out, directive + "s", WideToCp932(static_cast<const wchar_t*>(text), limit).c_str());
                 } else {
-                    Append(out, spec + "s", text != nullptr ? static_cast<const char*>(text) : "(null)");
+                    Append(out, directive + "s", text != nullptr ? static_cast<const char*>(text) : "(null)");
                 }
                 break;
             }

@@ -11,7 +11,7 @@
 //
 // The modal functions (DialogBoxParamA, DialogBoxIndirectParamA) disable the owner, run a modal loop
 // until EndDialog and enable the owner again. When the loop has nothing to do it reports the dialog
-// as waiting to the dialog handler (kiln::SetDialogHandler); when the handler leaves it still with
+// as waiting to the dialog handler (see dialog_handler.h); when the handler leaves it still with
 // nothing to do, the dialog ends with IDCANCEL, so no dialog waits for ever.
 #pragma once
 
