@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const CString& k : keys) {
         sum += profile.ReadProfile(k).IsType();
         sum += profile.ReadProfile(k, "d").IsType() + profile.ReadProfile(k, 3).IsType();
-        sum += profile.ReadProfileString(k, nullptr).GetLength() + profile.ReadProfileInt(k, 7);
-        sum += profile.Read(k, "d").GetLength() + profile.Read(k, 5) + (long)profile.Read(k, 6ul);
+        sum += (long)profile.ReadProfileString(k, nullptr).GetLength() + (long)profile.ReadProfileInt(k, 7);
+        sum += (long)profile.Read(k, "d").GetLength() + (long)profile.Read(k, 5) + (long)profile.Read(k, 6ul);
     }
 
     CProfile copy(profile);

@@ -127,7 +127,7 @@ private:
         dialog.items = {
             {"Static", kTitle, m_info.lpszTitle != nullptr ? m_info.lpszTitle : "", 5, 5, 220, 20,
              WS_VISIBLE | SS_NOPREFIX},
-            {"Static", kStatus, "", 5, 26, 220, 10, status | SS_NOPREFIX},
+            {"Static", kStatus, "", 5, 26, 220, 10, status | (DWORD)SS_NOPREFIX},
             {"ListBox", kTree, "", 5, 38, 220, 110, input | WS_BORDER | WS_VSCROLL | LBS_NOTIFY},
             {"Edit", kEdit, "", 5, 152, 220, 12, input | WS_BORDER | ES_AUTOHSCROLL},
             {"Button", IDOK, "OK", 120, 180, 50, 14, input | BS_DEFPUSHBUTTON},
