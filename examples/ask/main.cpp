@@ -9,7 +9,6 @@
 // line. Prompts and items are taken in the terminal's character set and the answer is given back in
 // it; the dialogs themselves work in code page 932.
 #include <iconv.h>
-#include <langinfo.h>
 
 #include <cerrno>
 #include <clocale>
@@ -32,40 +31,11 @@ const char kUsage[] =
     "       kiln-ask number PROMPT [MIN MAX]\n"
     "       kiln-ask choose PROMPT ITEM...\n";
 
-// The terminal's character set; a plain ASCII locale is taken as UTF-8, as the library's own
-// terminal texts do.
-const char* TerminalCharset() {
-    const char* cs = nl_langinfo(CODESET);
-    if (cs == nullptr || cs[0] == '\0' || std::strcmp(cs, "ANSI_X3.4-1968") == 0 ||
-        std::strcmp(cs, "ASCII") == 0)
-        return "UTF-8";
-    return cs;
-}
+bool ToCp932(const char* text, std::string& out) { return kiln::FromUserCharset(text, out); }
 
-// Converts text between two character sets; false when any of it does not convert.
-bool Convert(const char* from, const char* to, const std::string& in, std::string& out) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == (iconv_t)-1) return false;
-    std::string result(in.size() * 4 + 16, '\0');
-    char* src = const_cast<char*>(in.data());
-    size_t srcLeft = in.size();
-    char* dst = result.data();
-    size_t dstLeft = result.size();
-    size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    iconv_close(cd);
-    if (rc == (size_t)-1 || srcLeft != 0) return false;
-    result.resize(result.size() - dstLeft);
-    out = result;
-    return true;
-}
-
-bool ToCp932(const char* text, std::string& out) { return Convert(TerminalCharset(), "CP932", text, out); }
-
-// An answer that cannot be shown in the terminal's charset is printed as its code page 932 bytes.
+// The answer in the terminal's charset.
 void PrintAnswer(const char* cp932) {
-    std::string shown;
-    if (!Convert("CP932", TerminalCharset(), cp932, shown)) shown = cp932;
-    std::printf("%s\n", shown.c_str());
+    std::printf("%s\n", kiln::ToUserCharset(cp932).c_str());
 }
 
 bool ParseInt(const char* text, int& value) {

@@ -15,7 +15,6 @@
 // Names are code page 932 in the hive; they are shown in the terminal's character set when they
 // convert cleanly, and as their raw bytes otherwise. Arguments are converted the other way.
 #include <iconv.h>
-#include <langinfo.h>
 
 #include <cerrno>
 #include <clocale>
@@ -37,40 +36,15 @@ bool IsAscii(const std::string& s) {
     return true;
 }
 
-// Converts text between two character sets; false when any of it does not convert.
-bool Convert(const char* from, const char* to, const std::string& in, std::string& out) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == (iconv_t)-1) return false;
-    std::string result(in.size() * 4 + 16, '\0');
-    char* src = const_cast<char*>(in.data());
-    size_t srcLeft = in.size();
-    char* dst = result.data();
-    size_t dstLeft = result.size();
-    size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    iconv_close(cd);
-    if (rc == (size_t)-1 || srcLeft != 0) return false;
-    result.resize(result.size() - dstLeft);
-    out = result;
-    return true;
-}
-
-const char* TerminalCharset() {
-    const char* cs = nl_langinfo(CODESET);
-    return cs != nullptr && cs[0] != '\0' ? cs : "ANSI_X3.4-1968";
-}
-
 // Hive text (CP932) for the terminal.
 std::string Show(const std::string& cp932) {
-    std::string out;
-    if (IsAscii(cp932) || !Convert("CP932", TerminalCharset(), cp932, out)) return cp932;
-    return out;
+    return IsAscii(cp932) ? cp932 : kiln::ToUserCharset(cp932);
 }
 
 // Terminal text for the hive.
 std::string Take(const char* arg) {
     std::string in = arg, out;
-    if (IsAscii(in) || !Convert(TerminalCharset(), "CP932", in, out)) return in;
-    return out;
+    return IsAscii(in) || !kiln::FromUserCharset(in, out) ? in : out;
 }
 
 const char* ErrorText(LONG rc) {

@@ -81,4 +81,16 @@ std::string ToUserCharset(std::string_view cp932) {
     return out;
 }
 
+bool FromUserCharset(std::string_view text, std::string& cp932) {
+    iconv_t cd = iconv_open("CP932", UserCharset().c_str());
+    if (cd == (iconv_t)-1) return false;
+    std::string out;
+    char* in = const_cast<char*>(text.data());
+    size_t left = text.size();
+    bool whole = Convert(cd, in, left, out);
+    iconv_close(cd);
+    if (whole) cp932 = std::move(out);
+    return whole;
+}
+
 }  // namespace kiln
