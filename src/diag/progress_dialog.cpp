@@ -18,14 +18,25 @@ constexpr int kStatus = 3006;
 constexpr int kNoPercent = INT_MIN;  // no percentage shown yet: the label holds the template's text
 
 // The percentage for pos: wrapping 32-bit arithmetic as the original's, with no division by zero
-// and no overflow trap (INT_MIN / -1).
+// and no overflow trap (INT_MIN / -1 wraps to INT_MIN).
 int Percent(int pos, int lower, int upper) {
     if (upper == lower) return pos >= lower ? 100 : 0;
-    auto numerator = static_cast<int32_t>(static_cast<uint32_t>(pos) - static_cast<uint32_t>(lower));
-    numerator = static_cast<int32_t>(static_cast<uint32_t>(numerator) * 100u);
-    auto denominator = static_cast<int32_t>(static_cast<uint32_t>(upper) - static_cast<uint32_t>(lower));
-    auto percent = static_cast<int32_t>(static_cast<int64_t>(numerator) / denominator);
+    const uint32_t numerator = (static_cast<uint32_t>(pos) - static_cast<uint32_t>(lower)) * 100u;
+    const auto denominator = static_cast<int32_t>(static_cast<uint32_t>(upper) - static_cast<uint32_t>(lower));
+    const auto percent = denominator == -1 ? static_cast<int32_t>(0u - numerator)
+                                           : static_cast<int32_t>(numerator) / denominator;
     return percent == 100 ? percent : percent % 100;
+}
+
+// Whether pos shows percent, found with the percentage's multiplications but not its division, where
+// nothing wraps (a span of at most INT_MAX / 100, pos within the range); false elsewhere, and the
+// caller works the percentage out in full. A job steps its bar once per item, and a division costs
+// more than the rest of the step.
+bool ShowsPercent(int pos, int lower, int upper, int percent) {
+    const int64_t span = static_cast<int64_t>(upper) - lower;
+    const int64_t done = (static_cast<int64_t>(pos) - lower) * 100;
+    if (span <= 0 || span > INT_MAX / 100 || percent < 0 || done > span * 100) return false;
+    return percent * span <= done && done < (percent + 1) * span;
 }
 
 // "%d%%" without the cost of a formatter: the bar may move once per item of a long job.
@@ -124,8 +135,9 @@ void ProgressDialogBase::SetStatus(LPCTSTR lpszText) {
 void ProgressDialogBase::UpdatePercent(int nPos) {
     // A job steps its bar once per item, and most steps leave the percentage as it was: the label
     // is only looked at when the percentage differs from the one this dialog last showed.
+    if (m_hWnd == nullptr || ShowsPercent(nPos, m_nLower, m_nUpper, m_nShownPercent)) return;
     int percent = Percent(nPos, m_nLower, m_nUpper);
-    if (m_hWnd == nullptr || percent == m_nShownPercent) return;
+    if (percent == m_nShownPercent) return;
     HWND label = ::GetDlgItem(m_hWnd, kPercent);
     if (label == nullptr) return;
     m_nShownPercent = percent;

@@ -44,14 +44,20 @@ LRESULT Move(ProgressState& bar, int position) {
     return previous;
 }
 
-}  // namespace
-
-LRESULT CALLBACK ProgressProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+// A message before WM_NCCREATE has given the bar its state, or to a window that is gone.
+LRESULT WithoutState(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Window* window = LookupWindow(hWnd);
     if (window == nullptr) return 0;
     if (message == WM_NCCREATE) window->control = std::make_unique<ProgressState>();
-    auto* bar = ControlOf<ProgressState>(window);
-    if (bar == nullptr) return DefWindowProcA(hWnd, message, wParam, lParam);
+    return DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+// A job may step its bar once per item: the common case, a bar with its state, comes first.
+LRESULT CALLBACK ProgressProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* bar = ControlOf<ProgressState>(hWnd);
+    if (bar == nullptr) [[unlikely]] return WithoutState(hWnd, message, wParam, lParam);
     switch (message) {
     case PBM_SETRANGE: return SetRange(*bar, LOWORD(lParam), HIWORD(lParam));
     case PBM_SETRANGE32: return SetRange(*bar, (int)wParam, (int)lParam);

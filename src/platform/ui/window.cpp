@@ -8,6 +8,7 @@
 #include <kiln/platform/runtime/system.h>
 #include <kiln/platform/text/mbcs.h>
 
+#include "platform/runtime/hot_thread_local.h"
 #include "platform/ui/dialog_manager.h"
 #include "platform/ui/thread_queue.h"
 #include "platform/ui/window_class.h"
@@ -107,9 +108,11 @@ void SetVisible(Window* window, bool visible) {
 
 }  // namespace
 
+KILN_HOT_THREAD_LOCAL DWORD t_threadId = 0;
+
 DWORD ThisThreadId() {
-    thread_local DWORD id = GetCurrentThreadId();
-    return id;
+    if (t_threadId == 0) t_threadId = GetCurrentThreadId();
+    return t_threadId;
 }
 
 void SetWindowCreationHook(void (*hook)(HWND)) { g_creationHook.store(hook); }
@@ -218,9 +221,13 @@ BOOL DestroyWindow(HWND hWnd) {
 BOOL IsWindow(HWND hWnd) { return kiln::LookupWindow(hWnd) != nullptr; }
 
 LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    Window* window = kiln::OwnWindow(hWnd);
-    if (window == nullptr) return 0;
-    return window->proc(hWnd, Msg, wParam, lParam);
+    // A live window of this thread goes straight to its procedure; anything else takes the long
+    // way, which says in the last error what was wrong.
+    Window* window = kiln::LookupWindow(hWnd);
+    if (window != nullptr && window->threadId == kiln::t_threadId) [[likely]]
+        return window->proc(hWnd, Msg, wParam, lParam);
+    window = kiln::OwnWindow(hWnd);
+    return window != nullptr ? window->proc(hWnd, Msg, wParam, lParam) : 0;
 }
 
 LRESULT CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {

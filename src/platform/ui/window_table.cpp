@@ -7,52 +7,35 @@
 
 namespace kiln {
 
+std::atomic<WindowSlot*> g_windowChunks[kWindowChunkCount] = {};
+
 namespace {
 
-// Slots live in chunks that are never freed or moved, so a lookup needs no lock.
-constexpr uint32_t kChunkSize = 1024;
-constexpr uint32_t kChunkCount = 1024;
-
-struct Slot {
-    std::atomic<uint32_t> generation{1};
-    std::atomic<Window*> window{nullptr};
-    std::atomic<DWORD> thread{0};
-};
-
-struct Table {
-    std::atomic<Slot*> chunks[kChunkCount] = {};
-    std::mutex mutex;  // guards allocation: used, freeSlots, new chunks
+// Guards allocation: used, freeSlots and new chunks. Never destroyed: windows may outlive static
+// destruction.
+struct Allocation {
+    std::mutex mutex;
     uint32_t used = 0;
     std::vector<uint32_t> freeSlots;
 };
 
-Table& Windows() {
-    static Table* table = new Table;
-    return *table;
+Allocation& Allocator() {
+    static Allocation* allocation = new Allocation;
+    return *allocation;
 }
 
-Slot* SlotAt(uint32_t index) {
-    if (index >= kChunkSize * kChunkCount) return nullptr;
-    Slot* chunk = Windows().chunks[index / kChunkSize].load(std::memory_order_acquire);
-    return chunk != nullptr ? &chunk[index % kChunkSize] : nullptr;
+WindowSlot* SlotAt(uint32_t index) {
+    return &g_windowChunks[index / kWindowChunkSize].load(std::memory_order_acquire)[index % kWindowChunkSize];
 }
 
 HWND MakeHandle(uint32_t index, uint32_t generation) {
     return (HWND)(((uintptr_t)generation << 32) | (uintptr_t)(index + 1));
 }
 
-Slot* SlotOf(HWND hWnd, uint32_t* generation) {
-    uintptr_t value = (uintptr_t)hWnd;
-    uint32_t index = (uint32_t)value;
-    *generation = (uint32_t)(value >> 32);
-    if (index == 0 || *generation == 0) return nullptr;
-    return SlotAt(index - 1);
-}
-
 }  // namespace
 
 HWND AddWindow(std::unique_ptr<Window> window, DWORD threadId) {
-    Table& table = Windows();
+    Allocation& table = Allocator();
     uint32_t index;
     {
         std::lock_guard<std::mutex> lock(table.mutex);
@@ -60,13 +43,13 @@ HWND AddWindow(std::unique_ptr<Window> window, DWORD threadId) {
             index = table.freeSlots.back();
             table.freeSlots.pop_back();
         } else {
-            if (table.used == kChunkSize * kChunkCount) return nullptr;
+            if (table.used == kWindowChunkSize * kWindowChunkCount) return nullptr;
             index = table.used++;
-            std::atomic<Slot*>& chunk = table.chunks[index / kChunkSize];
-            if (chunk.load() == nullptr) chunk.store(new Slot[kChunkSize], std::memory_order_release);
+            std::atomic<WindowSlot*>& chunk = g_windowChunks[index / kWindowChunkSize];
+            if (chunk.load() == nullptr) chunk.store(new WindowSlot[kWindowChunkSize], std::memory_order_release);
         }
     }
-    Slot* slot = SlotAt(index);
+    WindowSlot* slot = SlotAt(index);
     HWND handle = MakeHandle(index, slot->generation.load());
     window->handle = handle;
     window->threadId = threadId;
@@ -77,34 +60,21 @@ HWND AddWindow(std::unique_ptr<Window> window, DWORD threadId) {
 
 void RemoveWindow(HWND hWnd) {
     uint32_t generation;
-    Slot* slot = SlotOf(hWnd, &generation);
+    WindowSlot* slot = SlotOf(hWnd, &generation);
     if (slot == nullptr || slot->generation.load() != generation) return;
     Window* window = slot->window.exchange(nullptr);
     uint32_t next = generation + 1;
     slot->generation.store(next == 0 ? 1 : next);
     slot->thread.store(0);
     delete window;
-    Table& table = Windows();
+    Allocation& table = Allocator();
     std::lock_guard<std::mutex> lock(table.mutex);
     table.freeSlots.push_back((uint32_t)(uintptr_t)hWnd - 1);
 }
 
-Window* LookupWindow(HWND hWnd) {
-    uint32_t generation;
-    Slot* slot = SlotOf(hWnd, &generation);
-    if (slot == nullptr || slot->generation.load(std::memory_order_acquire) != generation) return nullptr;
-    return slot->window.load(std::memory_order_acquire);
-}
-
-Window* GetWindowRecord(HWND hWnd) {
-    Window* window = LookupWindow(hWnd);
-    if (window == nullptr) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return window;
-}
-
 DWORD WindowThread(HWND hWnd) {
     uint32_t generation;
-    Slot* slot = SlotOf(hWnd, &generation);
+    WindowSlot* slot = SlotOf(hWnd, &generation);
     if (slot == nullptr || slot->generation.load(std::memory_order_acquire) != generation) return 0;
     return slot->thread.load();
 }

@@ -5,12 +5,17 @@
 // threads learn just the owning thread of a handle (to post to it), which the slot keeps apart.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <typeinfo>
 #include <vector>
 
+#include <kiln/platform/runtime/last_error.h>
 #include <kiln/platform/ui/window.h>
+
+#include "platform/runtime/hot_thread_local.h"
 
 // Internal to the library: not exported from the shared library.
 #pragma GCC visibility push(hidden)
@@ -54,10 +59,42 @@ struct Window {
 HWND AddWindow(std::unique_ptr<Window> window, DWORD threadId);
 // Deletes the record and makes its handle stale.
 void RemoveWindow(HWND hWnd);
+
+// Slots live in chunks that are never freed or moved, so a lookup needs no lock; every message
+// looks its window up, so the lookup is inline.
+struct WindowSlot {
+    std::atomic<uint32_t> generation{1};
+    std::atomic<Window*> window{nullptr};
+    std::atomic<DWORD> thread{0};
+};
+constexpr uint32_t kWindowChunkSize = 1024;
+constexpr uint32_t kWindowChunkCount = 1024;
+extern std::atomic<WindowSlot*> g_windowChunks[kWindowChunkCount];
+
+// The slot a handle names (its low half is the slot index + 1, its high half the generation), or
+// null; generation receives the high half.
+inline WindowSlot* SlotOf(HWND hWnd, uint32_t* generation) {
+    const auto value = (uintptr_t)hWnd;
+    const uint32_t index = (uint32_t)value - 1;
+    *generation = (uint32_t)(value >> 32);
+    if (index >= kWindowChunkSize * kWindowChunkCount || *generation == 0) return nullptr;
+    WindowSlot* chunk = g_windowChunks[index / kWindowChunkSize].load(std::memory_order_acquire);
+    return chunk != nullptr ? &chunk[index % kWindowChunkSize] : nullptr;
+}
+
 // The record of a live window, or null (without touching the last error).
-Window* LookupWindow(HWND hWnd);
+inline Window* LookupWindow(HWND hWnd) {
+    uint32_t generation;
+    WindowSlot* slot = SlotOf(hWnd, &generation);
+    if (slot == nullptr || slot->generation.load(std::memory_order_acquire) != generation) return nullptr;
+    return slot->window.load(std::memory_order_acquire);
+}
 // The same, setting ERROR_INVALID_WINDOW_HANDLE when there is none.
-Window* GetWindowRecord(HWND hWnd);
+inline Window* GetWindowRecord(HWND hWnd) {
+    Window* window = LookupWindow(hWnd);
+    if (window == nullptr) [[unlikely]] SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return window;
+}
 // The thread that owns a live window, 0 when there is none; any thread may ask.
 DWORD WindowThread(HWND hWnd);
 
@@ -100,7 +137,9 @@ void AnnounceDialogDestroy(HWND hWnd);
 namespace kiln {
 
 // The calling thread's id, cached (the system call is not free and sends check it every time).
+// t_threadId is 0 until ThisThreadId first runs on the thread.
 DWORD ThisThreadId();
+extern KILN_HOT_THREAD_LOCAL DWORD t_threadId;
 
 // Called right after a window's record exists, before WM_NCCREATE: the MFC layer attaches the CWnd
 // that is being created. One hook for the process, set once.

@@ -2,13 +2,16 @@
 
 #include <cstdio>
 #include <string>
+#include <typeinfo>
 #include <unordered_map>
 
 #include <kiln/platform/runtime/exception.h>
+#include <kiln/platform/ui/control_wnd.h>
 #include <kiln/platform/ui/data_exchange.h>
 #include <kiln/platform/ui/dialog.h>
 #include <kiln/platform/ui/win_app.h>
 
+#include "platform/runtime/hot_thread_local.h"
 #include "platform/ui/dialog_manager.h"
 #include "platform/ui/parsed_template.h"
 #include "platform/ui/window_table.h"
@@ -19,10 +22,6 @@ namespace {
 struct HandleMaps {
     std::unordered_map<HWND, CWnd*> permanent;
     std::unordered_map<HWND, CWnd*> temporary;  // owned
-    // The last window found in permanent: a control moved once per item of a job is looked up
-    // again and again, and a hash lookup costs more than the rest of the message.
-    HWND lastHandle = nullptr;
-    CWnd* lastWnd = nullptr;
     CWnd* creating = nullptr;                   // AfxHookWindowCreate's object
 
     ~HandleMaps() { CWnd::DeleteTempMap(); }
@@ -39,13 +38,53 @@ struct CurrentMessage {
     WPARAM wParam = 0;
     LPARAM lParam = 0;
 };
-thread_local CurrentMessage t_current;
+KILN_HOT_THREAD_LOCAL CurrentMessage t_current;
+
+// The last window found in the permanent map: a control moved once per item of a job is looked up
+// again and again, and a hash lookup costs more than the rest of the message.
+struct LastFound {
+    HWND hWnd = nullptr;
+    CWnd* wnd = nullptr;
+};
+KILN_HOT_THREAD_LOCAL LastFound t_lastFound;
+
+// The handler of a window message in the message maps from map down to CCmdTarget's, or null. Maps
+// never change while the program runs, so each thread remembers its recent answers: a control
+// stepped once per item of a job would otherwise walk three maps on every step.
+const AFX_MSGMAP_ENTRY* FindWindowMessageHandler(const AFX_MSGMAP* map, UINT message) {
+    struct Answer {
+        const AFX_MSGMAP* map;
+        UINT message;
+        const AFX_MSGMAP_ENTRY* entry;
+    };
+    thread_local Answer answers[64] = {};
+    Answer& answer = answers[(((uintptr_t)map >> 4) ^ message) & 63];
+    if (answer.map == map && answer.message == message) return answer.entry;
+    const AFX_MSGMAP_ENTRY* entry = nullptr;
+    for (const AFX_MSGMAP* base = map; base != nullptr && entry == nullptr;
+         base = base->pfnGetBaseMap != nullptr ? base->pfnGetBaseMap() : nullptr)
+        entry = AfxFindMessageEntry(base->lpEntries, message, 0, 0);
+    answer = Answer{map, message, entry};
+    return entry;
+}
+
+// Whether wnd is exactly CWnd or one of the library's control classes: none of them handles a
+// message or overrides a message function, so a message to the control such an object subclasses
+// can go straight to the control's own procedure, where CWnd::WindowProc would pass it after finding
+// no handler. A class derived from them may handle anything and takes the long way. (Their type
+// information lives in this library alone, so its address tells the type.)
+bool AddsNothing(const CWnd& wnd) {
+    const std::type_info* type = &typeid(wnd);
+    return type == &typeid(CProgressCtrl) || type == &typeid(CStatic) || type == &typeid(CButton) ||
+           type == &typeid(CEdit) || type == &typeid(CListBox) || type == &typeid(CWnd);
+}
 
 }  // namespace
 
 // The window code calls this right after a window's record exists: the object being created gets
 // the window, and the window's messages go to AfxWndProc.
 struct CWndAccess {
+    static LRESULT Dispatch(CWnd* wnd, HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
     static void AttachCreating(HWND hWnd) {
         HandleMaps& maps = Maps();
         CWnd* wnd = maps.creating;
@@ -94,12 +133,12 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
+    LastFound& last = t_lastFound;
+    if (hWnd == last.hWnd && hWnd != nullptr) return last.wnd;
     HandleMaps& maps = Maps();
-    if (hWnd == maps.lastHandle && hWnd != nullptr) return maps.lastWnd;
     auto found = maps.permanent.find(hWnd);
     if (found == maps.permanent.end()) return nullptr;
-    maps.lastHandle = hWnd;
-    maps.lastWnd = found->second;
+    last = LastFound{hWnd, found->second};
     return found->second;
 }
 
@@ -134,7 +173,7 @@ HWND CWnd::Detach() {
         HandleMaps& maps = Maps();
         auto found = maps.permanent.find(hWnd);
         if (found != maps.permanent.end() && found->second == this) maps.permanent.erase(found);
-        if (maps.lastHandle == hWnd) maps.lastHandle = nullptr;
+        if (t_lastFound.hWnd == hWnd) t_lastFound = LastFound{};
     }
     m_hWnd = nullptr;
     return hWnd;
@@ -212,11 +251,12 @@ BOOL CWnd::DestroyWindow() {
 
 void CWnd::PostNcDestroy() {}
 
-LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
-    CWnd* wnd = CWnd::FromHandlePermanent(hWnd);
-    if (wnd == nullptr) return ::DefWindowProcA(hWnd, nMsg, wParam, lParam);
-    const CurrentMessage outer = t_current;
-    t_current = CurrentMessage{nMsg, wParam, lParam};
+// A message to a window with an object: through the object's WindowProc, with the message kept for
+// Default, a handler's exception reported, and the object let go after WM_NCDESTROY.
+LRESULT CWndAccess::Dispatch(CWnd* wnd, HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
+    CurrentMessage& current = t_current;
+    const CurrentMessage outer = current;
+    current = CurrentMessage{nMsg, wParam, lParam};
     LRESULT result = 0;
     try {
         result = wnd->WindowProc(nMsg, wParam, lParam);
@@ -227,12 +267,21 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) 
         e->Delete();
         result = nMsg == WM_CREATE ? -1 : 0;
     }
-    t_current = outer;
+    current = outer;
     if (nMsg == WM_NCDESTROY && CWnd::FromHandlePermanent(hWnd) == wnd) {
         wnd->Detach();
         wnd->PostNcDestroy();
     }
     return result;
+}
+
+LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
+    const LastFound& last = t_lastFound;
+    CWnd* wnd = hWnd == last.hWnd && hWnd != nullptr ? last.wnd : CWnd::FromHandlePermanent(hWnd);
+    if (wnd == nullptr) return ::DefWindowProcA(hWnd, nMsg, wParam, lParam);
+    if (wnd->m_pfnSuper != nullptr && nMsg != WM_NCDESTROY && AddsNothing(*wnd))
+        return wnd->m_pfnSuper(hWnd, nMsg, wParam, lParam);
+    return CWndAccess::Dispatch(wnd, hWnd, nMsg, wParam, lParam);
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -247,10 +296,7 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
         if (!OnCommand(wParam, lParam)) return FALSE;
         result = 1;
     } else {
-        const AFX_MSGMAP_ENTRY* entry = nullptr;
-        for (const AFX_MSGMAP* map = GetMessageMap(); map != nullptr && entry == nullptr;
-             map = map->pfnGetBaseMap != nullptr ? map->pfnGetBaseMap() : nullptr)
-            entry = AfxFindMessageEntry(map->lpEntries, message, 0, 0);
+        const AFX_MSGMAP_ENTRY* entry = FindWindowMessageHandler(GetMessageMap(), message);
         if (entry == nullptr) return FALSE;
         switch (entry->nSig) {
         case AfxSig_vv: (this->*AfxHandlerCast<void (CWnd::*)()>(entry->pfn))(); break;
