@@ -37,6 +37,13 @@ Window* OwnWindow(HWND hWnd) {
     return window;
 }
 
+// SendMessageA for a window that is not plainly a live window of this thread (or a thread whose id
+// is not cached yet); kept apart so that the common case needs no stack frame.
+[[gnu::noinline]] LRESULT SendTheLongWay(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    Window* window = OwnWindow(hWnd);
+    return window != nullptr ? window->proc(hWnd, Msg, wParam, lParam) : 0;
+}
+
 // The origin of the window's client area on the screen.
 POINT ClientOrigin(const Window* window) {
     POINT origin{0, 0};
@@ -226,8 +233,7 @@ LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     Window* window = kiln::LookupWindow(hWnd);
     if (window != nullptr && window->threadId == kiln::t_threadId) [[likely]]
         return window->proc(hWnd, Msg, wParam, lParam);
-    window = kiln::OwnWindow(hWnd);
-    return window != nullptr ? window->proc(hWnd, Msg, wParam, lParam) : 0;
+    return kiln::SendTheLongWay(hWnd, Msg, wParam, lParam);
 }
 
 LRESULT CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {

@@ -99,11 +99,12 @@ inline Window* GetWindowRecord(HWND hWnd) {
 DWORD WindowThread(HWND hWnd);
 
 // The state kept with a window when it is a State, else null. States are leaf classes, so an exact
-// type test does (it costs far less than a cast, and a control's procedure asks on every message).
+// type test does (it costs far less than a cast, and a control's procedure asks on every message);
+// they live in this library alone, so the address of their type information tells the type.
 template <class State>
 State* ControlOf(Window* window) {
     ControlState* state = window != nullptr ? window->control.get() : nullptr;
-    return state != nullptr && typeid(*state) == typeid(State) ? static_cast<State*>(state) : nullptr;
+    return state != nullptr && &typeid(*state) == &typeid(State) ? static_cast<State*>(state) : nullptr;
 }
 
 template <class State>

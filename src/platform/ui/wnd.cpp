@@ -84,6 +84,11 @@ bool AddsNothing(const CWnd& wnd) {
 // The window code calls this right after a window's record exists: the object being created gets
 // the window, and the window's messages go to AfxWndProc.
 struct CWndAccess {
+    // Whether the message goes straight to the procedure wnd subclasses: wnd adds nothing to it.
+    static bool PassesStraightOn(const CWnd& wnd, UINT nMsg) {
+        return wnd.m_pfnSuper != nullptr && nMsg != WM_NCDESTROY && AddsNothing(wnd);
+    }
+    [[gnu::noinline]] static LRESULT Route(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
     static LRESULT Dispatch(CWnd* wnd, HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
     static void AttachCreating(HWND hWnd) {
         HandleMaps& maps = Maps();
@@ -275,13 +280,21 @@ LRESULT CWndAccess::Dispatch(CWnd* wnd, HWND hWnd, UINT nMsg, WPARAM wParam, LPA
     return result;
 }
 
-LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
-    const LastFound& last = t_lastFound;
-    CWnd* wnd = hWnd == last.hWnd && hWnd != nullptr ? last.wnd : CWnd::FromHandlePermanent(hWnd);
+// A message to a window that may have an object.
+LRESULT CWndAccess::Route(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
+    CWnd* wnd = CWnd::FromHandlePermanent(hWnd);
     if (wnd == nullptr) return ::DefWindowProcA(hWnd, nMsg, wParam, lParam);
-    if (wnd->m_pfnSuper != nullptr && nMsg != WM_NCDESTROY && AddsNothing(*wnd))
-        return wnd->m_pfnSuper(hWnd, nMsg, wParam, lParam);
-    return CWndAccess::Dispatch(wnd, hWnd, nMsg, wParam, lParam);
+    if (PassesStraightOn(*wnd, nMsg)) return wnd->m_pfnSuper(hWnd, nMsg, wParam, lParam);
+    return Dispatch(wnd, hWnd, nMsg, wParam, lParam);
+}
+
+LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
+    // A control stepped once per item of a job is the window of the last message, and its object
+    // passes the message on: that case needs no stack frame.
+    const LastFound& last = t_lastFound;
+    if (hWnd == last.hWnd && hWnd != nullptr && CWndAccess::PassesStraightOn(*last.wnd, nMsg))
+        return last.wnd->m_pfnSuper(hWnd, nMsg, wParam, lParam);
+    return CWndAccess::Route(hWnd, nMsg, wParam, lParam);
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
