@@ -3,16 +3,15 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <tuple>
 
 #include "support/child_process.h"
 #include "support/expect_error.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -21,8 +20,6 @@ using namespace std::string_literals;
 
 class PrivateProfileTest : public ::testing::Test {
 protected:
-    void SetUp() override { setenv("KILN_REGISTRY_DIR", dir.host("settings").c_str(), 1); }
-
     std::string Get(const char* section, const char* key, const char* def = "", DWORD size = 256) {
         std::string buffer(size, '\x7F');
         DWORD n = GetPrivateProfileStringA(section, key, def, buffer.data(), size, ini.c_str());
@@ -47,6 +44,7 @@ protected:
     }
 
     kiln::test::TempDir dir;
+    kiln::test::ScopedEnv env{"KILN_REGISTRY_DIR", dir.host("settings").c_str()};
     std::string ini = dir.win("app.ini");
 };
 
@@ -236,29 +234,6 @@ TEST_F(PrivateProfileTest, BinaryGarbageIsReadSafelyAndKeptByteForByte) {
     ASSERT_TRUE(Write("fresh", "k", "v"));
     EXPECT_EQ(garbage + "\r\n[fresh]\r\nk=v\r\n", dir.Read("app.ini"));
     EXPECT_EQ("v", Get("fresh", "k"));
-}
-
-TEST_F(PrivateProfileTest, WritersInSeveralProcessesLoseNothing) {
-    constexpr int kWriters = 4, kKeys = 40;
-    auto key = [](int w, int i) { return "k" + std::to_string(w) + "_" + std::to_string(i); };
-    pid_t children[kWriters];
-    for (int w = 0; w < kWriters; ++w) {
-        ASSERT_GE(children[w] = fork(), 0);
-        if (children[w] != 0) continue;
-        for (int i = 0; i < kKeys; ++i)
-            if (!Write(i % 2 ? "odd" : "even", key(w, i).c_str(), key(w, i).c_str())) _exit(1);
-        _exit(0);
-    }
-    for (pid_t child : children) {
-        int status = 0;
-        waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
-    int found = 0;
-    for (int w = 0; w < kWriters; ++w)
-        for (int i = 0; i < kKeys; ++i) found += Get(i % 2 ? "odd" : "even", key(w, i).c_str()) == key(w, i);
-    EXPECT_EQ(kWriters * kKeys, found);
-    EXPECT_EQ("", Strays());
 }
 
 }  // namespace
