@@ -32,9 +32,7 @@ using kiln::test::TempDir;
 // The hook's plan: at step number g_stopAt (counted from 1) inject g_fault, or end the process as
 // a kill would when g_fault is 0.
 constexpr int kKilled = 99;
-int g_stopAt = 0;
-int g_steps = 0;
-int g_fault = 0;
+int g_stopAt = 0, g_steps = 0, g_fault = 0;
 
 int FaultAtStep(kiln::detail::ReplaceStep) {
     if (++g_steps != g_stopAt) return 0;
@@ -137,6 +135,29 @@ TEST(IniCrashSafety, WritersInSeveralProcessesLoseNothing) {
     EXPECT_EQ(FilesIn(dir.host()), 1u) << "a temporary file was left";
 }
 
+// Large enough to span pages, so that a kill can land in the middle of one.
+std::string Data(int writer, int i) {
+    return std::string(300, (char)('a' + (writer + i) % 26)) + Name(writer, i);
+}
+
+LONG SetData(HKEY key, int writer, int i) {
+    std::string data = Data(writer, i);
+    return RegSetValueExA(key, Name(writer, i).c_str(), 0, REG_BINARY, (const BYTE*)data.data(),
+                          (DWORD)data.size());
+}
+
+// How many of the (writer, i) values are missing from the key or wrong.
+int Missing(HKEY key, const std::vector<std::pair<int, int>>& written) {
+    int missing = 0;
+    for (const auto& [writer, i] : written) {
+        char data[400];
+        DWORD size = sizeof data;
+        LONG rc = RegQueryValueExA(key, Name(writer, i).c_str(), nullptr, nullptr, (BYTE*)data, &size);
+        missing += rc != ERROR_SUCCESS || std::string(data, size) != Data(writer, i);
+    }
+    return missing;
+}
+
 TEST(RegistryCrashSafety, FourProcessesWritingAtOnceLoseNothing) {
     TempDir dir;
     ScopedEnv env("KILN_REGISTRY_DIR", dir.host().c_str());
@@ -144,47 +165,29 @@ TEST(RegistryCrashSafety, FourProcessesWritingAtOnceLoseNothing) {
     // Each writer makes the shared key itself, so the key's creation races too.
     RunAtOnce(4, [](int w) {
         HKEY key = CreateKey(HKEY_CURRENT_USER, "Software\\Load");
-        for (DWORD i = 0; key != nullptr && i < kValues; ++i) {
-            DWORD v = w * 100000 + i;
-            if (RegSetValueExA(key, Name(w, i).c_str(), 0, REG_DWORD, (const BYTE*)&v, sizeof v) != 0)
-                return false;
-        }
+        for (int i = 0; key != nullptr && i < kValues; ++i)
+            if (SetData(key, w, i) != ERROR_SUCCESS) return false;
         return key != nullptr;
     });
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Load", 0, KEY_READ, &key), ERROR_SUCCESS);
+    HKEY key = CreateKey(HKEY_CURRENT_USER, "Software\\Load");
     DWORD count = 0;
     ASSERT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
                                nullptr, nullptr, nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(count, 4u * kValues);
-    int wrong = 0;
+    std::vector<std::pair<int, int>> written;
     for (int w = 0; w < 4; ++w)
-        for (int i = 0; i < kValues; ++i) {
-            DWORD v = 0, size = sizeof v;
-            LONG rc = RegQueryValueExA(key, Name(w, i).c_str(), nullptr, nullptr, (BYTE*)&v, &size);
-            wrong += rc != ERROR_SUCCESS || v != (DWORD)(w * 100000 + i);
-        }
-    EXPECT_EQ(wrong, 0);
+        for (int i = 0; i < kValues; ++i) written.emplace_back(w, i);
+    EXPECT_EQ(Missing(key, written), 0);
     RegCloseKey(key);
-}
-
-// Large enough to span pages, so that a kill can land in the middle of one.
-std::string ValueData(int round, int i) {
-    return std::string(300, (char)('a' + (round + i) % 26)) + Name(round, i);
 }
 
 std::string IntegrityCheck(const std::string& file) {
     sqlite3* db = nullptr;
-    std::string result = "cannot open";
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* s = nullptr;
-        result = "cannot check";
-        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr) == SQLITE_OK &&
-            sqlite3_step(s) == SQLITE_ROW)
-            result = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
-        sqlite3_finalize(s);
-    }
+    std::string result = "cannot check";
+    sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    auto first = [](void* out, int, char** row, char**) { return *(std::string*)out = row[0], 0; };
+    sqlite3_exec(db, "PRAGMA integrity_check", first, &result, nullptr);
     sqlite3_close(db);
     return result;
 }
@@ -206,11 +209,8 @@ void KillWriters(int rounds, int warmUp) {
             close(progress[0]);
             HKEY key = CreateKey(HKEY_CURRENT_USER, "Software\\Crash");
             for (int i = 0; key != nullptr; ++i) {
-                std::string data = ValueData(round, i);
-                if (RegSetValueExA(key, Name(round, i).c_str(), 0, REG_BINARY, (const BYTE*)data.data(),
-                                   (DWORD)data.size()) != ERROR_SUCCESS ||
-                    write(progress[1], &i, sizeof i) != sizeof i)
-                    break;
+                if (SetData(key, round, i) != ERROR_SUCCESS) break;
+                if (write(progress[1], &i, sizeof i) != sizeof i) break;
                 std::string name = "Sub" + std::to_string(i % 3);
                 if (HKEY sub = CreateKey(key, name.c_str())) RegCloseKey(sub);
                 if (i % 2) RegDeleteKeyA(key, name.c_str());
@@ -234,14 +234,7 @@ void KillWriters(int rounds, int warmUp) {
     }
     ASSERT_EQ(IntegrityCheck(dir.host("user.db")), "ok");
     HKEY key = CreateKey(HKEY_CURRENT_USER, "Software\\Crash");
-    int missing = 0;
-    for (const auto& [round, i] : returned) {
-        char data[400];
-        DWORD size = sizeof data;
-        LONG rc = RegQueryValueExA(key, Name(round, i).c_str(), nullptr, nullptr, (BYTE*)data, &size);
-        missing += rc != ERROR_SUCCESS || std::string(data, size) != ValueData(round, i);
-    }
-    EXPECT_EQ(missing, 0) << "of " << returned.size() << " returned writes";
+    EXPECT_EQ(Missing(key, returned), 0) << "of " << returned.size() << " returned writes";
     DWORD v = 1;
     EXPECT_EQ(RegSetValueExA(key, "after", 0, REG_DWORD, (const BYTE*)&v, sizeof v), ERROR_SUCCESS);
     RegCloseKey(key);
