@@ -22,9 +22,11 @@ using Names = std::vector<std::string>;
 
 // A key handle closed at the end of its scope.
 struct Key {
-    HKEY h = nullptr;
+    explicit Key(HKEY key) : h(key) {}
+    Key(const Key&) = delete;
     ~Key() { RegCloseKey(h); }
     operator HKEY() const { return h; }
+    HKEY h;
 };
 
 // The result of opening (or creating) a key, which is closed again; a failed call gives a null key.
