@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -18,98 +20,103 @@ namespace {
 using namespace std::string_literals;
 using Names = std::vector<std::string>;
 
+// A key handle closed at the end of its scope.
+struct Key {
+    explicit Key(HKEY key) : h(key) {}
+    Key(const Key&) = delete;
+    ~Key() { RegCloseKey(h); }
+    operator HKEY() const { return h; }
+    HKEY h;
+};
+
+// The result of opening (or creating) a key, which is closed again; a failed call gives a null key.
+LONG OpenResult(HKEY root, const char* path, REGSAM sam = KEY_READ) {
+    HKEY key = (HKEY)&key;
+    LONG rc = RegOpenKeyExA(root, path, 0, sam, &key);
+    EXPECT_EQ(rc == ERROR_SUCCESS, key != nullptr) << path;
+    RegCloseKey(key);
+    return rc;
+}
+LONG CreateResult(HKEY root, const char* path, DWORD options = 0, REGSAM sam = KEY_ALL_ACCESS) {
+    HKEY key = (HKEY)&key;
+    LONG rc = RegCreateKeyExA(root, path, 0, nullptr, options, sam, nullptr, &key, nullptr);
+    EXPECT_EQ(rc == ERROR_SUCCESS, key != nullptr) << path;
+    RegCloseKey(key);
+    return rc;
+}
+LONG SetSz(HKEY key, const char* name, const char* text) {
+    return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)strlen(text) + 1);
+}
+LONG SetDword(HKEY key, const char* name, DWORD v) {
+    return RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&v, sizeof v);
+}
+// The value's bytes, or "<error N>".
+std::string Get(HKEY key, const char* name, DWORD* type = nullptr) {
+    DWORD size = 0;
+    LONG rc = RegQueryValueExA(key, name, nullptr, type, nullptr, &size);
+    std::string data(size, '\0');
+    if (rc == ERROR_SUCCESS) rc = RegQueryValueExA(key, name, nullptr, type, (BYTE*)data.data(), &size);
+    return rc == ERROR_SUCCESS ? data.substr(0, size) : "<error " + std::to_string(rc) + ">";
+}
+std::tuple<DWORD, std::string> Typed(HKEY key, const char* name) {
+    DWORD type = 99;
+    std::string data = Get(key, name, &type);
+    return {type, data};
+}
+Names SubKeys(HKEY key) {
+    Names names;
+    char name[256];
+    for (DWORD i = 0; RegEnumKeyA(key, i, name, sizeof name) == ERROR_SUCCESS; ++i) names.push_back(name);
+    return names;
+}
+Names ValueNames(HKEY key) {
+    Names names;
+    char name[256];
+    DWORD cch = sizeof name;
+    for (DWORD i = 0; RegEnumValueA(key, i, name, &cch, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, cch = sizeof name)
+        names.push_back(name);
+    return names;
+}
+
 // Every test gets hives of its own in a fresh folder.
 class RegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override { setenv("KILN_REGISTRY_DIR", dir.host().c_str(), 1); }
-
-    static HKEY Create(HKEY root, const char* path, DWORD* disposition = nullptr) {
+    static Key Create(HKEY root, const char* path, DWORD* disposition = nullptr) {
         HKEY key = nullptr;
         EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
                                                  KEY_ALL_ACCESS, nullptr, &key, disposition));
-        return key;
+        return Key{key};
     }
-    static HKEY Open(HKEY root, const char* path, REGSAM sam = KEY_READ) {
+    static Key Open(HKEY root, const char* path, REGSAM sam = KEY_READ) {
         HKEY key = nullptr;
         EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(root, path, 0, sam, &key)) << path;
-        return key;
-    }
-    // The result of opening (or creating) a key, which is closed again; a failed call gives a null key.
-    static LONG OpenResult(HKEY root, const char* path, REGSAM sam = KEY_READ) {
-        HKEY key = (HKEY)&key;
-        LONG rc = RegOpenKeyExA(root, path, 0, sam, &key);
-        EXPECT_EQ(rc == ERROR_SUCCESS, key != nullptr) << path;
-        RegCloseKey(key);
-        return rc;
-    }
-    static LONG CreateResult(HKEY root, const char* path, DWORD options = 0, REGSAM sam = KEY_ALL_ACCESS) {
-        HKEY key = (HKEY)&key;
-        LONG rc = RegCreateKeyExA(root, path, 0, nullptr, options, sam, nullptr, &key, nullptr);
-        EXPECT_EQ(rc == ERROR_SUCCESS, key != nullptr) << path;
-        RegCloseKey(key);
-        return rc;
-    }
-    static LONG SetSz(HKEY key, const char* name, const char* text) {
-        return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)strlen(text) + 1);
-    }
-    static LONG SetDword(HKEY key, const char* name, DWORD v) {
-        return RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&v, sizeof v);
-    }
-    // The value's bytes, or "<error N>".
-    static std::string Get(HKEY key, const char* name, DWORD* type = nullptr) {
-        DWORD size = 0;
-        LONG rc = RegQueryValueExA(key, name, nullptr, type, nullptr, &size);
-        std::string data(size, '\0');
-        if (rc == ERROR_SUCCESS) rc = RegQueryValueExA(key, name, nullptr, type, (BYTE*)data.data(), &size);
-        return rc == ERROR_SUCCESS ? data.substr(0, size) : "<error " + std::to_string(rc) + ">";
-    }
-    static std::tuple<DWORD, std::string> Typed(HKEY key, const char* name) {
-        DWORD type = 99;
-        std::string data = Get(key, name, &type);
-        return {type, data};
-    }
-    static Names SubKeys(HKEY key) {
-        Names names;
-        char name[256];
-        for (DWORD i = 0; RegEnumKeyA(key, i, name, sizeof name) == ERROR_SUCCESS; ++i) names.push_back(name);
-        return names;
-    }
-    static Names ValueNames(HKEY key) {
-        Names names;
-        char name[256];
-        DWORD cch = sizeof name;
-        for (DWORD i = 0;
-             RegEnumValueA(key, i, name, &cch, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-             ++i, cch = sizeof name)
-            names.push_back(name);
-        return names;
+        return Key{key};
     }
     // Closes the open hive databases (which folds their logs back into the files): the registry is
     // pointed at an empty folder for one call each, then back.
     void CloseHives() {
         kiln::test::TempDir elsewhere;
-        setenv("KILN_REGISTRY_DIR", elsewhere.host().c_str(), 1);
+        kiln::test::ScopedEnv env("KILN_REGISTRY_DIR", elsewhere.host().c_str());
         EXPECT_EQ(ERROR_FILE_NOT_FOUND, OpenResult(HKEY_CURRENT_USER, "x"));
         EXPECT_EQ(ERROR_FILE_NOT_FOUND, OpenResult(HKEY_LOCAL_MACHINE, "x"));
-        setenv("KILN_REGISTRY_DIR", dir.host().c_str(), 1);
     }
 
     kiln::test::TempDir dir;
+    kiln::test::ScopedEnv env{"KILN_REGISTRY_DIR", dir.host().c_str()};
 };
 
 TEST_F(RegistryTest, CreatesAndOpensKeysAlongAPath) {
     DWORD disposition = 0;
-    RegCloseKey(Create(HKEY_CURRENT_USER, "Software\\Kiln\\App\\Section", &disposition));
+    Create(HKEY_CURRENT_USER, "Software\\Kiln\\App\\Section", &disposition);
     EXPECT_EQ(REG_CREATED_NEW_KEY, disposition);
-    RegCloseKey(Create(HKEY_CURRENT_USER, "software\\KILN\\app\\section\\", &disposition));
+    Create(HKEY_CURRENT_USER, "software\\KILN\\app\\section\\", &disposition);
     EXPECT_EQ(REG_OPENED_EXISTING_KEY, disposition);
 
     // Every key on the way was made, and names keep the case they were created with.
-    HKEY software = Open(HKEY_CURRENT_USER, "SOFTWARE");
+    Key software = Open(HKEY_CURRENT_USER, "SOFTWARE");
     EXPECT_EQ(Names{"Kiln"}, SubKeys(software));
-    HKEY same = Open(software, "kiln\\APP");
-    EXPECT_EQ(Names{"Section"}, SubKeys(same));
-    RegCloseKey(same);
+    EXPECT_EQ(Names{"Section"}, SubKeys(Open(software, "kiln\\APP")));
 
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, OpenResult(software, "Kiln\\Other"));
     EXPECT_EQ(ERROR_BAD_PATHNAME, OpenResult(software, "\\Kiln"));
@@ -117,11 +124,10 @@ TEST_F(RegistryTest, CreatesAndOpensKeysAlongAPath) {
     EXPECT_EQ(ERROR_INVALID_PARAMETER, CreateResult(software, std::string(256, 'k').c_str()));
     EXPECT_EQ(ERROR_NOT_SUPPORTED, CreateResult(software, "Volatile", REG_OPTION_VOLATILE));
     EXPECT_EQ(Names{"Kiln"}, SubKeys(software));  // the failed calls made nothing
-    RegCloseKey(software);
 }
 
 TEST_F(RegistryTest, ValuesReportTheirSizeAndRefuseSmallBuffers) {
-    HKEY key = Create(HKEY_CURRENT_USER, "Software\\Values");
+    Key key = Create(HKEY_CURRENT_USER, "Software\\Values");
     ASSERT_EQ(ERROR_SUCCESS, SetSz(key, "Name", "hello"));
     DWORD type = 0, size = 0;
     ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "name", nullptr, &type, nullptr, &size));
@@ -154,33 +160,27 @@ TEST_F(RegistryTest, ValuesReportTheirSizeAndRefuseSmallBuffers) {
     ASSERT_EQ(ERROR_SUCCESS, SetDword(key, "NAME", 7));
     EXPECT_EQ(std::tuple(REG_DWORD, "\7\0\0\0"s), Typed(key, "name"));
     EXPECT_EQ((Names{"Name", "Count", "Blob", "Empty", ""}), ValueNames(key));
-    RegCloseKey(key);
 }
 
 TEST_F(RegistryTest, NamesFoldCaseButNeverSplitOrMergeDoubleByteCharacters) {
     // "ソフト" has a backslash as the second byte of its first character; "ア" and "ツ" differ only
     // in a second byte that reads as "A" and "a".
-    RegCloseKey(Create(HKEY_CURRENT_USER, "ソフト\\Ｋｉｌｎ"));
-    HKEY root = Open(HKEY_CURRENT_USER, nullptr);
-    EXPECT_EQ((Names{"Software", "ソフト"}), SubKeys(root));
-    RegCloseKey(root);
+    Create(HKEY_CURRENT_USER, "ソフト\\Ｋｉｌｎ");
+    EXPECT_EQ((Names{"Software", "ソフト"}), SubKeys(Open(HKEY_CURRENT_USER, nullptr)));
     EXPECT_EQ(ERROR_SUCCESS, OpenResult(HKEY_CURRENT_USER, "ソフト\\ｋｉｌｎ"));
     EXPECT_EQ(ERROR_SUCCESS, OpenResult(HKEY_CURRENT_USER, "ソフト\\ＫＩＬＮ"));
 
-    HKEY key = Create(HKEY_CURRENT_USER, "Letters");
-    ASSERT_EQ(ERROR_SUCCESS, SetSz(key, "ア", "a"));
-    ASSERT_EQ(ERROR_SUCCESS, SetSz(key, "ツ", "tsu"));
-    ASSERT_EQ(ERROR_SUCCESS, SetSz(key, "Ωмega", "greek"));
-    EXPECT_EQ("a\0"s, Get(key, "ア"));
-    EXPECT_EQ("tsu\0"s, Get(key, "ツ"));
-    EXPECT_EQ("greek\0"s, Get(key, "ωМEGA"));
+    Key key = Create(HKEY_CURRENT_USER, "Letters");
+    const std::tuple<const char*, const char*, const char*> values[] = {
+        {"ア", "a", "ア"}, {"ツ", "tsu", "ツ"}, {"Ωмega", "greek", "ωМEGA"}};
+    for (auto [name, text, other] : values) ASSERT_EQ(ERROR_SUCCESS, SetSz(key, name, text));
+    for (auto [name, text, other] : values) EXPECT_EQ(text + "\0"s, Get(key, other));
     EXPECT_EQ((Names{"ア", "ツ", "Ωмega"}), ValueNames(key));
-    RegCloseKey(key);
 }
 
 TEST_F(RegistryTest, EnumerationOrderAndBufferSizes) {
-    HKEY key = Create(HKEY_CURRENT_USER, "Software\\Enum");
-    for (const char* name : {"beta", "Alpha", "_under", "Zulu", "gamma"}) RegCloseKey(Create(key, name));
+    Key key = Create(HKEY_CURRENT_USER, "Software\\Enum");
+    for (const char* name : {"beta", "Alpha", "_under", "Zulu", "gamma"}) Create(key, name);
     // Subkeys come in the order of their upper-cased names, as on Windows ("_" sorts after "Z").
     EXPECT_EQ((Names{"Alpha", "beta", "gamma", "Zulu", "_under"}), SubKeys(key));
 
@@ -223,52 +223,46 @@ TEST_F(RegistryTest, EnumerationOrderAndBufferSizes) {
     ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr,
                                               &values, &maxName, &maxData, nullptr, nullptr));
     EXPECT_EQ(std::tuple(5u, 6u, 3u, 5u, 5u), std::tuple(subkeys, maxSubkey, values, maxName, maxData));
-    RegCloseKey(key);
 }
 
 TEST_F(RegistryTest, DeletingKeys) {
-    HKEY app = Create(HKEY_CURRENT_USER, "Software\\Co\\App");
+    Key app = Create(HKEY_CURRENT_USER, "Software\\Co\\App");
     SetSz(app, "v", "x");
-    HKEY section = Create(app, "Section");
-    SetDword(section, "n", 1);
+    {
+        Key section = Create(app, "Section");
+        SetDword(section, "n", 1);
 
-    // A key with subkeys stays, as on Windows, and so does the hive's root.
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Co\\App"));
-    EXPECT_EQ("x\0"s, Get(app, "v"));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteKeyA(app, "Nothing"));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyA(HKEY_CURRENT_USER, ""));
+        // A key with subkeys stays, as on Windows, and so does the hive's root.
+        EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Co\\App"));
+        EXPECT_EQ("x\0"s, Get(app, "v"));
+        EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteKeyA(app, "Nothing"));
+        EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyA(HKEY_CURRENT_USER, ""));
 
-    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(app, "SECTION"));
-    // The open handle now names a deleted key, also after a key of that name is made again.
-    EXPECT_EQ(ERROR_KEY_DELETED, SetDword(section, "n", 2));
-    EXPECT_EQ("<error 1018>", Get(section, "n"));
-    HKEY again = Create(app, "Section");
-    EXPECT_EQ("<error 2>", Get(again, "n"));  // the values went with the key
-    EXPECT_EQ(ERROR_KEY_DELETED, RegQueryInfoKeyA(section, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                                  nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
-    RegCloseKey(section);
-    RegCloseKey(again);
-
+        ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(app, "SECTION"));
+        // The open handle now names a deleted key, also after a key of that name is made again.
+        EXPECT_EQ(ERROR_KEY_DELETED, SetDword(section, "n", 2));
+        EXPECT_EQ("<error 1018>", Get(section, "n"));
+        EXPECT_EQ("<error 2>", Get(Create(app, "Section"), "n"));  // the values went with the key
+        EXPECT_EQ(ERROR_KEY_DELETED, RegQueryInfoKeyA(section, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+    }
     ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(app, "Section"));
     ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(app, ""));  // the handle's own key
     EXPECT_EQ(ERROR_KEY_DELETED, SetDword(app, "n", 2));
-    RegCloseKey(app);
-    HKEY co = Open(HKEY_CURRENT_USER, "Software\\Co");
-    EXPECT_TRUE(SubKeys(co).empty());
-    RegCloseKey(co);
+    EXPECT_TRUE(SubKeys(Open(HKEY_CURRENT_USER, "Software\\Co")).empty());
 }
 
 TEST_F(RegistryTest, HandlesKeepTheirAccessAndDieWhenClosed) {
-    RegCloseKey(Create(HKEY_CURRENT_USER, "Software\\Access"));
-    HKEY reader = Open(HKEY_CURRENT_USER, "Software\\Access");
-    HKEY sub = nullptr;
+    Create(HKEY_CURRENT_USER, "Software\\Access");
+    HKEY reader = nullptr, sub = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Access", 0, KEY_READ, &reader));
     EXPECT_EQ(ERROR_ACCESS_DENIED, SetSz(reader, "v", "x"));
     EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteValueA(reader, "v"));
     EXPECT_EQ(ERROR_ACCESS_DENIED,
               RegCreateKeyExA(reader, "Sub", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr));
     EXPECT_EQ("<error 2>", Get(reader, "v"));
 
-    HKEY writer = Open(HKEY_CURRENT_USER, "Software\\Access", KEY_SET_VALUE);
+    Key writer = Open(HKEY_CURRENT_USER, "Software\\Access", KEY_SET_VALUE);
     EXPECT_EQ(ERROR_SUCCESS, SetSz(writer, "v", "x"));
     EXPECT_EQ("<error 5>", Get(writer, "v"));
     EXPECT_EQ("x\0"s, Get(reader, "v"));  // another handle sees the write at once
@@ -284,44 +278,30 @@ TEST_F(RegistryTest, HandlesKeepTheirAccessAndDieWhenClosed) {
     int notAKey = 0;
     EXPECT_EQ("<error 6>", Get((HKEY)&notAKey, "v"));
     EXPECT_EQ(ERROR_INVALID_HANDLE, RegEnumKeyA(nullptr, 0, nullptr, 0));
-    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(writer));
 }
 
 TEST_F(RegistryTest, HivesAreSeparateFilesMadeByTheFirstWrite) {
     // A missing hive reads as one that holds only "Software", and reading it makes nothing.
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, OpenResult(HKEY_LOCAL_MACHINE, "Software\\Machine"));
     EXPECT_EQ(Names{"Software"}, SubKeys(HKEY_CURRENT_USER));
-    EXPECT_FALSE(dir.Exists("user.db"));
-    EXPECT_FALSE(dir.Exists("machine.db"));
+    EXPECT_FALSE(dir.Exists("user.db") || dir.Exists("machine.db"));
 
-    HKEY key = Create(HKEY_LOCAL_MACHINE, "Software\\Machine");
-    SetSz(key, "where", "machine");
-    RegCloseKey(key);
+    SetSz(Create(HKEY_LOCAL_MACHINE, "Software\\Machine"), "where", "machine");
     EXPECT_TRUE(dir.Exists("machine.db"));
     EXPECT_FALSE(dir.Exists("user.db"));
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, OpenResult(HKEY_CURRENT_USER, "Software\\Machine"));
-    EXPECT_EQ(dir.host("user.db"), kiln::RegistryHivePath(HKEY_CURRENT_USER));
 
     // Another process sees what this one wrote, and this one what the other wrote.
     std::string report = kiln::test::RunInChildForReport([] {
-        HKEY k = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Machine", 0, KEY_READ, &k) != ERROR_SUCCESS)
-            return "machine key not found"s;
-        std::string got = Get(k, "where");
-        RegCloseKey(k);
+        std::string got = Get(Open(HKEY_LOCAL_MACHINE, "Software\\Machine"), "where");
         if (got != "machine\0"s) return "read " + got;
-        k = Create(HKEY_CURRENT_USER, "Software\\FromChild");
-        LONG rc = SetDword(k, "pid", 42);
-        RegCloseKey(k);
+        LONG rc = SetDword(Create(HKEY_CURRENT_USER, "Software\\FromChild"), "pid", 42);
         return rc == ERROR_SUCCESS ? ""s : "write failed " + std::to_string(rc);
     });
     EXPECT_EQ("", report);
-    key = Open(HKEY_CURRENT_USER, "Software\\FromChild");
-    EXPECT_EQ("\x2A\0\0\0"s, Get(key, "pid"));
-    RegCloseKey(key);
-}
+    EXPECT_EQ("\x2A\0\0\0"s, Get(Open(HKEY_CURRENT_USER, "Software\\FromChild"), "pid"));
 
-TEST_F(RegistryTest, HiveLocationsFollowTheEnvironment) {
+    EXPECT_EQ(dir.host("user.db"), kiln::RegistryHivePath(HKEY_CURRENT_USER));
     kiln::test::ScopedEnv home("HOME", nullptr);
     kiln::test::ScopedEnv config("XDG_CONFIG_HOME", "/srv/conf");
     kiln::test::ScopedEnv registry("KILN_REGISTRY_DIR", nullptr);
@@ -335,57 +315,44 @@ TEST_F(RegistryTest, HiveLocationsFollowTheEnvironment) {
     EXPECT_EQ("/x/y/machine.db", kiln::RegistryHivePath(HKEY_LOCAL_MACHINE));
 }
 
+// A damaged user hive gives ERROR_BADDB to every call and stays as it is; the other hive is not
+// disturbed.
 TEST_F(RegistryTest, DamagedHiveFilesGiveBadDbAndStayAsTheyAre) {
-    HKEY key = Create(HKEY_LOCAL_MACHINE, "Software\\Safe");
-    SetSz(key, "v", "kept");
-    RegCloseKey(key);
+    SetSz(Create(HKEY_LOCAL_MACHINE, "Software\\Safe"), "v", "kept");
+    const std::function<void(std::string&)> damages[] = {
+        [](std::string& bytes) { bytes = "this is not a database\n" + std::string(5000, '\x5A'); },
+        [](std::string& bytes) { bytes.replace(68, 4, "ABCD"); },  // another program's application id
+        [](std::string& bytes) {  // one damaged page
+            for (size_t i = 4096; i < 8192; ++i) bytes[i] = (char)(i * 7);
+        },
+    };
+    for (size_t n = 0; n < std::size(damages); ++n) {
+        SCOPED_TRACE(n);
+        CloseHives();
+        std::filesystem::remove(dir.host("user.db"));
+        {
+            Key key = Create(HKEY_CURRENT_USER, "Software\\Big");
+            for (int i = 0; i < 40; ++i) SetSz(key, std::to_string(i).c_str(), std::string(600, 'q').c_str());
+        }
+        CloseHives();
+        ASSERT_FALSE(dir.Exists("user.db-wal"));
+        std::string bytes = dir.Read("user.db");
+        ASSERT_GT(bytes.size(), 8192u);
+        damages[n](bytes);
+        dir.Write("user.db", bytes);
 
-    const std::string garbage = "this is not a database\n" + std::string(5000, '\x5A');
-    dir.Write("user.db", garbage);
-    char name[8];
-    EXPECT_EQ(ERROR_BADDB, OpenResult(HKEY_CURRENT_USER, "Software"));
-    EXPECT_EQ(ERROR_BADDB, CreateResult(HKEY_CURRENT_USER, "Software"));
-    EXPECT_EQ(ERROR_BADDB, SetSz(HKEY_CURRENT_USER, "v", "x"));
-    EXPECT_EQ(ERROR_BADDB, RegEnumKeyA(HKEY_CURRENT_USER, 0, name, sizeof name));
-    EXPECT_EQ(garbage, dir.Read("user.db"));
-
-    // The other hive is not disturbed.
-    key = Open(HKEY_LOCAL_MACHINE, "Software\\Safe");
-    EXPECT_EQ("kept\0"s, Get(key, "v"));
-    RegCloseKey(key);
-
-    // Another program's database (another application id in its header) is not taken over.
-    CloseHives();
-    std::string machine = dir.Read("machine.db");
-    ASSERT_GT(machine.size(), 100u);
-    machine.replace(68, 4, "ABCD");
-    dir.Write("machine.db", machine);
-    EXPECT_EQ(ERROR_BADDB, OpenResult(HKEY_LOCAL_MACHINE, "Software\\Safe"));
-    EXPECT_EQ(ERROR_BADDB, SetSz(HKEY_LOCAL_MACHINE, "v", "x"));
-    EXPECT_EQ(machine, dir.Read("machine.db"));
-}
-
-TEST_F(RegistryTest, HiveWithADamagedPageIsRefusedWhole) {
-    HKEY key = Create(HKEY_CURRENT_USER, "Software\\Big");
-    std::string text(600, 'q');
-    for (int i = 0; i < 40; ++i) SetSz(key, ("value" + std::to_string(i)).c_str(), text.c_str());
-    RegCloseKey(key);
-    CloseHives();
-    ASSERT_FALSE(dir.Exists("user.db-wal"));
-
-    std::string bytes = dir.Read("user.db");
-    ASSERT_GT(bytes.size(), 8192u);
-    for (size_t i = 4096; i < 8192; ++i) bytes[i] = (char)(i * 7);
-    dir.Write("user.db", bytes);
-    EXPECT_EQ(ERROR_BADDB, OpenResult(HKEY_CURRENT_USER, "Software\\Big"));
-    EXPECT_EQ(ERROR_BADDB, SetSz(HKEY_CURRENT_USER, "v", "x"));
-    EXPECT_EQ(bytes, dir.Read("user.db"));
+        char name[8];
+        EXPECT_EQ(ERROR_BADDB, OpenResult(HKEY_CURRENT_USER, "Software\\Big"));
+        EXPECT_EQ(ERROR_BADDB, CreateResult(HKEY_CURRENT_USER, "Software"));
+        EXPECT_EQ(ERROR_BADDB, SetSz(HKEY_CURRENT_USER, "v", "x"));
+        EXPECT_EQ(ERROR_BADDB, RegEnumKeyA(HKEY_CURRENT_USER, 0, name, sizeof name));
+        EXPECT_EQ(bytes, dir.Read("user.db"));
+        EXPECT_EQ("kept\0"s, Get(Open(HKEY_LOCAL_MACHINE, "Software\\Safe"), "v"));
+    }
 }
 
 TEST_F(RegistryTest, HivesInFoldersTheUserMayNotWrite) {
-    HKEY key = Create(HKEY_LOCAL_MACHINE, "Software\\Shared");
-    SetDword(key, "n", 5);
-    RegCloseKey(key);
+    SetDword(Create(HKEY_LOCAL_MACHINE, "Software\\Shared"), "n", 5);
     CloseHives();  // a reader must cope without the log files
     std::string before = dir.Read("machine.db");
     ASSERT_EQ(0, chmod(dir.host("machine.db").c_str(), 0444));
@@ -393,29 +360,29 @@ TEST_F(RegistryTest, HivesInFoldersTheUserMayNotWrite) {
 
     std::string report = kiln::test::RunInChildForReport(
         [] {
-            std::string problems;
-            auto expect = [&](const char* what, LONG got, LONG wanted) {
-                if (got != wanted) problems += std::string(what) + " gave " + std::to_string(got) + "; ";
-            };
             HKEY k = nullptr, w = nullptr;
-            expect("open", RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_READ, &k), 0);
-            if (Get(k, "n") != "\5\0\0\0"s) problems += "wrong value; ";
-            RegCloseKey(k);
-            expect("open for writing",
-                   RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_WRITE, &w),
-                   ERROR_ACCESS_DENIED);
-            expect("create", CreateResult(HKEY_LOCAL_MACHINE, "Software\\New", 0, KEY_READ),
-                   ERROR_ACCESS_DENIED);
-            expect("set", SetDword(HKEY_LOCAL_MACHINE, "n", 1), ERROR_ACCESS_DENIED);
-            expect("delete", RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Shared"), ERROR_ACCESS_DENIED);
-            // The most access this hive allows is reading.
-            expect("RegOpenKeyA", RegOpenKeyA(HKEY_LOCAL_MACHINE, "Software\\Shared", &k), 0);
-            expect("set through it", SetDword(k, "n", 1), ERROR_ACCESS_DENIED);
-            RegCloseKey(k);
-            // No user hive exists in the folder and none can be made there.
-            expect("user open", RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\App", 0, KEY_READ, &k),
-                   ERROR_FILE_NOT_FOUND);
-            expect("user create", CreateResult(HKEY_CURRENT_USER, "Software"), ERROR_ACCESS_DENIED);
+            // In order: the hive reads, but the most access it allows is reading; no user hive exists
+            // in the folder and none can be made there.
+            const std::tuple<const char*, LONG, LONG> calls[] = {
+                {"open", RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_READ, &k), 0},
+                {"read", Get(k, "n") == "\5\0\0\0"s ? 0 : -1, 0},
+                {"close", RegCloseKey(k), 0},
+                {"open for writing", RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_WRITE, &w),
+                 ERROR_ACCESS_DENIED},
+                {"create", CreateResult(HKEY_LOCAL_MACHINE, "Software\\New", 0, KEY_READ),
+                 ERROR_ACCESS_DENIED},
+                {"set", SetDword(HKEY_LOCAL_MACHINE, "n", 1), ERROR_ACCESS_DENIED},
+                {"delete", RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Shared"), ERROR_ACCESS_DENIED},
+                {"RegOpenKeyA", RegOpenKeyA(HKEY_LOCAL_MACHINE, "Software\\Shared", &k), 0},
+                {"set through it", SetDword(k, "n", 1), ERROR_ACCESS_DENIED},
+                {"close it", RegCloseKey(k), 0},
+                {"user open", RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\App", 0, KEY_READ, &k),
+                 ERROR_FILE_NOT_FOUND},
+                {"user create", CreateResult(HKEY_CURRENT_USER, "Software"), ERROR_ACCESS_DENIED},
+            };
+            std::string problems;
+            for (auto [what, got, wanted] : calls)
+                if (got != wanted) problems += std::string(what) + " gave " + std::to_string(got) + "; ";
             return problems;
         },
         true);
@@ -426,7 +393,7 @@ TEST_F(RegistryTest, HivesInFoldersTheUserMayNotWrite) {
     // A registry folder that cannot be made gives an error, not a crash.
     ASSERT_EQ(0, chmod(dir.host().c_str(), 0755));
     dir.Write("file", "x");
-    setenv("KILN_REGISTRY_DIR", dir.host("file").c_str(), 1);
+    kiln::test::ScopedEnv notAFolder("KILN_REGISTRY_DIR", dir.host("file").c_str());
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, OpenResult(HKEY_CURRENT_USER, "Software\\App"));
     LONG rc = SetDword(HKEY_CURRENT_USER, "n", 1);
     EXPECT_TRUE(rc == ERROR_CANTOPEN || rc == ERROR_ACCESS_DENIED) << rc;

@@ -124,18 +124,12 @@ TEST(Controls, ListBoxSortsFindsAndNotifiesUserSelections) {
             items.push_back(text);
         }
         EXPECT_EQ(items, (std::vector<std::string>{"Apple", "apricot", "banana", "pear"}));
-        struct Find {
-            UINT message;
-            int start;
-            const char* text;
-            LRESULT expected;
-        };
-        for (const Find& find :
-             {Find{LB_FINDSTRING, -1, "AP", 0}, Find{LB_FINDSTRING, 0, "ap", 1},
-              Find{LB_FINDSTRING, 1, "ap", 0} /* wraps round */, Find{LB_FINDSTRING, -1, "x", LB_ERR},
-              Find{LB_FINDSTRINGEXACT, -1, "BANANA", 2}, Find{LB_FINDSTRINGEXACT, -1, "ban", LB_ERR}})
-            EXPECT_EQ(SendMessageA(list, find.message, (WPARAM)find.start, (LPARAM)find.text), find.expected)
-                << find.text;
+        const std::tuple<UINT, int, const char*, LRESULT> finds[] = {
+            {LB_FINDSTRING, -1, "AP", 0},         {LB_FINDSTRING, 0, "ap", 1},
+            {LB_FINDSTRING, 1, "ap", 0} /* wraps round */, {LB_FINDSTRING, -1, "x", LB_ERR},
+            {LB_FINDSTRINGEXACT, -1, "BANANA", 2}, {LB_FINDSTRINGEXACT, -1, "ban", LB_ERR}};
+        for (auto [message, start, text, expected] : finds)
+            EXPECT_EQ(SendMessageA(list, message, (WPARAM)start, (LPARAM)text), expected) << text;
 
         EXPECT_EQ(SendMessageA(list, LB_SETITEMDATA, 3, 99), TRUE);
         EXPECT_EQ(SendMessageA(list, LB_GETITEMDATA, 3, 0), 99);
@@ -145,9 +139,8 @@ TEST(Controls, ListBoxSortsFindsAndNotifiesUserSelections) {
         EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 2) << "the selection follows its item";
         EXPECT_TRUE(t_notified.empty()) << "programs' selections are not notified";
 
-        HWND dialogLike = parent;
-        kiln::test::Pick(dialogLike, 20, 1);
-        kiln::test::Pick(dialogLike, 20, 1);
+        kiln::test::Pick(parent, 20, 1);
+        kiln::test::Pick(parent, 20, 1);
         SendMessageA(list, WM_LBUTTONDBLCLK, 0, MAKELPARAM(2, 2));
         EXPECT_EQ(t_notified, (Notified{{20, LBN_SELCHANGE}, {20, LBN_SELCHANGE}, {20, LBN_DBLCLK}}))
             << "a click on the selected item changes nothing";
@@ -198,21 +191,17 @@ TEST(Controls, DialogItemNumbersParseWholeTexts) {
     OnFreshThread([] {
         HWND parent = MakeParent();
         MakeControl(parent, "Edit", 40, 0);
-        struct Case {
-            const char* text;
-            BOOL isSigned;
-            UINT value;
-            BOOL translated;
-        };
-        for (const Case& c :
-             {Case{" 42 ", TRUE, 42, TRUE}, Case{"-5", TRUE, (UINT)-5, TRUE}, Case{"-5", FALSE, 0, FALSE},
-              Case{"12abc", TRUE, 0, FALSE}, Case{"4294967295", FALSE, 4294967295u, TRUE},
-              Case{"4294967296", FALSE, 0, FALSE}, Case{"2147483648", TRUE, 0, FALSE},
-              Case{"", TRUE, 0, FALSE}}) {
-            SetDlgItemTextA(parent, 40, c.text);
-            BOOL translated = -1;
-            EXPECT_EQ(GetDlgItemInt(parent, 40, &translated, c.isSigned), c.value) << c.text;
-            EXPECT_EQ(translated, c.translated) << c.text;
+        // Text, signed, value, translated.
+        const std::tuple<const char*, BOOL, UINT, BOOL> cases[] = {
+            {" 42 ", TRUE, 42, TRUE},       {"-5", TRUE, (UINT)-5, TRUE},
+            {"-5", FALSE, 0, FALSE},        {"12abc", TRUE, 0, FALSE},
+            {"4294967295", FALSE, 4294967295u, TRUE}, {"4294967296", FALSE, 0, FALSE},
+            {"2147483648", TRUE, 0, FALSE}, {"", TRUE, 0, FALSE}};
+        for (auto [text, isSigned, value, translated] : cases) {
+            SetDlgItemTextA(parent, 40, text);
+            BOOL got = -1;
+            EXPECT_EQ(GetDlgItemInt(parent, 40, &got, isSigned), value) << text;
+            EXPECT_EQ(got, translated) << text;
         }
         SetDlgItemInt(parent, 40, (UINT)-7, TRUE);
         EXPECT_EQ(kiln::test::TextOf(GetDlgItem(parent, 40)), "-7");

@@ -24,12 +24,9 @@ using kiln::test::PseudoTerminal;
 std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
 std::string Hex(const std::string& bytes) {
+    static const char digits[] = "0123456789abcdef";
     std::string hex;
-    char digits[3];
-    for (unsigned char c : bytes) {
-        std::snprintf(digits, sizeof digits, "%02x", c);
-        hex += digits;
-    }
+    for (unsigned char c : bytes) hex += {digits[c >> 4], digits[c & 15]};
     return hex;
 }
 
@@ -79,15 +76,14 @@ std::vector<BYTE> FormTemplate(bool withChoices) {
     form.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
     form.cx = 200;
     form.cy = 120;
-    form.items.push_back({"Static", 0xFFFF, "名前を入力:", 5, 5, 100, 10, WS_VISIBLE, 0});
-    form.items.push_back({"Edit", kEdit, "abc", 5, 20, 100, 12, WS_VISIBLE | WS_TABSTOP, 0});
-    if (withChoices) {
-        form.items.push_back({"ListBox", kList, "", 5, 35, 100, 40, WS_VISIBLE | LBS_NOTIFY, 0});
-        form.items.push_back({"Button", kCheck, "&Verbose", 5, 80, 100, 10,
-                              WS_VISIBLE | BS_AUTOCHECKBOX, 0});
-    }
-    form.items.push_back({"Button", IDOK, "OK", 110, 100, 40, 14, WS_VISIBLE | BS_DEFPUSHBUTTON, 0});
-    form.items.push_back({"Button", IDCANCEL, "Cancel", 155, 100, 40, 14, WS_VISIBLE, 0});
+    form.items = {{"Static", 0xFFFF, "名前を入力:", 5, 5, 100, 10, WS_VISIBLE, 0},
+                  {"Edit", kEdit, "abc", 5, 20, 100, 12, WS_VISIBLE | WS_TABSTOP, 0},
+                  {"Button", IDOK, "OK", 110, 100, 40, 14, WS_VISIBLE | BS_DEFPUSHBUTTON, 0},
+                  {"Button", IDCANCEL, "Cancel", 155, 100, 40, 14, WS_VISIBLE, 0}};
+    if (withChoices)
+        form.items.insert(form.items.begin() + 2,
+                          {{"ListBox", kList, "", 5, 35, 100, 40, WS_VISIBLE | LBS_NOTIFY, 0},
+                           {"Button", kCheck, "&Verbose", 5, 80, 100, 10, WS_VISIBLE | BS_AUTOCHECKBOX, 0}});
     return kiln::BuildDialogTemplate(form);
 }
 
@@ -136,14 +132,20 @@ TEST(TerminalDialog, FormIsAskedInTheUsersCharsetAndAnsweredThroughItsControls) 
         << term.Screen();
 }
 
-TEST(TerminalDialog, EscapeAndEndOfInputCancel) {
-    for (const char* keys : {"\x1b", "\x04"}) {
+// Escape and the end of input cancel; signals end the program; the terminal's modes come back.
+TEST(TerminalDialog, CancelKeysAndSignalsGiveTheModesBack) {
+    const std::pair<const char*, int> endings[] = {{"\x1b", 0}, {"\x04", 0}, {"", SIGTERM}, {"", SIGINT}};
+    for (auto [keys, sig] : endings) {
+        SCOPED_TRACE(testing::Message() << (int)keys[0] << " " << sig);
         PseudoTerminal term([] { return RunForm(false, false); });
         ASSERT_TRUE(term.Expect("> abc"));
-        term.Type(keys);
-        ASSERT_EQ(term.Wait(), 0);
-        EXPECT_NE(term.Screen().find("RESULT 2 "), std::string::npos) << term.Screen();
-        EXPECT_NE(term.Screen().find("modes-back"), std::string::npos) << term.Screen();
+        EXPECT_EQ(term.Modes().c_lflag & (ICANON | ECHO), 0u);
+        if (sig == 0) term.Type(keys);
+        if (sig != 0) term.Signal(sig);
+        ASSERT_EQ(term.Wait(), sig == 0 ? 0 : 128 + sig);
+        EXPECT_EQ(term.Modes().c_lflag & (ICANON | ECHO), (tcflag_t)(ICANON | ECHO));
+        bool cancelled = term.Screen().find("RESULT 2  -1 0 0 modes-back") != std::string::npos;
+        EXPECT_EQ(cancelled, sig == 0) << term.Screen();
     }
 }
 
@@ -159,17 +161,6 @@ TEST(TerminalDialog, RefusedAnswerShowsTheBoxAndAsksAgain) {
     term.Type("v\r");
     ASSERT_EQ(term.Wait(), 0);
     EXPECT_NE(term.Screen().find("RESULT 1 " + Hex("v") + " "), std::string::npos) << term.Screen();
-}
-
-TEST(TerminalDialog, SignalsGiveTheModesBack) {
-    for (int sig : {SIGTERM, SIGINT}) {
-        PseudoTerminal term([] { return RunForm(false, false); });
-        ASSERT_TRUE(term.Expect("> abc"));
-        EXPECT_EQ(term.Modes().c_lflag & (ICANON | ECHO), 0u);
-        term.Signal(sig);
-        EXPECT_EQ(term.Wait(), 128 + sig);
-        EXPECT_EQ(term.Modes().c_lflag & (ICANON | ECHO), (tcflag_t)(ICANON | ECHO));
-    }
 }
 
 // A progress dialog as the library's progress dialogs are laid out.
@@ -195,10 +186,10 @@ int RunProgress(long long busyMs, long long boxAfterMs) {
     progress.style = WS_POPUP | WS_CAPTION | WS_VISIBLE;
     progress.cx = 250;
     progress.cy = 100;
-    progress.items.push_back({"Static", kStatus, "Pass 1", 9, 6, 227, 59, WS_VISIBLE, 0});
-    progress.items.push_back({"msctls_progress32", kBar, "", 9, 70, 100, 10, WS_VISIBLE, 0});
-    progress.items.push_back({"Static", kPercent, " 0 %", 114, 73, 18, 8, WS_VISIBLE, 0});
-    progress.items.push_back({"Button", IDCANCEL, "Cancel", 190, 80, 50, 14, WS_VISIBLE, 0});
+    progress.items = {{"Static", kStatus, "Pass 1", 9, 6, 227, 59, WS_VISIBLE, 0},
+                      {"msctls_progress32", kBar, "", 9, 70, 100, 10, WS_VISIBLE, 0},
+                      {"Static", kPercent, " 0 %", 114, 73, 18, 8, WS_VISIBLE, 0},
+                      {"Button", IDCANCEL, "Cancel", 190, 80, 50, 14, WS_VISIBLE, 0}};
     std::vector<BYTE> bytes = kiln::BuildDialogTemplate(progress);
     HWND dialog = CreateDialogIndirectParamA(nullptr, (LPCDLGTEMPLATE)bytes.data(), nullptr, ProgressProc, 0);
     if (!dialog) return 3;
