@@ -476,11 +476,15 @@ LONG HiveStore::InitSchema(Connection& c) {
             Exec(c.db, "PRAGMA synchronous=FULL");
         }
         for (;;) {
+            // One read transaction: a hive that another process is setting up is seen before or after
+            // that, never halfway (the id already there but not the version).
+            Exec(c.db, "BEGIN");
             int64_t app = QueryInt(c.db, "PRAGMA application_id");
             int64_t version = QueryInt(c.db, "PRAGMA user_version");
+            int64_t tables = QueryInt(c.db, "SELECT count(*) FROM sqlite_master");
+            Exec(c.db, "COMMIT");
             if (app == kApplicationId && version == kSchemaVersion) break;
-            if (app != 0 || version != 0 || QueryInt(c.db, "SELECT count(*) FROM sqlite_master") != 0)
-                return ERROR_BADDB;
+            if (app != 0 || version != 0 || tables != 0) return ERROR_BADDB;
             if (c.readOnly) return ERROR_FILE_NOT_FOUND;
             Exec(c.db, "BEGIN IMMEDIATE");
             if (QueryInt(c.db, "SELECT count(*) FROM sqlite_master") == 0) {
