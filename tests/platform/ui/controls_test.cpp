@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <kiln/platform/ui/control_wnd.h>
 #include <kiln/platform/ui/dialog_box.h>
 
 #include "support/dialog_script.h"
@@ -184,6 +185,38 @@ TEST(Controls, ProgressBarRangesClampStepsWrapAndNeedNoRepaint) {
         EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, TRUE, (LPARAM)&range), -50);
         EXPECT_EQ(std::tuple(range.iLow, range.iHigh), std::tuple(-50, 50));
         DestroyWindow(parent);
+    });
+}
+
+// A bar whose wrapper counts the steps it sees and lets them through.
+class CCountingBar : public CProgressCtrl {
+public:
+    int m_steps = 0;
+
+protected:
+    LRESULT OnStepIt(WPARAM, LPARAM) { return ++m_steps, Default(); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CCountingBar, CProgressCtrl)
+    ON_MESSAGE(PBM_STEPIT, &CCountingBar::OnStepIt)
+END_MESSAGE_MAP()
+
+TEST(Controls, SubclassedBarsReachTheirWrappersHandlersAndThenTheBar) {
+    OnFreshThread([] {
+        HWND parent = MakeParent();
+        CProgressCtrl plain;
+        CCountingBar counting;
+        ASSERT_TRUE(plain.SubclassWindow(MakeControl(parent, PROGRESS_CLASS, 31, 0)));
+        ASSERT_TRUE(counting.SubclassWindow(MakeControl(parent, PROGRESS_CLASS, 32, 0)));
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(plain.StepIt(), i * 10);
+            EXPECT_EQ(counting.StepIt(), i * 10);
+        }
+        EXPECT_EQ(std::tuple(plain.GetPos(), counting.GetPos(), counting.m_steps), std::tuple(30, 30, 3));
+        DestroyWindow(parent);
+        EXPECT_EQ(std::tuple(plain.m_hWnd, counting.m_hWnd), std::tuple(HWND{}, HWND{}))
+            << "both wrappers let go of their windows";
     });
 }
 
