@@ -15,6 +15,7 @@
 namespace {
 
 using kiln::test::BlockText;
+using kiln::test::Le32;
 using kiln::test::LoadBytes;
 
 const char kNoMemory[] = "メモリ確保例外が発生しました。メモリーが不足しています:CAlloc";
@@ -93,8 +94,8 @@ TEST_F(Alloc, ReAllocKeepsBytesZeroFillsAndFailsCleanly) {
     boxes.Clear();
     EXPECT_EQ(a.ReAlloc(0xFFFFFFFFu), nullptr);
     ASSERT_EQ(boxes.Count(), 2u);
-    EXPECT_EQ(boxes.calls()[0].text, "メモリ確保例外が発生しました。メモリーを再確保できません:CAlloc");
-    EXPECT_EQ(boxes.calls()[1].text,
+    EXPECT_EQ(boxes.calls()[0].text + "|" + boxes.calls()[1].text,
+              "メモリ確保例外が発生しました。メモリーを再確保できません:CAlloc|"
               "Not enough memory resources are available to process this command.\r\n");
     EXPECT_EQ(a.GetID(), nullptr);
     EXPECT_EQ(State(a), "0 5000 42");
@@ -128,10 +129,7 @@ TEST_F(Alloc, RecordBytes) {
     CAlloc empty, a, loaded;
     EXPECT_EQ(kiln::test::StoreBytes(empty), std::string(5, '\0'));
     a.Attach((void*)"abc", 3);
-    const std::string record(
-        "\x01\x03\x00\x00\x00"
-        "abc",
-        8);
+    const std::string record = "\x01" + Le32(3) + "abc";
     EXPECT_EQ(kiln::test::StoreBytes(a), record);
     loaded.SetFlag(0);
     LoadBytes(loaded, record);
@@ -149,15 +147,8 @@ TEST_F(Alloc, RecordBytes) {
     const struct {
         std::string bytes;
         BOOL attached;
-    } kCut[] = {{std::string("\x01\x08\x00\x00\x00"
-                             "abc",
-                             8),
-                 1},
-                {std::string("\x01\x03\x00", 3), 0},
-                {std::string("\x01\xFF\xFF\xFF\xFF"
-                             "abc",
-                             8),
-                 0}};
+    } kCut[] = {
+        {"\x01" + Le32(8) + "abc", 1}, {std::string("\x01\x03\x00", 3), 0}, {"\x01" + Le32(~0u) + "abc", 0}};
     for (const auto& cut : kCut) {
         CAlloc b;
         try {
