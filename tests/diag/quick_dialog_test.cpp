@@ -78,14 +78,6 @@ TEST(StringDialog, PlacesTheDialogAndDisablesItsOwnerWhileItRuns) {
     DestroyWindow(owner);
 }
 
-TEST(QuickShowDialog, WithoutATemplateReturnsMinusOneAndShowsNothing) {
-    DialogScript script;
-    CQuickShowDialogBase dialog(9999, nullptr);
-    EXPECT_EQ(dialog.DoModal(), -1);
-    EXPECT_EQ(dialog.DoModal(10, 10), -1);
-    EXPECT_TRUE(script.events().empty());
-}
-
 int g_enterIdle = 0;
 
 LRESULT CALLBACK CountEnterIdle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -93,7 +85,7 @@ LRESULT CALLBACK CountEnterIdle(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-TEST(QuickShowDialog, RunsATemplateInMemoryAndTellsTheOwnerItIdlesUnlessTheTemplateSaysNot) {
+TEST(QuickShowDialog, RunsATemplateInMemoryTellingTheOwnerItIdlesAndFailsWithoutOne) {
     WNDCLASSA ownerClass = {};
     ownerClass.lpfnWndProc = CountEnterIdle;
     ownerClass.lpszClassName = "QuickShowIdleOwner";
@@ -120,6 +112,12 @@ TEST(QuickShowDialog, RunsATemplateInMemoryAndTellsTheOwnerItIdlesUnlessTheTempl
     }
     ownerWnd.Detach();
     DestroyWindow(owner);
+
+    DialogScript script;  // without a template: -1, and nothing shown
+    CQuickShowDialogBase missing(9999, nullptr);
+    EXPECT_EQ(missing.DoModal(), -1);
+    EXPECT_EQ(missing.DoModal(10, 10), -1);
+    EXPECT_TRUE(script.events().empty());
 }
 
 TEST(ValueDialog, ChecksTheRangeAndKeepsTheDialogOpenUntilTheValueFits) {
