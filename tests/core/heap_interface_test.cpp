@@ -1,7 +1,5 @@
 #include <kiln/core/heap_interface.h>
-#include <kiln/diag/report.h>
 #include <kiln/platform/ui/message_box.h>
-#include <kiln/stream/read_stm_ptr.h>
 
 #include <gtest/gtest.h>
 
@@ -13,8 +11,6 @@
 
 namespace {
 
-const char kLocked[] = "CAlloc or Later Object Destroyed With Lock.";
-
 // The chunk's bytes, read under a lock.
 std::string Bytes(IPmHeapInterface& chunk) {
     const unsigned char* p = chunk.Lock();
@@ -25,7 +21,6 @@ std::string Bytes(IPmHeapInterface& chunk) {
 
 class HeapInterface : public ::testing::Test {
 protected:
-    void TearDown() override { KfxSetErrorLevel(64); }
     kiln::test::BoxRecorder boxes;
 };
 
@@ -77,19 +72,6 @@ TEST_F(HeapInterface, FromCAllocAndCopiesShareTheMemory) {
     copy->Lock()[1] = 'Y';
     copy->Unlock();
     EXPECT_EQ(Bytes(heap), "XY23456789abcdef");
-}
-
-TEST_F(HeapInterface, DestroyedWhileAStreamHoldsItLockedWarnsAndReleases) {
-    KfxSetErrorLevel(32);
-    auto* heap = new CAllocInterface;
-    ASSERT_EQ(heap->Alloc(64), 1);
-    // The cursor is never destroyed: its chunk is gone, so closing it would reach freed memory.
-    alignas(CReadStmPtr) unsigned char storage[sizeof(CReadStmPtr)];
-    auto* cursor = new (storage) CReadStmPtr(heap);
-    EXPECT_EQ(cursor->GetLength(), 64u);
-    delete heap;
-    ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Last().text, kLocked);
 }
 
 }  // namespace

@@ -266,11 +266,3 @@ TEST_F(FrameTest, FramesAreMadeFromResources) {
     EXPECT_EQ(CFrameWndCreator::CreateFrameView(RUNTIME_CLASS(CFrameWnd), RUNTIME_CLASS(NoteView), kNoMenuId), nullptr);
     EXPECT_EQ(CFrameWndCreator::CreateFrameView(RUNTIME_CLASS(NoteView), RUNTIME_CLASS(NoteView), kNoteId), nullptr);
 }
-
-TEST_F(FrameTest, ClassesCarryTheirRunTimeInformation) {
-    std::unique_ptr<CObject> frame(RUNTIME_CLASS(CMDIFrameWndEx)->CreateObject());
-    EXPECT_TRUE(frame->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd)));
-    std::unique_ptr<CObject> doc(RUNTIME_CLASS(CDocumentEx)->CreateObject());
-    EXPECT_TRUE(doc->IsKindOf(RUNTIME_CLASS(CDocument)));
-    EXPECT_TRUE(RUNTIME_CLASS(CWinAppMDIEx)->IsDerivedFrom(RUNTIME_CLASS(CWinApp)));
-}
