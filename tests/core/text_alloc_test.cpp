@@ -271,7 +271,7 @@ TEST_F(TextAlloc, NamesLongerThanTheNameBufferAreRefused) {
     EXPECT_NE(boxes.Last().text.find(kOpenWriteFailed), std::string::npos);
     EXPECT_FALSE(dir.Exists(stem + ".hhhh"));
     EXPECT_EQ(t.SerializeToFile(name.c_str(), ".hhhh", 0), 0);
-    EXPECT_EQ(t.Write(std::string(1000, 'h').c_str(), ""), 0);
+    EXPECT_EQ(t.Write((name + "hhh").c_str(), ""), 0) << "260 bytes and the NUL do not fit";
     EXPECT_EQ(boxes.Count(), 3u);
 }
 
