@@ -22,14 +22,11 @@ std::function<void(HWND)> TypeAndOk(const char* text) {
 
 TEST(StringDialog, OpensWithTheTextSelectedAndReturnsWhatWasTyped) {
     DialogScript script;
-    DWORD selection = 0;
-    bool editHasFocus = false;
-    std::string prompt, caption;
+    std::string shown;  // "caption|prompt|selection", and " focused" while the edit has the focus
     script.OnShown([&](HWND dialog) {
-        selection = static_cast<DWORD>(SendDlgItemMessageA(dialog, 3001, EM_GETSEL, 0, 0));
-        editHasFocus = GetFocus() == GetDlgItem(dialog, 3001);
-        prompt = ItemText(dialog, 3002);
-        caption = kiln::test::TextOf(dialog);
+        const auto selection = static_cast<DWORD>(SendDlgItemMessageA(dialog, 3001, EM_GETSEL, 0, 0));
+        shown = kiln::test::TextOf(dialog) + "|" + ItemText(dialog, 3002) + "|" + std::to_string(LOWORD(selection)) +
+                "-" + std::to_string(HIWORD(selection)) + (GetFocus() == GetDlgItem(dialog, 3001) ? " focused" : "");
     });
     script.OnWait(TypeAndOk("新しい文字列"));
 
@@ -37,10 +34,7 @@ TEST(StringDialog, OpensWithTheTextSelectedAndReturnsWhatWasTyped) {
     dialog.SetDefStr("初期値");
     dialog.SetTitle("名前を入力");
     ASSERT_EQ(dialog.DoModal(), IDOK);
-    EXPECT_EQ(selection, MAKELONG(0, 6u));
-    EXPECT_TRUE(editHasFocus);
-    EXPECT_EQ(prompt, "名前を入力");
-    EXPECT_EQ(caption, "文字列の入力");
+    EXPECT_EQ(shown, "文字列の入力|名前を入力|0-6 focused");
     EXPECT_STREQ(dialog.GetString(), "新しい文字列");
     EXPECT_EQ(script.Kinds(), "Shown Waiting Destroyed");
     EXPECT_TRUE(script.events().front().modal);
