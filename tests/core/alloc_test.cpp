@@ -50,7 +50,8 @@ TEST_F(Alloc, SecondAllocationIsRefusedAndEmptyObjectsDetachNothing) {
     EXPECT_EQ(a.GetID(), h);
     EXPECT_EQ(State(a), "1 0 0");
     ASSERT_EQ(boxes.Count(), 3u);
-    for (const auto& call : boxes.calls()) EXPECT_EQ(Box(call), "Warning! : 二重確保されました、無視します。:CAlloc/0");
+    for (const auto& call : boxes.calls())
+        EXPECT_EQ(Box(call), "Warning! : 二重確保されました、無視します。:CAlloc/0");
     EXPECT_EQ(empty.Detach(), 0);
     EXPECT_EQ(empty.DetachWithoutFree(), nullptr);
     a.Free();

@@ -42,8 +42,10 @@ public:
     BOOL AfterSerialRead() override { return trace += "after ", acceptRead; }
     BOOL OnCreateNewFile(const char* path) override {
         trace += "create(" + std::string(path) + ",wait " + std::to_string(kiln::GetWaitCursorCount()) + ") ";
-        if (createWith != nullptr)
-            CFile(path, CFile::modeCreate | CFile::modeWrite).Write(createWith, (UINT)std::strlen(createWith));
+        if (createWith != nullptr) {
+            CFile made(path, CFile::modeCreate | CFile::modeWrite);
+            made.Write(createWith, (UINT)std::strlen(createWith));
+        }
         return createWith != nullptr || createAnswer;
     }
     void SetModifiedFlag(BOOL modified) override {

@@ -130,7 +130,8 @@ TEST(CopyFileErrorReport, FullDiskLeavesNoPartialCopy) {
         dir.Write("small/old.bin", "old");
         std::string r;
         for (const char* name : {"small\\old.bin", "small\\new.bin"})
-            r += Check(src, dir.win(name), kiln::kCopyDiskFull, "コピー先のディスクの空き容量が不足しました。");
+            r += Check(src, dir.win(name), kiln::kCopyDiskFull,
+                       "コピー先のディスクの空き容量が不足しました。");
         auto entries = fs::directory_iterator(dir.host("small"));
         if (dir.Read("small/old.bin") != "old" || std::distance(begin(entries), end(entries)) != 1)
             r += "the small disk holds more than the old file";

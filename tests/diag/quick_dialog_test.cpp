@@ -25,8 +25,9 @@ TEST(StringDialog, OpensWithTheTextSelectedAndReturnsWhatWasTyped) {
     std::string shown;  // "caption|prompt|selection", and " focused" while the edit has the focus
     script.OnShown([&](HWND dialog) {
         const auto selection = static_cast<DWORD>(SendDlgItemMessageA(dialog, 3001, EM_GETSEL, 0, 0));
-        shown = kiln::test::TextOf(dialog) + "|" + ItemText(dialog, 3002) + "|" + std::to_string(LOWORD(selection)) +
-                "-" + std::to_string(HIWORD(selection)) + (GetFocus() == GetDlgItem(dialog, 3001) ? " focused" : "");
+        shown = kiln::test::TextOf(dialog) + "|" + ItemText(dialog, 3002) + "|";
+        shown += std::to_string(LOWORD(selection)) + "-" + std::to_string(HIWORD(selection));
+        if (GetFocus() == GetDlgItem(dialog, 3001)) shown += " focused";
     });
     script.OnWait(TypeAndOk("新しい文字列"));
 

@@ -18,7 +18,8 @@ public:
     using CWinRegistry::GetSectionKey2;
     // "key\profile param": where the object reads and writes.
     std::string Where() const {
-        return std::string(m_strRegistryKey) + "\\" + m_strProfileName.GetString() + " " + std::to_string(m_nParam);
+        return std::string(m_strRegistryKey) + "\\" + m_strProfileName.GetString() + " " +
+               std::to_string(m_nParam);
     }
 };
 
