@@ -67,7 +67,6 @@ TEST_F(Report, ErrorLevelSilencesQuestionFamilies) {
     EXPECT_EQ(_ERRASKW3("%d%d%d", 1, 2, 3), IDIGNORE);
     boxes.Answer(IDIGNORE);
     EXPECT_EQ(_ERRASK0("plain"), IDIGNORE);
-    ASSERT_EQ(boxes.Count(), 1u);
     ExpectLast("plain", MB_ABORTRETRYIGNORE | MB_DEFBUTTON3);
 
     KfxSetErrorLevel(32);
