@@ -129,12 +129,9 @@ TEST(CopyFileErrorReport, FullDiskLeavesNoPartialCopy) {
             return std::string("skip");
         dir.Write("small/old.bin", "old");
         std::string r;
-        for (const char* name : {"small\\old.bin", "small\\new.bin"}) {
-            SetLastError(0);
-            if (CopyFileA(src.c_str(), dir.win(name).c_str(), FALSE) || GetLastError() != ERROR_DISK_FULL)
-                r += std::string(name) + " gives error " + std::to_string(GetLastError()) + "; ";
-        }
-        r += Check(src, dir.win("small\\new.bin"), kiln::kCopyDiskFull, "コピー先のディスクの空き容量が不足しました。");
+        for (const char* name : {"small\\old.bin", "small\\new.bin"})
+            r += Check(src, dir.win(name), kiln::kCopyDiskFull,
+                       "コピー先のディスクの空き容量が不足しました。");
         auto entries = fs::directory_iterator(dir.host("small"));
         if (dir.Read("small/old.bin") != "old" || std::distance(begin(entries), end(entries)) != 1)
             r += "the small disk holds more than the old file";

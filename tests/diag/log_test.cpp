@@ -159,7 +159,6 @@ TEST_F(LogFile, FailedOpensShowTheNameAndLeaveTheLogClosed) {
     const std::string missing = dir.win("no such folder\\x.log");
     EXPECT_EQ(stamped.Open(dir.win("no such folder\\x.txt").c_str()), 0);
     EXPECT_EQ(stamped.IsOpen(), 0);
-    ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes.Last().text, missing + kOpenFailed);
     EXPECT_EQ(boxes.Last().style, (unsigned)(MB_OK | MB_ICONEXCLAMATION));
     const unsigned long lines = stamped.GetLineCount();

@@ -9,31 +9,26 @@
 
 namespace {
 
-using kiln::DialogEventKind;
-
 std::string ItemText(HWND dialog, int id) { return kiln::test::TextOf(GetDlgItem(dialog, id)); }
-
 
 std::string Percent(const CDialog& dialog) { return ItemText(dialog.m_hWnd, 3005); }
 
-TEST(ProgressDialog, StepsFromTheDefaultRangeAndStep) {
+void PostClick(const CDialog& dialog, int id) { PostMessageA(GetDlgItem(dialog.m_hWnd, id), BM_CLICK, 0, 0); }
+
+TEST(ProgressDialog, ShowsThePercentageFromTheDefaultStepAndOfEachPosition) {
     CProgressDlg dialog;
     ASSERT_TRUE(dialog.Create());
     EXPECT_EQ(Percent(dialog), " 0 %");  // the template's text until the bar first moves
-    EXPECT_EQ(dialog.StepIt(), 0);
-    EXPECT_EQ(Percent(dialog), "10%");
-    EXPECT_EQ(dialog.StepIt(), 10);
-    EXPECT_EQ(Percent(dialog), "20%");
-    EXPECT_EQ(dialog.StepIt(), 20);
-    EXPECT_EQ(Percent(dialog), "30%");
+    for (int before : {0, 10, 20}) {
+        EXPECT_EQ(dialog.StepIt(), before);
+        EXPECT_EQ(Percent(dialog), std::to_string(before + 10) + "%");
+    }
     EXPECT_EQ(dialog.GetPos(), 30);
     EXPECT_EQ(dialog.GetRangeMax(), 100);
     EXPECT_EQ(dialog.SetStep(25), 10);
     EXPECT_EQ(dialog.OffsetPos(5), 30);
     EXPECT_EQ(Percent(dialog), "35%");
-}
 
-TEST(ProgressDialog, ShowsThePercentageOfEachPosition) {
     struct Case {
         int lower, upper, pos;
         const char* shown;
@@ -43,8 +38,6 @@ TEST(ProgressDialog, ShowsThePercentageOfEachPosition) {
         // An empty range: done once the bound is reached, never a division by zero.
         {5, 5, 5, "100%"},     {5, 5, 4, "0%"},       {0, 0, 7, "100%"},
     };
-    CProgressDlg dialog;
-    ASSERT_TRUE(dialog.Create());
     for (const Case& c : cases) {
         dialog.SetRange(c.lower, c.upper);
         dialog.UpdatePercent(c.pos);
@@ -62,7 +55,7 @@ TEST(ProgressDialog, ReportsEachCancelOnceAndIgnoresOk) {
     dialog.SetStatus("処理中: 1 件目");
     EXPECT_EQ(ItemText(dialog.m_hWnd, 3006), "処理中: 1 件目");
     EXPECT_FALSE(dialog.CheckCancelButton());
-    PostMessageA(GetDlgItem(dialog.m_hWnd, IDCANCEL), BM_CLICK, 0, 0);
+    PostClick(dialog, IDCANCEL);
     EXPECT_TRUE(dialog.CheckCancelButton());
     EXPECT_FALSE(dialog.CheckCancelButton());
     // Escape on any control of the dialog is Cancel.
@@ -95,10 +88,8 @@ TEST(ProgressDialog, DisablesItsOwnerUntilItIsDestroyed) {
         EXPECT_FALSE(IsWindowEnabled(owner));
     }
     EXPECT_TRUE(IsWindowEnabled(owner));
-    ASSERT_EQ(script.events().size(), 4u);
-    EXPECT_EQ(script.events()[0].kind, DialogEventKind::Shown);
+    EXPECT_EQ(script.Kinds(), "Shown Destroyed Shown Destroyed");
     EXPECT_FALSE(script.events()[0].modal);
-    EXPECT_EQ(script.events()[1].kind, DialogEventKind::Destroyed);
     ownerWnd.Detach();
     DestroyWindow(owner);
 }
@@ -114,11 +105,11 @@ TEST(WaitDialog, HasOkAndCancelAndAHiddenPercentage) {
     dialog.SetPos(40);
     EXPECT_EQ(Percent(dialog), "40%");  // kept up to date although hidden
 
-    PostMessageA(GetDlgItem(dialog.m_hWnd, IDOK), BM_CLICK, 0, 0);
+    PostClick(dialog, IDOK);
     EXPECT_FALSE(dialog.CheckCancelButton());
     EXPECT_TRUE(dialog.CheckOKButton());
     EXPECT_FALSE(dialog.CheckOKButton());
-    PostMessageA(GetDlgItem(dialog.m_hWnd, IDCANCEL), BM_CLICK, 0, 0);
+    PostClick(dialog, IDCANCEL);
     EXPECT_FALSE(dialog.CheckOKButton());
     EXPECT_TRUE(dialog.CheckCancelButton());
     EXPECT_TRUE(IsWindow(dialog.m_hWnd));  // neither button closes it

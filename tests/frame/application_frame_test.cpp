@@ -48,6 +48,22 @@ std::string ReadUserValue(const std::string& path, const char* name) {
     return std::string((const char*)data);
 }
 
+// The frame's normal position "left,top,right,bottom", then " min" or " max" while iconic or zoomed.
+std::string Placement(CWnd* frame) {
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof wp;
+    EXPECT_TRUE(frame->GetWindowPlacement(&wp));
+    const RECT& r = wp.rcNormalPosition;
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom) + (frame->IsIconic() ? " min" : "") + (frame->IsZoomed() ? " max" : "");
+}
+
+std::string Title(CWnd* window) {
+    char title[64] = {};
+    window->GetWindowText(title, sizeof title);
+    return title;
+}
+
 }  // namespace
 
 // A document whose contents are its file's bytes.
@@ -69,13 +85,6 @@ public:
     void OnDraw(CDC*) override {}
 };
 IMPLEMENT_DYNCREATE(NoteView, CView)
-
-class OtherView : public CView {
-    DECLARE_DYNCREATE(OtherView)
-public:
-    void OnDraw(CDC*) override {}
-};
-IMPLEMENT_DYNCREATE(OtherView, CView)
 
 class TestApp : public CWinAppMDIEx {
 public:
@@ -121,68 +130,53 @@ protected:
 };
 
 TEST_F(FrameTest, SavedPlacementIsAppliedWithTheCallersShowState) {
-    struct Case {
+    const std::string normal = "10,20,650,500";
+    const std::string unreadable = "0,0," + std::to_string(GetSystemMetrics(SM_CXSCREEN) * 3 / 4) + "," +
+                                   std::to_string(GetSystemMetrics(SM_CYSCREEN) * 3 / 4);
+    const struct {
         const char* saved;
         UINT showCmd;
-        RECT normal;  // expected rcNormalPosition
-        bool iconic, zoomed;
+        std::string placement;
+    } cases[] = {
+        {"0,1,-1,-1,-1,-1,10,20,650,500", SW_SHOWNORMAL, normal},
+        {"0,1,-1,-1,-1,-1,10,20,650,500", SW_SHOWMINIMIZED, normal + " min"},
+        {"2,3,-1,-1,-1,-1,30,40,330,240", SW_SHOWNORMAL, "30,40,330,240 max"},
+        {"1,2,3", SW_SHOWNORMAL, unreadable},
+        {"", SW_SHOWMINIMIZED, unreadable + " min"},
     };
-    const RECT defaultRect = {0, 0, GetSystemMetrics(SM_CXSCREEN) * 3 / 4, GetSystemMetrics(SM_CYSCREEN) * 3 / 4};
-    const Case cases[] = {
-        {"0,1,-1,-1,-1,-1,10,20,650,500", SW_SHOWNORMAL, {10, 20, 650, 500}, false, false},
-        {"0,1,-1,-1,-1,-1,10,20,650,500", SW_SHOWMINIMIZED, {10, 20, 650, 500}, true, false},
-        {"2,3,-1,-1,-1,-1,30,40,330,240", SW_SHOWNORMAL, {30, 40, 330, 240}, false, true},
-        {"1,2,3", SW_SHOWNORMAL, defaultRect, false, false},
-        {"", SW_SHOWMINIMIZED, defaultRect, true, false},
-    };
-    for (const Case& c : cases) {
+    m_app.SetRegistryKey("tavrin");
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.saved);
-        m_app.SetRegistryKey("tavrin");
         m_app.WriteProfileString("Settings", "WindowPos", *c.saved ? c.saved : nullptr);
         CMDIFrameWndEx* frame = MakeMainFrame();
         frame->InitialShowWindow(c.showCmd);
-        WINDOWPLACEMENT wp = {};
-        wp.length = sizeof wp;
-        ASSERT_TRUE(frame->GetWindowPlacement(&wp));
-        EXPECT_EQ(std::memcmp(&wp.rcNormalPosition, &c.normal, sizeof c.normal), 0)
-            << wp.rcNormalPosition.left << "," << wp.rcNormalPosition.top << "," << wp.rcNormalPosition.right << ","
-            << wp.rcNormalPosition.bottom;
-        EXPECT_EQ(frame->IsIconic() != 0, c.iconic);
-        EXPECT_EQ(frame->IsZoomed() != 0, c.zoomed);
+        EXPECT_EQ(Placement(frame), c.placement);
         EXPECT_TRUE(frame->IsWindowVisible());
         EXPECT_TRUE(CloseThroughRun(frame));
     }
 }
 
 TEST_F(FrameTest, ClosingSavesPlacementThatTheNextRunRestores) {
-    struct Case {
+    const struct {
         int show;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {SW_SHOWNORMAL, "0,1,-1,-1,-1,-1,100,50,900,650"},
-        {SW_SHOWMAXIMIZED, "2,3,-1,-1,-1,-1,100,50,900,650"},
-        {SW_SHOWMINIMIZED, "0,2,-1,-1,-1,-1,100,50,900,650"},
+        const char* saved;
+        const char* restored;
+    } cases[] = {
+        {SW_SHOWNORMAL, "0,1,-1,-1,-1,-1,100,50,900,650", "100,50,900,650"},
+        {SW_SHOWMAXIMIZED, "2,3,-1,-1,-1,-1,100,50,900,650", "100,50,900,650 max"},
+        {SW_SHOWMINIMIZED, "0,2,-1,-1,-1,-1,100,50,900,650", "100,50,900,650 min"},
     };
     m_app.SetRegistryKey("tavrin");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.expected);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.saved);
         CMDIFrameWndEx* frame = MakeMainFrame();
         frame->MoveWindow(100, 50, 800, 600);
         frame->ShowWindow(c.show);
         EXPECT_TRUE(CloseThroughRun(frame));
-        EXPECT_EQ(ReadUserValue(AppKey() + "\\Settings", "WindowPos"), c.expected);
-
-        // The next run shows the frame as it was left.
-        frame = MakeMainFrame();
+        EXPECT_EQ(ReadUserValue(AppKey() + "\\Settings", "WindowPos"), c.saved);
+        frame = MakeMainFrame();  // the next run shows the frame as it was left
         frame->InitialShowWindow(SW_SHOWNORMAL);
-        EXPECT_EQ(frame->IsZoomed() != 0, c.show == SW_SHOWMAXIMIZED);
-        EXPECT_EQ(frame->IsIconic() != 0, c.show == SW_SHOWMINIMIZED);
-        WINDOWPLACEMENT wp = {};
-        wp.length = sizeof wp;
-        frame->GetWindowPlacement(&wp);
-        EXPECT_EQ(wp.rcNormalPosition.left, 100);
-        EXPECT_EQ(wp.rcNormalPosition.bottom, 650);
+        EXPECT_EQ(Placement(frame), c.restored);
         EXPECT_TRUE(CloseThroughRun(frame));
     }
 }
@@ -205,12 +199,10 @@ TEST_F(FrameTest, InitInstanceExKeepsSettingsUnderTheRegistryKey) {
     auto* doc = dynamic_cast<NoteDoc*>(child->GetActiveDocument());
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->m_text, "first");
-    char title[64];
-    child->GetWindowText(title, sizeof title);
-    EXPECT_STREQ(title, "a.note");
+    EXPECT_EQ(Title(child), "a.note");
     EXPECT_NE(doc->GetView(RUNTIME_CLASS(CView)), nullptr);
     EXPECT_EQ(doc->GetView(RUNTIME_CLASS(NoteView)), doc->GetView(RUNTIME_CLASS(CView)));
-    EXPECT_EQ(doc->GetView(RUNTIME_CLASS(OtherView)), nullptr);
+    EXPECT_EQ(doc->GetView(RUNTIME_CLASS(CMDIChildWnd)), nullptr);  // a class none of its views is
 
     EXPECT_TRUE(CloseThroughRun(frame));
     const std::string key = AppKey();
@@ -267,20 +259,10 @@ TEST_F(FrameTest, FramesAreMadeFromResources) {
 
     frame = CFrameWndCreator::CreateFrameView(RUNTIME_CLASS(CFrameWnd), RUNTIME_CLASS(NoteView), kMainFrameId);
     ASSERT_NE(frame, nullptr);
-    char title[32];
-    frame->GetWindowText(title, sizeof title);
-    EXPECT_STREQ(title, "Main");
+    EXPECT_EQ(Title(frame), "Main");
     frame->DestroyWindow();
 
     // No menu of that id, or a class that makes no frame: nothing.
     EXPECT_EQ(CFrameWndCreator::CreateFrameView(RUNTIME_CLASS(CFrameWnd), RUNTIME_CLASS(NoteView), kNoMenuId), nullptr);
     EXPECT_EQ(CFrameWndCreator::CreateFrameView(RUNTIME_CLASS(NoteView), RUNTIME_CLASS(NoteView), kNoteId), nullptr);
-}
-
-TEST_F(FrameTest, ClassesCarryTheirRunTimeInformation) {
-    std::unique_ptr<CObject> frame(RUNTIME_CLASS(CMDIFrameWndEx)->CreateObject());
-    EXPECT_TRUE(frame->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd)));
-    std::unique_ptr<CObject> doc(RUNTIME_CLASS(CDocumentEx)->CreateObject());
-    EXPECT_TRUE(doc->IsKindOf(RUNTIME_CLASS(CDocument)));
-    EXPECT_TRUE(RUNTIME_CLASS(CWinAppMDIEx)->IsDerivedFrom(RUNTIME_CLASS(CWinApp)));
 }

@@ -119,12 +119,9 @@ TEST(ModuleResources, DialogTemplatesHaveTheLibrarysLayouts) {
             MapDialogRect(dialog, &expected);
             RECT actual;
             GetWindowRect(child, &actual);
-            POINT origin = {0, 0};
-            ClientToScreen(dialog, &origin);
-            EXPECT_EQ(actual.left - origin.x, expected.left) << item.id;
-            EXPECT_EQ(actual.top - origin.y, expected.top) << item.id;
-            EXPECT_EQ(actual.right - origin.x, expected.right) << item.id;
-            EXPECT_EQ(actual.bottom - origin.y, expected.bottom) << item.id;
+            ScreenToClient(dialog, reinterpret_cast<POINT*>(&actual.left));
+            ScreenToClient(dialog, reinterpret_cast<POINT*>(&actual.right));
+            EXPECT_EQ(std::memcmp(&actual, &expected, sizeof actual), 0) << item.id;
             child = GetWindow(child, GW_HWNDNEXT);
         }
         EXPECT_EQ(child, nullptr);

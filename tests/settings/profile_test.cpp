@@ -16,11 +16,11 @@ class Probe : public CProfile {
 public:
     using CProfile::CProfile;
     std::string Text() const { return m_strProfile.GetString(); }
-    // The entry position as an offset into the text, -1 for null.
-    long Entry() const { return m_pEntry == nullptr ? -1 : m_pEntry - m_strProfile.GetString(); }
-    bool EntryInOwnText() const {
-        return m_pEntry >= m_strProfile.GetString() &&
-               m_pEntry <= m_strProfile.GetString() + m_strProfile.GetLength();
+    // The entry position as an offset into the text, -1 for null, -2 outside this object's own text.
+    long Entry() const {
+        const char* text = m_strProfile.GetString();
+        if (m_pEntry == nullptr) return -1;
+        return m_pEntry >= text && m_pEntry <= text + m_strProfile.GetLength() ? m_pEntry - text : -2;
     }
 };
 
@@ -195,13 +195,10 @@ TEST(Profile, SearchKeepsTheEntryPositionAndCopiesCarryIt) {
     EXPECT_EQ(std::string(p.IdentifyProfile("b")), "#2");
     EXPECT_EQ(p.Entry(), 5);  // the blanks before the key belong to the entry
 
-    Probe copy(p);
-    EXPECT_EQ(copy.Entry(), 5);
-    EXPECT_TRUE(copy.EntryInOwnText());
-    Probe assigned;
+    Probe copy(p), assigned;
     assigned = copy;
+    EXPECT_EQ(copy.Entry(), 5);
     EXPECT_EQ(assigned.Entry(), 5);
-    EXPECT_TRUE(assigned.EntryInOwnText());
     copy.CreateProfile("c", 3);
     EXPECT_EQ(copy.Text(), "a=#1;  b=#2;c=#3");
     EXPECT_EQ(p.Text(), "a=#1;  b=#2");
@@ -230,11 +227,8 @@ TEST(Profile, MalformedTextIsOfferedForCorrection) {
         kiln::test::DialogScript script;
         std::string shownText, shownPrompt;
         script.OnWait([&](HWND dialog) {
-            char buffer[256];
-            GetDlgItemTextA(dialog, 3001, buffer, sizeof buffer);
-            shownText = buffer;
-            GetDlgItemTextA(dialog, 3002, buffer, sizeof buffer);
-            shownPrompt = buffer;
+            shownText = kiln::test::TextOf(GetDlgItem(dialog, 3001));
+            shownPrompt = kiln::test::TextOf(GetDlgItem(dialog, 3002));
             if (c.typed == nullptr) return kiln::test::Click(dialog, IDCANCEL);
             kiln::test::Type(dialog, 3001, c.typed);
             kiln::test::Click(dialog, IDOK);

@@ -16,9 +16,11 @@ class TestRegistry : public CWinRegistry {
 public:
     using CWinRegistry::CWinRegistry;
     using CWinRegistry::GetSectionKey2;
-    int Param() const { return m_nParam; }
-    CString Key() const { return m_strRegistryKey; }
-    CString Profile() const { return m_strProfileName; }
+    // "key\profile param": where the object reads and writes.
+    std::string Where() const {
+        return std::string(m_strRegistryKey) + "\\" + m_strProfileName.GetString() + " " +
+               std::to_string(m_nParam);
+    }
 };
 
 // The raw value under hive\Software\Company\App\<section> and its type, or "<missing>".
@@ -115,11 +117,9 @@ TEST_F(WinRegistry, RegistryModeStoresTypedValuesUnderSoftware) {
     // Copies write to the same place; the integer travels with them.
     TestRegistry copy(reg), assigned(3, "other");
     assigned = copy;
-    EXPECT_EQ(assigned.Key(), "Company");
-    EXPECT_EQ(assigned.Profile(), "App");
-    EXPECT_EQ(0, assigned.Param());
+    EXPECT_EQ(assigned.Where(), "Company\\App 0");
     copy.Construct2(9);
-    EXPECT_EQ(9, TestRegistry(copy).Param());
+    EXPECT_EQ(TestRegistry(copy).Where(), "Company\\App 9");
     EXPECT_TRUE(assigned.WriteProfileInt("Sec", "n", 7, 1));
     EXPECT_EQ(7u, reg.GetProfileInt("Sec", "n", 0, 1));
 }
