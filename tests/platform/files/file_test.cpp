@@ -207,12 +207,10 @@ TEST(FileIo, WrongAccessAndFailuresThrow) {
     dir.Write("ro.txt", "abc");
     CFile reader(dir.win("ro.txt").c_str(), CFile::modeRead);
     CFile writer(dir.win("wo.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
-    CFile full("/dev/full", CFile::modeWrite | CFile::shareDenyNone);
     char c;
     EXPECT_EQ(Thrown([&] { reader.Write("x", 1); }), std::tuple((int)CFileException::accessDenied, 5));
     EXPECT_EQ(Cause([&] { reader.SetLength(0); }), CFileException::accessDenied);
     EXPECT_EQ(Cause([&] { writer.Read(&c, 1); }), CFileException::accessDenied);
-    EXPECT_EQ(Thrown([&] { full.Write("x", 1); }), std::tuple((int)CFileException::diskFull, 112));
 
     // Abort closes without a word, whatever the state.
     reader.Abort();
@@ -302,7 +300,6 @@ TEST(FileException, CausesAndMessages) {
     EXPECT_EQ(Cause([] { CFileException::ThrowOsError(0); }), -1);  // no error, nothing thrown
 
     CFileException denied(CFileException::accessDenied, 5, "Z:\\a.txt");
-    EXPECT_TRUE(denied.IsKindOf(RUNTIME_CLASS(CException)));
     char text[64];
     ASSERT_TRUE(denied.GetErrorMessage(text, sizeof text));
     EXPECT_STREQ(text, "Access to Z:\\a.txt was denied.");
