@@ -13,8 +13,8 @@ namespace {
 using Fields = std::tuple<CTime, CTime, CTime, ULONGLONG, BYTE, std::string>;
 
 Fields FieldsOf(const CFileInfo& info) {
-    return {info.GetCreated(), info.GetModified(), info.GetAccress(), info.GetSize(), info.m_attribute,
-            info.GetFullPath()};
+    return {info.GetCreated(), info.GetModified(), info.GetAccress(),
+            info.GetSize(),    info.m_attribute,   info.GetFullPath()};
 }
 
 TEST(FileInfo, ANewRecordIsEmptyAndAFileStatusFitsAsItStands) {
@@ -29,8 +29,9 @@ TEST(FileInfo, ANewRecordIsEmptyAndAFileStatusFitsAsItStands) {
     status.m_atime = CTime(3000);
     CFileInfo info;
     std::memcpy(static_cast<void*>(&info), &status, sizeof info);
+    const BYTE attributes = CFile::archive | CFile::hidden;
     EXPECT_EQ(FieldsOf(info),
-              Fields(CTime(1000), CTime(2000), CTime(3000), 12, CFile::archive | CFile::hidden, dir.win(".notes")));
+              Fields(CTime(1000), CTime(2000), CTime(3000), 12, attributes, dir.win(".notes")));
 
     // Each attribute getter answers with its own bit.
     for (BYTE attributes : {0x3F, 0xC0}) {

@@ -9,9 +9,14 @@ TEST(MapUIntToUInt, FirstMatchingKeyOfTheCountedPairsInTheCallersTable) {
     CMapUIntToUInt map(nullptr, 0);
     map = CMapUIntToUInt(pairs, 4);
     // A miss leaves the value alone: values are not keys, and uncounted pairs are not looked at.
-    const struct { CMapUIntToUInt map; unsigned int key; int found; unsigned int value; } rows[] = {
-        {map, 1, 1, 10},  {map, 0xFFFFFFFF, 1, 0}, {map, 3, 0, 77}, {map, 20, 0, 77}, {{pairs, 1}, 2, 0, 77},
-        {{pairs, 0}, 1, 0, 77}, {{pairs, -1}, 1, 0, 77}, {{nullptr, 4}, 1, 0, 77}};
+    const struct {
+        CMapUIntToUInt map;
+        unsigned int key;
+        int found;
+        unsigned int value;
+    } rows[] = {{map, 1, 1, 10},         {map, 0xFFFFFFFF, 1, 0}, {map, 3, 0, 77},
+                {map, 20, 0, 77},        {{pairs, 1}, 2, 0, 77},  {{pairs, 0}, 1, 0, 77},
+                {{pairs, -1}, 1, 0, 77}, {{nullptr, 4}, 1, 0, 77}};
     for (const auto& row : rows) {
         unsigned int value = 77;
         EXPECT_EQ(row.found, row.map.GetAt(row.key, value)) << row.key;

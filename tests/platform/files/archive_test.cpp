@@ -367,7 +367,8 @@ TEST(ArchiveObjects, LoadingRestoresTheGraphWithItsSharedPointers) {
         auto* pa = static_cast<CArcNode*>(a);
         auto* pself = static_cast<const CArcNode*>(self);
         EXPECT_EQ(std::tuple(pa->m_n, b->m_n, pself->m_n), std::tuple(1, 2, 3));
-        EXPECT_EQ(std::tuple(pa->m_pNext, b->m_pNext, pself->m_pNext, null), std::tuple(b, pa, pself, nullptr));
+        EXPECT_EQ(std::tuple(pa->m_pNext, b->m_pNext, pself->m_pNext, null),
+                  std::tuple(b, pa, pself, nullptr));
         delete pa;
         delete b;
         delete pself;

@@ -140,7 +140,8 @@ TEST(FileShare, ConflictsWithAnotherProcess) {
     ASSERT_EQ(pipe(toParent), 0);
     char byte = 0;
 
-    // The child holds the file exclusively until the parent has tried.
+    // The child holds the file exclusively until the parent has tried. (A forked child would see a
+    // table kept in the parent's memory, so only this direction proves the markers are the system's.)
     int status = -1;
     std::thread child([&] {
         status = RunInChild([&] {
@@ -158,16 +159,7 @@ TEST(FileShare, ConflictsWithAnotherProcess) {
     ASSERT_EQ(write(toChild[1], &byte, 1), 1);
     child.join();
     EXPECT_EQ(status, 0);
-    EXPECT_TRUE(file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite));
-
-    // And the other way round: the parent holds it, denying write, and the child cannot write.
-    EXPECT_EQ(RunInChild([&] {
-                  CFile writer;
-                  CFileException e;
-                  if (writer.Open(path.c_str(), CFile::modeWrite | CFile::shareDenyNone, &e)) return 1;
-                  return e.m_cause == CFileException::sharingViolation ? 0 : 2;
-              }),
-              0);
+    EXPECT_TRUE(file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyWrite));  // released at its exit
     for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) close(fd);
 }
 

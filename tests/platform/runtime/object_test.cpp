@@ -30,9 +30,10 @@ IMPLEMENT_SERIAL(Tile, CObject, 3)
 TEST(RuntimeClass, NamesKindsCreationAndLookUp) {
     Circle c;
     EXPECT_STREQ(c.GetRuntimeClass()->m_lpszClassName, "Circle");
-    EXPECT_EQ(std::tuple(c.IsKindOf(RUNTIME_CLASS(Circle)), c.IsKindOf(RUNTIME_CLASS(Shape)),
-                         c.IsKindOf(RUNTIME_CLASS(CObject)), c.IsKindOf(RUNTIME_CLASS(Tile)), c.IsSerializable()),
-              std::tuple(TRUE, TRUE, TRUE, FALSE, FALSE));
+    EXPECT_EQ(
+        std::tuple(c.IsKindOf(RUNTIME_CLASS(Circle)), c.IsKindOf(RUNTIME_CLASS(Shape)),
+                   c.IsKindOf(RUNTIME_CLASS(CObject)), c.IsKindOf(RUNTIME_CLASS(Tile)), c.IsSerializable()),
+        std::tuple(TRUE, TRUE, TRUE, FALSE, FALSE));
     std::unique_ptr<CObject> made(RUNTIME_CLASS(Circle)->CreateObject());
     EXPECT_TRUE(made != nullptr && made->IsKindOf(RUNTIME_CLASS(Circle)));
     EXPECT_EQ(RUNTIME_CLASS(Shape)->CreateObject(), nullptr);  // DYNAMIC only: no factory

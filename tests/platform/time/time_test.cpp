@@ -6,8 +6,8 @@
 
 #include <ctime>
 #include <optional>
-#include <string>
 #include <tuple>
+#include <vector>
 
 #include "support/scoped_env.h"
 
@@ -71,11 +71,12 @@ TEST(CTimeSpan, ArithmeticAndArchiveBytes) {
         CArchive ar(&file, CArchive::store);
         ar << start << CTimeSpan(-2);
     }
-    BYTE bytes[16];
+    std::vector<BYTE> bytes(17);
     file.SeekToBegin();
-    ASSERT_EQ(file.Read(bytes, sizeof bytes), 16u);
-    EXPECT_EQ(std::string((const char*)bytes, 16),
-              std::string("\x89\x67\x45\x23\x01\x00\x00\x00" "\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 16));
+    bytes.resize(file.Read(bytes.data(), 17));
+    const std::vector<BYTE> expected = {0x89, 0x67, 0x45, 0x23, 0x01, 0x00, 0x00, 0x00,
+                                        0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    EXPECT_EQ(bytes, expected);
     file.SeekToBegin();
     CArchive ar(&file, CArchive::load);
     CTime t;
