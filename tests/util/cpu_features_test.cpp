@@ -89,7 +89,8 @@ TEST(CpuFeatures, GuardTurnsAnInvalidInstructionIntoFalseInEveryThread) {
     std::vector<std::thread> threads;
     for (int& count : faults)
         threads.emplace_back([&count] {
-            for (int i = 0; i < 50; ++i) count += kiln::detail::RunGuarded(InvalidInstruction, nullptr) ? 0 : 1;
+            for (int i = 0; i < 50; ++i)
+                count += kiln::detail::RunGuarded(InvalidInstruction, nullptr) ? 0 : 1;
         });
     for (auto& thread : threads) thread.join();
     EXPECT_EQ(std::vector<int>(4, 50), faults);

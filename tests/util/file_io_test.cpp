@@ -41,7 +41,10 @@ TEST_F(FileIo, RecordsRoundTripAndFailuresAbortTheFile) {
     EXPECT_EQ(stdWriteStr(&out, tooLong.data()), 0);  // no length byte could hold it
     ExpectBox(dir.win("r.bin") + " への書き込みに失敗しました");
     EXPECT_EQ(out.m_hFile, CFile::hFileNull);
-    const std::string records("\xFE\xFF\xFF\xFF\x04" "abc\0\x01\x02\xFF", 12);  // -2, "abc", raw, 254 bytes
+    const std::string records(
+        "\xFE\xFF\xFF\xFF\x04"
+        "abc\0\x01\x02\xFF",
+        12);  // -2, "abc", raw, 254 bytes
     EXPECT_EQ(dir.Read("r.bin"), records + longest + '\0');
 
     CFile in;

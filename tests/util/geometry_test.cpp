@@ -111,7 +111,10 @@ TEST(Geometry, UnionsSkipEmptyOperandsAndKeepTheLow16Bits) {
     EXPECT_EQ((Q{3, 0, 4, 10}), Change(UnionSqrQuick, {10, 0, 0, 10}, {3, 3, 4, 4}));
     EXPECT_EQ(Two(Q{5, 5, 10, 10}, Q{5, 5, 20, 20}), Both(IntersectSqr, {10, 0, 0, 10}, {20, 20, 5, 5}));
     EXPECT_EQ(Two(Q{-5, 0, 10, 30}, Q{-5, 2, 3, 30}), Both(UnionSqr, {10, 10, 0, 0}, {-5, 30, 3, 2}));
-    auto normalize = +[](S& a, S& b) { NormalizeSqr(a); NormalizeSqr(b); };
+    auto normalize = +[](S& a, S& b) {
+        NormalizeSqr(a);
+        NormalizeSqr(b);
+    };
     EXPECT_EQ(Two(Q{0, 0, 10, 10}, Q{0, 0, 10, 10}), Both(normalize, {10, 0, 0, 10}, {0, 10, 10, 0}));
 }
 

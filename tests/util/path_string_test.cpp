@@ -11,6 +11,7 @@ namespace {
 // Both characters have a backslash as their trail byte.
 static_assert("表"[0] == '\x95' && "表"[1] == '\\' && "ソ"[0] == '\x83' && "ソ"[1] == '\\');
 
+// clang-format off
 TEST(PathString, DriveNamesAndRootedPaths) {
     const struct { const char *path, *drive; } rows[] = {
         {"c:\\x", "c:"}, {"C:", "C:"},      {"A:file", "A:"}, {"Cx", nullptr}, {"", nullptr},
@@ -107,4 +108,5 @@ TEST(PathString, RelativePathsAndTheModulePath) {
     EXPECT_STREQ(folder.c_str(), GetModulePath());
 }
 
+// clang-format on
 }  // namespace
