@@ -163,7 +163,7 @@ TEST(FileShare, ConflictsWithAnotherProcess) {
     for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) close(fd);
 }
 
-TEST(FileIo, ReadWriteSeekAndLength) {
+TEST(FileIo, ReadWriteSeekLengthAndFailures) {
     TempDir dir;
     CFile file(dir.win("io.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
     file.Write("0123456789", 10);
@@ -192,10 +192,7 @@ TEST(FileIo, ReadWriteSeekAndLength) {
     EXPECT_EQ(CFile((HANDLE)(intptr_t)fd).Read(buffer, sizeof buffer), 5u);
     EXPECT_NE(fcntl(fd, F_GETFD), -1);
     close(fd);
-}
 
-TEST(FileIo, WrongAccessAndFailuresThrow) {
-    TempDir dir;
     dir.Write("ro.txt", "abc");
     CFile reader(dir.win("ro.txt").c_str(), CFile::modeRead);
     CFile writer(dir.win("wo.txt").c_str(), CFile::modeCreate | CFile::modeWrite);

@@ -85,7 +85,15 @@ TEST(FormatMessage, GivesTheSystemTexts) {
     }
 }
 
-TEST(FormatMessage, BufferForms) {
+DWORD FormatV(DWORD flags, const char* pattern, char* buffer, DWORD size, ...) {
+    va_list args;
+    va_start(args, size);
+    DWORD n = FormatMessageA(flags, pattern, 0, 0, buffer, size, &args);
+    va_end(args);
+    return n;
+}
+
+TEST(FormatMessage, BufferFormsInsertsAndEscapes) {
     // The system allocates the text; the caller frees it with LocalFree.
     char* text = nullptr;
     DWORD n =
@@ -113,17 +121,7 @@ TEST(FormatMessage, BufferForms) {
     EXPECT_EQ(std::count(block, block + 64, 0), 64);
     EXPECT_EQ(LocalFree(block), nullptr);
     EXPECT_EQ(LocalFree(nullptr), nullptr);
-}
 
-DWORD FormatV(DWORD flags, const char* pattern, char* buffer, DWORD size, ...) {
-    va_list args;
-    va_start(args, size);
-    DWORD n = FormatMessageA(flags, pattern, 0, 0, buffer, size, &args);
-    va_end(args);
-    return n;
-}
-
-TEST(FormatMessage, InsertsAndEscapes) {
     char buffer[128];
     EXPECT_EQ(FormatV(FORMAT_MESSAGE_FROM_STRING, "%2!d! of %1 at %3!04x!%%%n", buffer, sizeof buffer, "disk",
                       7, 0xAB),

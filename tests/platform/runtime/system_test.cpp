@@ -56,7 +56,7 @@ TEST(Folders, CreateRemoveDeleteAndTheirAttributes) {
               (int)(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY));
 }
 
-TEST(CopyFile, CopiesContentsAndTimeAndHonoursFailIfExists) {
+TEST(CopyFile, CopiesContentsAndTimeHonoursFailIfExistsAndShareModes) {
     TempDir dir;
     const std::string data("data\0more", 9);
     dir.Write("src.bin", data);
@@ -103,10 +103,7 @@ TEST(CopyFile, CopiesContentsAndTimeAndHonoursFailIfExists) {
     ASSERT_EQ(stat(dir.host("other.bin").c_str(), &after), 0);
     EXPECT_EQ(std::tuple(after.st_ino, after.st_nlink), std::tuple(st.st_ino, (nlink_t)2));
     EXPECT_EQ(dir.Read("other.bin"), "other");
-}
 
-TEST(CopyFile, RespectsTheShareModesOfOpenFiles) {
-    TempDir dir;
     dir.Write("src.txt", "new");
     dir.Write("dst.txt", "old");
     std::string src = dir.win("src.txt"), dst = dir.win("dst.txt");
