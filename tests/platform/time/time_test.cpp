@@ -1,14 +1,14 @@
 #include <kiln/platform/time/time.h>
 #include <kiln/platform/files/archive.h>
-#include <kiln/platform/files/mem_file.h>
 
 #include <gtest/gtest.h>
 
 #include <ctime>
 #include <optional>
 #include <tuple>
-#include <vector>
+#include <string>
 
+#include "support/archive_bytes.h"
 #include "support/scoped_env.h"
 
 namespace {
@@ -53,7 +53,13 @@ TEST_F(TimeTest, LocalFieldsRoundTripAndFileTimeIsUtcFrom1601) {
     EXPECT_LE(now, time(nullptr));
 }
 
-}  // namespace
+// A time and a span, stored one after the other.
+struct Stamp : CObject {
+    explicit Stamp(CTime t = CTime(), CTimeSpan s = CTimeSpan()) : time(t), span(s) {}
+    void Serialize(CArchive& ar) override { ar.IsStoring() ? ar << time << span : ar >> time >> span; }
+    CTime time;
+    CTimeSpan span;
+};
 
 // Times and spans are 8 little-endian bytes of seconds in an archive; spans come from differences.
 TEST(CTimeSpan, ArithmeticAndArchiveBytes) {
@@ -66,22 +72,11 @@ TEST(CTimeSpan, ArithmeticAndArchiveBytes) {
     EXPECT_EQ(end - start, span);
     EXPECT_EQ((start - end).GetTotalSeconds(), -93784);
 
-    CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        ar << start << CTimeSpan(-2);
-    }
-    std::vector<BYTE> bytes(17);
-    file.SeekToBegin();
-    bytes.resize(file.Read(bytes.data(), 17));
-    const std::vector<BYTE> expected = {0x89, 0x67, 0x45, 0x23, 0x01, 0x00, 0x00, 0x00,
-                                        0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    EXPECT_EQ(bytes, expected);
-    file.SeekToBegin();
-    CArchive ar(&file, CArchive::load);
-    CTime t;
-    CTimeSpan s;
-    ar >> t >> s;
-    EXPECT_EQ(t, start);
-    EXPECT_EQ(s.GetTotalSeconds(), -2);
+    Stamp stored(start, CTimeSpan(-2)), loaded;
+    const std::string bytes = kiln::test::StoreBytes(stored);
+    EXPECT_EQ(bytes, std::string("\x89\x67\x45\x23\x01\x00\x00\x00\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 16));
+    kiln::test::LoadBytes(loaded, bytes);
+    EXPECT_EQ(std::tuple(loaded.time, loaded.span), std::tuple(start, CTimeSpan(-2)));
 }
+
+}  // namespace
