@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -26,10 +27,9 @@ TEST(CpuFeatures, AnswersMatchTheKernelsFlags) {
         std::istringstream words(line.rfind("flags", 0) == 0 ? line.substr(line.find(':') + 1) : "");
         for (std::string flag; words >> flag;) flags.insert(flag);
     }
-    EXPECT_EQ(flags.count("mmx"), (size_t)MMX_IsSupport());
-    EXPECT_EQ(flags.count("sse"), (size_t)SSE_IsSupport());
-    EXPECT_EQ(flags.count("sse2"), (size_t)SSE2_IsSupport());
-    EXPECT_EQ(flags.count("sse") || flags.count("mmxext") ? 1 : 0, MMX2_IsSupport());
+    EXPECT_EQ(std::tuple(MMX_IsSupport(), SSE_IsSupport(), SSE2_IsSupport(), MMX2_IsSupport()),
+              std::tuple((int)flags.count("mmx"), (int)flags.count("sse"), (int)flags.count("sse2"),
+                         flags.count("sse") || flags.count("mmxext") ? 1 : 0));
 }
 
 // The answer of a processor that passes only the checks `passing`, and the checks it was asked, in order.
@@ -89,7 +89,8 @@ TEST(CpuFeatures, GuardTurnsAnInvalidInstructionIntoFalseInEveryThread) {
     std::vector<std::thread> threads;
     for (int& count : faults)
         threads.emplace_back([&count] {
-            for (int i = 0; i < 50; ++i) count += kiln::detail::RunGuarded(InvalidInstruction, nullptr) ? 0 : 1;
+            for (int i = 0; i < 50; ++i)
+                count += kiln::detail::RunGuarded(InvalidInstruction, nullptr) ? 0 : 1;
         });
     for (auto& thread : threads) thread.join();
     EXPECT_EQ(std::vector<int>(4, 50), faults);

@@ -2,6 +2,8 @@
 
 #include <sys/statvfs.h>
 
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include <kiln/platform/files/disk.h>
@@ -44,8 +46,7 @@ TEST_F(DiskSpace, FiguresOfTheRootDisk) {
     // The size scalings of the free bytes, with no minimum number of steps.
     unsigned long shift = 0, remainder = 0, wantShift = 0, wantRemainder = 0;
     EXPECT_EQ(GetSizeValiable(free, 1024, wantShift, wantRemainder), ds.GetFreeFix(1024, shift, remainder));
-    EXPECT_EQ(wantShift, shift);
-    EXPECT_EQ(wantRemainder, remainder);
+    EXPECT_EQ(std::pair(wantShift, wantRemainder), std::pair(shift, remainder));
     EXPECT_EQ(GetSizeValiableDouble((double)free, 1000, 0, wantShift), ds.GetFreeFixDouble(1000, shift));
     EXPECT_EQ(wantShift, shift);
     EXPECT_EQ(FormatSizeValiable(free, 1024, "%.2f %s", 0, nullptr), ds.FormatFreeSize(1024, "%.2f %s", "x"));

@@ -9,6 +9,7 @@ namespace {
 
 static_assert("表"[1] == '\\');  // a backslash trail byte
 
+// clang-format off
 TEST(Extension, GetExtensionStepsOverDoubleByteCharacters) {
     const struct { const char* path; int period; const char* text; } rows[] = {  // period -1: none
         {"a.b.c", 3, "c"}, {"C:\\dir.x\\file", -1, ""}, {"file", -1, ""}, {"C:\\d\\.profile", 5, "profile"},
@@ -61,4 +62,5 @@ TEST(Extension, ExtensionListsIgnoreCaseAndEndAtAnEmptyItem) {
     for (const auto& f : files) EXPECT_EQ(f.index, CompareFileBetweenExt(f.path, "bmp;jpg;png")) << f.path;
 }
 
+// clang-format on
 }  // namespace

@@ -1,6 +1,8 @@
 #include <kiln/util/file_info.h>
 
 #include <cstring>
+#include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -8,11 +10,15 @@
 
 namespace {
 
+using Fields = std::tuple<CTime, CTime, CTime, ULONGLONG, BYTE, std::string>;
+
+Fields FieldsOf(const CFileInfo& info) {
+    return {info.GetCreated(), info.GetModified(), info.GetAccress(),
+            info.GetSize(),    info.m_attribute,   info.GetFullPath()};
+}
+
 TEST(FileInfo, ANewRecordIsEmptyAndAFileStatusFitsAsItStands) {
-    const CFileInfo empty;
-    const CTime zero(0);
-    EXPECT_TRUE(empty.GetCreated() == zero && empty.GetModified() == zero && empty.GetAccress() == zero);
-    EXPECT_EQ(0u, empty.GetSize() | empty.m_attribute | (unsigned)empty.GetFullPath()[0]);
+    EXPECT_EQ(FieldsOf(CFileInfo()), Fields(CTime(0), CTime(0), CTime(0), 0, 0, ""));
 
     kiln::test::TempDir dir;
     dir.Write(".notes", "twelve bytes");
@@ -21,26 +27,18 @@ TEST(FileInfo, ANewRecordIsEmptyAndAFileStatusFitsAsItStands) {
     status.m_ctime = CTime(1000);
     status.m_mtime = CTime(2000);
     status.m_atime = CTime(3000);
-    CFileInfo info, copy;
+    CFileInfo info;
     std::memcpy(static_cast<void*>(&info), &status, sizeof info);
-    copy = info;
-    EXPECT_EQ(CTime(1000), copy.GetCreated());
-    EXPECT_EQ(CTime(2000), copy.GetModified());
-    EXPECT_EQ(CTime(3000), copy.GetAccress());
-    EXPECT_EQ(12u, copy.GetSize());
-    EXPECT_STREQ(dir.win(".notes").c_str(), copy.GetFullPath());
-    EXPECT_EQ(CFile::archive | CFile::hidden, copy.m_attribute);
+    const BYTE attributes = CFile::archive | CFile::hidden;
+    EXPECT_EQ(FieldsOf(info),
+              Fields(CTime(1000), CTime(2000), CTime(3000), 12, attributes, dir.win(".notes")));
 
     // Each attribute getter answers with its own bit.
-    using Getter = int (CFileInfo::*)() const;
-    const struct { Getter get; int bit; } attributes[] = {
-        {&CFileInfo::IsReadOnly, 0x01}, {&CFileInfo::IsHidden, 0x02},    {&CFileInfo::IsSystem, 0x04},
-        {&CFileInfo::IsVolume, 0x08},   {&CFileInfo::IsDirectory, 0x10}, {&CFileInfo::IsArchive, 0x20}};
-    for (const auto& a : attributes) {
-        info.m_attribute = 0xFF;
-        EXPECT_EQ(a.bit, (info.*a.get)());
-        info.m_attribute = (BYTE)(0xFF ^ a.bit);
-        EXPECT_EQ(0, (info.*a.get)());
+    for (BYTE attributes : {0x3F, 0xC0}) {
+        info.m_attribute = attributes;
+        EXPECT_EQ(std::tuple(info.IsReadOnly(), info.IsHidden(), info.IsSystem(), info.IsVolume(),
+                             info.IsDirectory(), info.IsArchive()),
+                  attributes == 0x3F ? std::tuple(1, 2, 4, 8, 16, 32) : std::tuple(0, 0, 0, 0, 0, 0));
     }
 }
 

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,7 +41,10 @@ TEST_F(FileIo, RecordsRoundTripAndFailuresAbortTheFile) {
     EXPECT_EQ(stdWriteStr(&out, tooLong.data()), 0);  // no length byte could hold it
     ExpectBox(dir.win("r.bin") + " への書き込みに失敗しました");
     EXPECT_EQ(out.m_hFile, CFile::hFileNull);
-    const std::string records("\xFE\xFF\xFF\xFF\x04" "abc\0\x01\x02\xFF", 12);  // -2, "abc", raw, 254 bytes
+    const std::string records(
+        "\xFE\xFF\xFF\xFF\x04"
+        "abc\0\x01\x02\xFF",
+        12);  // -2, "abc", raw, 254 bytes
     EXPECT_EQ(dir.Read("r.bin"), records + longest + '\0');
 
     CFile in;
@@ -47,10 +53,8 @@ TEST_F(FileIo, RecordsRoundTripAndFailuresAbortTheFile) {
     char back[255] = {}, bytes[2] = {}, last[255] = {};
     EXPECT_TRUE(stdReadInt(&in, &value) && stdReadStr(&in, back) && stdRead(&in, bytes, 2) &&
                 stdReadStr(&in, last));
-    EXPECT_EQ(value, -2);
-    EXPECT_STREQ(back, "abc");
-    EXPECT_EQ(std::string(bytes, 2), "\x01\x02");
-    EXPECT_EQ(last, longest);
+    EXPECT_EQ(std::tuple(value, std::string(back), std::string(bytes, 2), std::string(last)),
+              std::tuple(-2, "abc", "\x01\x02", longest));
     EXPECT_EQ(stdReadInt(&in, &value), 0);
     ExpectBox(dir.win("r.bin") + " からの読み込みに失敗しました");
     EXPECT_EQ(in.m_hFile, CFile::hFileNull);
@@ -86,7 +90,6 @@ TEST_F(FileIo, OpenFailuresNameTheFile) {
     EXPECT_EQ(stdOpenRead(dir.win("locked.txt").c_str(), &file), 0);
     EXPECT_EQ(boxes.Count(), 2u);
     EXPECT_EQ(dir.Read("locked.txt"), "keep");
-
 }
 
 TEST_F(FileIo, WholeFilesAndFolderStairs) {

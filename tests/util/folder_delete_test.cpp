@@ -57,7 +57,11 @@ TEST(DeleteFolderRecursive, RemovesOnlyFoldersThatHoldNoFiles) {
         // compare in upper case, so a.txt comes before B.
         {"a file amid folders", {"t/a/", "t/B/", "t/a.txt", "t/c/"}, 1, 0, {"t/", "t/B/", "t/a.txt", "t/c/"}},
         {"a file deep inside", {"t/a/x/f", "t/a/y/", "t/b/"}, 1, 0, {"t/", "t/a/", "t/a/x/", "t/a/x/f"}},
-        {"a link to a folder outside", {"out/in/", "t/a/", "t/l@../out"}, 1, 0, {"out/", "out/in/", "t/", "t/l"}},
+        {"a link to a folder outside",
+         {"out/in/", "t/a/", "t/l@../out"},
+         1,
+         0,
+         {"out/", "out/in/", "t/", "t/l"}},
     };
     for (const auto& c : cases) {
         kiln::test::TempDir dir;

@@ -11,6 +11,7 @@ namespace {
 // Both characters have a backslash as their trail byte.
 static_assert("表"[0] == '\x95' && "表"[1] == '\\' && "ソ"[0] == '\x83' && "ソ"[1] == '\\');
 
+// clang-format off
 TEST(PathString, DriveNamesAndRootedPaths) {
     const struct { const char *path, *drive; } rows[] = {
         {"c:\\x", "c:"}, {"C:", "C:"},      {"A:file", "A:"}, {"Cx", nullptr}, {"", nullptr},
@@ -42,14 +43,14 @@ TEST(PathString, RemoveOneDirAndTrailingSeparators) {
     EXPECT_EQ(parent, "C:\\x\\y");
 
     // Only the last byte is looked at, even when it is a trail byte.
-    EXPECT_EQ(PathIndexToWithSeparator("C:\\a"), "C:\\a\\");
-    EXPECT_EQ(PathIndexToWithSeparator("C:\\a\\"), "C:\\a\\");
-    EXPECT_EQ(PathIndexToWithSeparator(""), "");
+    const struct { const char *path, *with, *without; } ends[] = {
+        {"C:\\a", "C:\\a\\", "C:\\a"}, {"C:\\a\\\\", "C:\\a\\\\", "C:\\a\\"}, {"", "", ""},
+        {"\\", "\\", ""}};
+    for (const auto& row : ends) {
+        EXPECT_EQ(PathIndexToWithSeparator(row.path), row.with) << row.path;
+        EXPECT_EQ(PathIndexToWithoutSeparator(row.path), row.without) << row.path;
+    }
     EXPECT_EQ(PathIndexToWithSeparator("C:\\表"), "C:\\表");
-    EXPECT_EQ(PathIndexToWithoutSeparator("C:\\a\\\\"), "C:\\a\\");
-    EXPECT_EQ(PathIndexToWithoutSeparator("C:\\a"), "C:\\a");
-    EXPECT_EQ(PathIndexToWithoutSeparator("\\"), "");
-    EXPECT_EQ(PathIndexToWithoutSeparator(""), "");
 }
 
 TEST(PathString, SplittersWalkCharactersOverTheFirst260Bytes) {
@@ -74,12 +75,15 @@ TEST(PathString, SplittersWalkCharactersOverTheFirst260Bytes) {
     }
     EXPECT_EQ(str2FileName(nullptr), "");
 
-    EXPECT_EQ(strAddFileNameTop("C:\\d\\a.txt", "x_"), "C:\\d\\x_a.txt");
-    EXPECT_EQ(strAddFileNameTop("a.txt", "x_"), "x_a.txt");
-    EXPECT_EQ(strAddFileTitleLast("C:\\d\\a.b.c", "_1"), "C:\\d\\a.b_1.c");
-    EXPECT_EQ(strAddFileTitleLast("C:\\d.x\\file", "_1"), "C:\\d.x\\file_1");
-    EXPECT_EQ(strAddFileTitleLast("C:\\表\\ソ.txt", "_1"), "C:\\表\\ソ_1.txt");
-    EXPECT_EQ(strAddFileTitleLast("C:\\d\\.profile", "_1"), "C:\\d\\_1.profile");
+    const struct { const char *path, *top, *last; } added[] = {
+        {"C:\\d\\a.b.c", "C:\\d\\x_a.b.c", "C:\\d\\a.b_1.c"}, {"a.txt", "x_a.txt", "a_1.txt"},
+        {"C:\\d.x\\file", "C:\\d.x\\x_file", "C:\\d.x\\file_1"},
+        {"C:\\表\\ソ.txt", "C:\\表\\x_ソ.txt", "C:\\表\\ソ_1.txt"},
+        {"C:\\d\\.profile", "C:\\d\\x_.profile", "C:\\d\\_1.profile"}};
+    for (const auto& row : added) {
+        EXPECT_EQ(strAddFileNameTop(row.path, "x_"), row.top) << row.path;
+        EXPECT_EQ(strAddFileTitleLast(row.path, "_1"), row.last) << row.path;
+    }
 }
 
 TEST(PathString, RelativePathsAndTheModulePath) {
@@ -104,4 +108,5 @@ TEST(PathString, RelativePathsAndTheModulePath) {
     EXPECT_STREQ(folder.c_str(), GetModulePath());
 }
 
+// clang-format on
 }  // namespace

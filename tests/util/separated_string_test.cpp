@@ -7,6 +7,7 @@ namespace {
 // Code page 932 characters whose trail byte is a separator the library uses.
 static_assert("表"[1] == '\\' && "ソ"[1] == '\\' && "ポ"[0] == '\x83' && "ポ"[1] == '|');
 
+// clang-format off
 TEST(SeparatedString, MatchFindsWholeItemsSplitAtRealSeparatorsOnly) {
     // A lead byte cut off by the terminator ends the list unmatched.
     const struct { const char* list; char sep; const char* word; bool match; } rows[] = {
@@ -56,4 +57,5 @@ TEST(SeparatedString, FindWordReportsTheItemNumberOrWhereItStopped) {
     }
 }
 
+// clang-format on
 }  // namespace

@@ -9,6 +9,7 @@ namespace {
 
 constexpr uint64_t KiB(int steps) { return uint64_t{1} << (10 * steps); }
 
+// clang-format off
 TEST(SizeFormat, ScalesToTheFirstValueBelowTheLimit) {
     // The remainder keeps its low 32 bits; limit 1 shifts beyond 64 bits; a limit of 0 acts as 1, one
     // beyond 32 bits as 0xFFFFFFFF.
@@ -60,4 +61,5 @@ TEST(SizeFormat, DoubleScalingWithMinimumStepsAndFormatting) {
     EXPECT_EQ(FormatSizeValiable(1, 1024, nullptr, 0, nullptr), "");
 }
 
+// clang-format on
 }  // namespace

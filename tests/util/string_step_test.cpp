@@ -8,6 +8,7 @@ namespace {
 
 static_assert("表"[1] == '\\' && "ソ"[1] == '\\');  // backslash trail bytes
 
+// clang-format off
 TEST(StringStep, PackedListsAndNumberedCharacters) {
     char list[] = "one\0two\0\0";
     char* p = list;
@@ -39,4 +40,5 @@ TEST(StringStep, Str2IntegerReadsDigitsOnlyAndWrapsAt32Bits) {
     }
 }
 
+// clang-format on
 }  // namespace

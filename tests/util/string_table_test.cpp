@@ -6,8 +6,12 @@ namespace {
 
 TEST(StringTable, LookupsStayWithinTheCount) {
     CString table[] = {"red", "green", "blue", "green"};
-    const struct { int count; const char* value; int index; } rows[] = {
-        {4, "green", 1}, {4, "blue", 2}, {2, "blue", -1}, {4, "Blue", -1}, {0, "red", -1}, {-1, "red", -1}};
+    const struct {
+        int count;
+        const char* value;
+        int index;
+    } rows[] = {{4, "green", 1}, {4, "blue", 2}, {2, "blue", -1},
+                {4, "Blue", -1}, {0, "red", -1}, {-1, "red", -1}};
     for (const auto& row : rows) {
         CString value(row.value);
         EXPECT_EQ(row.index, str2number(row.count, &value, table)) << row.value << "|" << row.count;

@@ -85,14 +85,21 @@ TEST(FormatMessage, GivesTheSystemTexts) {
     }
 }
 
-TEST(FormatMessage, BufferForms) {
+DWORD FormatV(DWORD flags, const char* pattern, char* buffer, DWORD size, ...) {
+    va_list args;
+    va_start(args, size);
+    DWORD n = FormatMessageA(flags, pattern, 0, 0, buffer, size, &args);
+    va_end(args);
+    return n;
+}
+
+TEST(FormatMessage, BufferFormsInsertsAndEscapes) {
     // The system allocates the text; the caller frees it with LocalFree.
     char* text = nullptr;
     DWORD n =
         FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5,
                        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0, nullptr);
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(n, 19u);
+    ASSERT_EQ(n, 19u);
     EXPECT_STREQ(text, "Access is denied.\r\n");
     EXPECT_EQ(LocalFree(text), nullptr);
 
@@ -114,17 +121,7 @@ TEST(FormatMessage, BufferForms) {
     EXPECT_EQ(std::count(block, block + 64, 0), 64);
     EXPECT_EQ(LocalFree(block), nullptr);
     EXPECT_EQ(LocalFree(nullptr), nullptr);
-}
 
-DWORD FormatV(DWORD flags, const char* pattern, char* buffer, DWORD size, ...) {
-    va_list args;
-    va_start(args, size);
-    DWORD n = FormatMessageA(flags, pattern, 0, 0, buffer, size, &args);
-    va_end(args);
-    return n;
-}
-
-TEST(FormatMessage, InsertsAndEscapes) {
     char buffer[128];
     EXPECT_EQ(FormatV(FORMAT_MESSAGE_FROM_STRING, "%2!d! of %1 at %3!04x!%%%n", buffer, sizeof buffer, "disk",
                       7, 0xAB),
@@ -132,14 +129,14 @@ TEST(FormatMessage, InsertsAndEscapes) {
     EXPECT_STREQ(buffer, "7 of disk at 00ab%\r\n");
 
     DWORD_PTR array[] = {(DWORD_PTR) "name", 42};
-    EXPECT_GT(FormatMessageA(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY, "%1=%2!u!%0 ignored",
+    EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY, "%1=%2!u!%0 ignored",
                              0, 0, buffer, sizeof buffer, reinterpret_cast<va_list*>(array)),
-              0u);
+              7u);
     EXPECT_STREQ(buffer, "name=42");
 
-    EXPECT_GT(FormatV(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_IGNORE_INSERTS, "%1 stays%t", buffer,
+    EXPECT_EQ(FormatV(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_IGNORE_INSERTS, "%1 stays%t", buffer,
                       sizeof buffer),
-              0u);
+              9u);
     EXPECT_STREQ(buffer, "%1 stays\t");
 
     // A system text with inserts and no arguments keeps its inserts.

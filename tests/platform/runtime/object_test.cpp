@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <tuple>
 
 #include "support/box_recorder.h"
+#include "support/expect_error.h"
 
 namespace {
 
@@ -29,26 +31,20 @@ IMPLEMENT_SERIAL(Tile, CObject, 3)
 TEST(RuntimeClass, NamesKindsCreationAndLookUp) {
     Circle c;
     EXPECT_STREQ(c.GetRuntimeClass()->m_lpszClassName, "Circle");
-    EXPECT_TRUE(c.IsKindOf(RUNTIME_CLASS(Circle)));
-    EXPECT_TRUE(c.IsKindOf(RUNTIME_CLASS(Shape)));
-    EXPECT_TRUE(c.IsKindOf(RUNTIME_CLASS(CObject)));
-    EXPECT_FALSE(c.IsKindOf(RUNTIME_CLASS(Tile)));
-    EXPECT_FALSE(c.IsSerializable());
-
-    CObject* made = RUNTIME_CLASS(Circle)->CreateObject();
-    ASSERT_NE(made, nullptr);
-    EXPECT_TRUE(made->IsKindOf(RUNTIME_CLASS(Circle)));
-    delete made;
+    EXPECT_EQ(
+        std::tuple(c.IsKindOf(RUNTIME_CLASS(Circle)), c.IsKindOf(RUNTIME_CLASS(Shape)),
+                   c.IsKindOf(RUNTIME_CLASS(CObject)), c.IsKindOf(RUNTIME_CLASS(Tile)), c.IsSerializable()),
+        std::tuple(TRUE, TRUE, TRUE, FALSE, FALSE));
+    std::unique_ptr<CObject> made(RUNTIME_CLASS(Circle)->CreateObject());
+    EXPECT_TRUE(made != nullptr && made->IsKindOf(RUNTIME_CLASS(Circle)));
     EXPECT_EQ(RUNTIME_CLASS(Shape)->CreateObject(), nullptr);  // DYNAMIC only: no factory
 
     // Only serializable classes are found by name.
     EXPECT_EQ(CRuntimeClass::FromName("Tile"), RUNTIME_CLASS(Tile));
     EXPECT_EQ(CRuntimeClass::FromName("Circle"), nullptr);
     EXPECT_EQ(CRuntimeClass::FromName(nullptr), nullptr);
-    CObject* t = CRuntimeClass::CreateObject("Tile");
-    ASSERT_NE(t, nullptr);
-    EXPECT_TRUE(t->IsSerializable());
-    delete t;
+    std::unique_ptr<CObject> tile(CRuntimeClass::CreateObject("Tile"));
+    EXPECT_TRUE(tile != nullptr && tile->IsSerializable());
 }
 
 TEST(Exceptions, MacrosCatchByClassDeleteTheExceptionAndThrowLastPassesItOn) {
@@ -64,19 +60,13 @@ TEST(Exceptions, MacrosCatchByClassDeleteTheExceptionAndThrowLastPassesItOn) {
     END_CATCH
     EXPECT_EQ(caught, 1);
 
-    int outer = 0;
-    try {
+    // CATCH of a base class takes it; THROW_LAST passes on the same exception.
+    auto rethrown = [] {
         TRY { AfxThrowArchiveException(CArchiveException::badClass); }
-        CATCH(CException, e) {
-            EXPECT_TRUE(e->IsKindOf(RUNTIME_CLASS(CArchiveException)));
-            THROW_LAST();
-        }
+        CATCH(CException, e) { THROW_LAST(); }
         END_CATCH
-    } catch (CArchiveException* e) {
-        outer = e->m_cause;
-        e->Delete();
-    }
-    EXPECT_EQ(outer, CArchiveException::badClass);
+    };
+    EXPECT_EQ(kiln::test::CauseOf<CArchiveException>(rethrown), CArchiveException::badClass);
 }
 
 TEST(Exceptions, MemoryExceptionIsStaticAndMessagesExist) {

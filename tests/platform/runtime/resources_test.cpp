@@ -15,15 +15,9 @@ namespace {
 const kiln::StringResource kModule[] = {{61001, "module one"}, {61002, "module two"}, {61002, "shadowed"}};
 const kiln::StringResource kApp[] = {{61002, "app two"}, {61003, "漢字AB"}, {61004, "%d-%s"}};
 
-class StringResources : public testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        kiln::AddStringTable(kModule, std::size(kModule));
-        kiln::AddStringTable(kApp, std::size(kApp));
-    }
-};
-
-TEST_F(StringResources, TablesAddedLaterAreSearchedFirst) {
+TEST(StringResources, LaterTablesFirstLoadStringCutsBetweenCharactersAndCStringLoads) {
+    kiln::AddStringTable(kModule, std::size(kModule));
+    kiln::AddStringTable(kApp, std::size(kApp));
     EXPECT_STREQ(kiln::FindStringResource(61002), "app two");
     EXPECT_STREQ(kiln::FindStringResource(61001), "module one");
     EXPECT_EQ(kiln::FindStringResource(61099), nullptr);
@@ -32,11 +26,9 @@ TEST_F(StringResources, TablesAddedLaterAreSearchedFirst) {
     kiln::AddStringTable(nullptr, 5);  // nothing to add
     EXPECT_STREQ(kiln::FindStringResource(61001), "extension");
     EXPECT_STREQ(kiln::FindStringResource(61002), "app two");
-}
 
-TEST_F(StringResources, LoadStringACutsBetweenCharacters) {
-    char buffer[16];
     // Room for 3 bytes holds one double-byte character.
+    char buffer[16];
     const std::tuple<int, int, const char*> cases[] = {
         {16, 6, "漢字AB"}, {4, 2, "漢"}, {5, 4, "漢字"}, {1, 0, ""}};
     for (auto [size, length, text] : cases) {
@@ -48,9 +40,7 @@ TEST_F(StringResources, LoadStringACutsBetweenCharacters) {
     EXPECT_LAST_ERROR(LoadStringA(nullptr, 61099, buffer, sizeof buffer), 0, ERROR_RESOURCE_NAME_NOT_FOUND);
     EXPECT_STREQ(buffer, "");
     EXPECT_LAST_ERROR(LoadStringA(nullptr, 61001, nullptr, 10), 0, ERROR_INVALID_PARAMETER);
-}
 
-TEST_F(StringResources, CStringLoadsAndFormatsFromIds) {
     CString s("unchanged");
     EXPECT_FALSE(s.LoadString(61099));
     EXPECT_EQ(s, "unchanged");

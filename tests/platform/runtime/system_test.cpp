@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,36 +21,42 @@
 
 namespace {
 
-using kiln::test::RunInChild;
-using kiln::test::ScopedEnv;
 using kiln::test::TempDir;
 
-TEST(Folders, CreateAndRemoveOneFolderAndDeleteFiles) {
-    ScopedEnv drives("KILN_DRIVES", nullptr);
+TEST(Folders, CreateRemoveDeleteAndTheirAttributes) {
+    kiln::test::ScopedEnv drives("KILN_DRIVES", nullptr);
     TempDir dir;
+    for (const char* name : {"file", ".hidden", "locked.txt"}) dir.Write(name, "x");
+    std::filesystem::create_directories(dir.host("full/inner"));
     auto win = [&](const char* name) { return dir.win(name); };
     EXPECT_TRUE(CreateDirectoryA(win("new").c_str(), nullptr));
-    EXPECT_TRUE(std::filesystem::is_directory(dir.host("new")));
-    dir.Write("file", "x");
     EXPECT_LAST_ERROR(CreateDirectoryA(win("new").c_str(), nullptr), FALSE, ERROR_ALREADY_EXISTS);
     EXPECT_LAST_ERROR(CreateDirectoryA(win("file").c_str(), nullptr), FALSE, ERROR_ALREADY_EXISTS);
     EXPECT_LAST_ERROR(CreateDirectoryA(win("missing\\child").c_str(), nullptr), FALSE, ERROR_PATH_NOT_FOUND);
     EXPECT_LAST_ERROR(CreateDirectoryA("Q:\\folder", nullptr), FALSE, ERROR_PATH_NOT_FOUND);
-
-    // Only empty folders are removed.
-    std::filesystem::create_directories(dir.host("full/inner"));
+    // Only empty folders are removed, and never by DeleteFile.
     EXPECT_LAST_ERROR(RemoveDirectoryA(win("full").c_str()), FALSE, ERROR_DIR_NOT_EMPTY);
     EXPECT_LAST_ERROR(RemoveDirectoryA(win("file").c_str()), FALSE, ERROR_DIRECTORY);
     EXPECT_LAST_ERROR(RemoveDirectoryA(win("nothing").c_str()), FALSE, ERROR_FILE_NOT_FOUND);
     EXPECT_TRUE(RemoveDirectoryA(win("full\\inner").c_str()));
-    EXPECT_FALSE(dir.Exists("full/inner"));
-
     EXPECT_LAST_ERROR(DeleteFileA(win("full").c_str()), FALSE, ERROR_ACCESS_DENIED);
     EXPECT_TRUE(DeleteFileA(win("file").c_str()));
     EXPECT_LAST_ERROR(DeleteFileA(win("file").c_str()), FALSE, ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.host("new")));
+    EXPECT_FALSE(dir.Exists("full/inner"));
+
+    EXPECT_EQ(GetFileAttributesA(dir.win(".hidden").c_str()), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(GetFileAttributesA(dir.win("new").c_str()), FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_LAST_ERROR(GetFileAttributesA(dir.win("none").c_str()), INVALID_FILE_ATTRIBUTES,
+                      ERROR_FILE_NOT_FOUND);
+    chmod(dir.host().c_str(), 0755);
+    chmod(dir.host("locked.txt").c_str(), 0444);
+    std::string path = dir.win("locked.txt");
+    EXPECT_EQ(kiln::test::RunInChild([&] { return (int)GetFileAttributesA(path.c_str()); }, true),
+              (int)(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY));
 }
 
-TEST(CopyFile, CopiesContentsAndTimeAndHonoursFailIfExists) {
+TEST(CopyFile, CopiesContentsAndTimeHonoursFailIfExistsAndShareModes) {
     TempDir dir;
     const std::string data("data\0more", 9);
     dir.Write("src.bin", data);
@@ -77,36 +84,26 @@ TEST(CopyFile, CopiesContentsAndTimeAndHonoursFailIfExists) {
     ASSERT_EQ(symlink("dst.bin", dir.host("link.bin").c_str()), 0);
     EXPECT_TRUE(copy("src.bin", dir.win("link.bin"), FALSE));
     EXPECT_EQ(dir.Read("dst.bin"), data);
-    struct stat link;
-    ASSERT_EQ(lstat(dir.host("link.bin").c_str(), &link), 0);
-    EXPECT_TRUE(S_ISLNK(link.st_mode));
+    ASSERT_EQ(lstat(dir.host("link.bin").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
     // Nothing but the three files and the link is left in the folder.
     auto entries = std::filesystem::directory_iterator(dir.host());
     EXPECT_EQ(std::distance(begin(entries), end(entries)), 4);
-}
 
-TEST(CopyFile, OntoItselfFailsAndKeepsTheFile) {
-    TempDir dir;
-    dir.Write("a.txt", "keep");
+    // Onto itself, by any name, fails and keeps the file.
     std::filesystem::create_directory(dir.host("sub"));
-    std::filesystem::create_hard_link(dir.host("a.txt"), dir.host("sub/hard.txt"));
+    std::filesystem::create_hard_link(dir.host("other.bin"), dir.host("sub/hard.bin"));
     std::filesystem::create_directory_symlink(dir.host("sub"), dir.host("alias"));
-    struct stat before, after;
-    ASSERT_EQ(stat(dir.host("a.txt").c_str(), &before), 0);
-    for (const char* other : {"a.txt", "sub\\..\\a.txt", "sub\\hard.txt", "alias\\hard.txt"}) {
-        for (BOOL failIfExists : {FALSE, TRUE}) {
-            EXPECT_LAST_ERROR(CopyFileA(dir.win("a.txt").c_str(), dir.win(other).c_str(), failIfExists), FALSE,
-                              ERROR_FILE_EXISTS);
-        }
+    ASSERT_EQ(stat(dir.host("other.bin").c_str(), &st), 0);
+    for (const char* self : {"other.bin", "sub\\..\\other.bin", "sub\\hard.bin", "alias\\hard.bin"}) {
+        for (BOOL failIfExists : {FALSE, TRUE})
+            EXPECT_LAST_ERROR(copy("other.bin", dir.win(self), failIfExists), FALSE, ERROR_FILE_EXISTS);
     }
-    ASSERT_EQ(stat(dir.host("a.txt").c_str(), &after), 0);
-    EXPECT_EQ(after.st_ino, before.st_ino);  // not replaced by a copy of itself
-    EXPECT_EQ(after.st_nlink, 2u);
-    EXPECT_EQ(dir.Read("a.txt"), "keep");
-}
+    struct stat after;
+    ASSERT_EQ(stat(dir.host("other.bin").c_str(), &after), 0);
+    EXPECT_EQ(std::tuple(after.st_ino, after.st_nlink), std::tuple(st.st_ino, (nlink_t)2));
+    EXPECT_EQ(dir.Read("other.bin"), "other");
 
-TEST(CopyFile, RespectsTheShareModesOfOpenFiles) {
-    TempDir dir;
     dir.Write("src.txt", "new");
     dir.Write("dst.txt", "old");
     std::string src = dir.win("src.txt"), dst = dir.win("dst.txt");
@@ -125,31 +122,13 @@ TEST(CopyFile, RespectsTheShareModesOfOpenFiles) {
     EXPECT_EQ(dir.Read("dst.txt"), "new");
 }
 
-TEST(FileAttributes, FollowTheFileAndTheUser) {
-    TempDir dir;
-    for (const char* name : {"plain.txt", ".hidden", "locked.txt"}) dir.Write(name, "x");
-    std::filesystem::create_directory(dir.host("sub"));
-    EXPECT_EQ(GetFileAttributesA(dir.win("plain.txt").c_str()), FILE_ATTRIBUTE_ARCHIVE);
-    EXPECT_EQ(GetFileAttributesA(dir.win(".hidden").c_str()), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(GetFileAttributesA(dir.win("sub").c_str()), FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_LAST_ERROR(GetFileAttributesA(dir.win("none").c_str()), INVALID_FILE_ATTRIBUTES,
-                      ERROR_FILE_NOT_FOUND);
-
-    chmod(dir.host().c_str(), 0755);
-    chmod(dir.host("locked.txt").c_str(), 0444);
-    std::string path = dir.win("locked.txt");
-    EXPECT_EQ(RunInChild([&] { return (int)GetFileAttributesA(path.c_str()); }, true),
-              (int)(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY));
-}
-
-TEST(CurrentDirectory, SetAndGetInWindowsForm) {
-    ScopedEnv drives("KILN_DRIVES", nullptr);
+TEST(SystemFolders, CurrentModuleAndWindowsDirectory) {
+    kiln::test::ScopedEnv drives("KILN_DRIVES", nullptr);
     TempDir dir;
     std::string canonical = std::filesystem::canonical(dir.host()).string();
     kiln::test::ScopedCwd restore(canonical);
     std::filesystem::create_directory(dir.host("sub"));
     dir.Write("file", "x");
-
     EXPECT_TRUE(SetCurrentDirectoryA("sub"));
     EXPECT_EQ(std::filesystem::current_path().string(), canonical + "/sub");
     char buffer[MAX_PATH];
@@ -160,16 +139,11 @@ TEST(CurrentDirectory, SetAndGetInWindowsForm) {
     EXPECT_EQ(GetCurrentDirectoryA(3, buffer), expected.size() + 1);  // too small: the size needed
     EXPECT_LAST_ERROR(SetCurrentDirectoryA(dir.win("file").c_str()), FALSE, ERROR_DIRECTORY);
     EXPECT_LAST_ERROR(SetCurrentDirectoryA(dir.win("none").c_str()), FALSE, ERROR_FILE_NOT_FOUND);
-}
 
-TEST(SystemFolders, ModuleAndWindowsDirectory) {
-    ScopedEnv drives("KILN_DRIVES", nullptr);
-    char buffer[MAX_PATH];
     EXPECT_EQ(GetWindowsDirectoryA(buffer, MAX_PATH), 3u);
     EXPECT_STREQ(buffer, "Z:\\");
     EXPECT_EQ(GetWindowsDirectoryA(buffer, 3), 4u);
     EXPECT_EQ(GetSystemDirectoryA(buffer, MAX_PATH), 3u);
-
     std::string module(buffer, GetModuleFileNameA(nullptr, buffer, MAX_PATH));
     ASSERT_GT(module.size(), 3u);
     EXPECT_EQ(module.substr(0, 3), "Z:\\");
@@ -186,8 +160,9 @@ TEST(SystemClock, ThreadsAndTicks) {
     DWORD otherThread = 0;
     std::thread([&] { otherThread = GetCurrentThreadId(); }).join();
     EXPECT_NE(GetCurrentThreadId(), otherThread);
-    EXPECT_EQ(GetCurrentProcessId(), (DWORD)getpid());
-    EXPECT_EQ(GetCurrentThreadId(), (DWORD)getpid());  // the main thread's id is the process id
+    // The main thread's id is the process id.
+    EXPECT_EQ(std::tuple(GetCurrentProcessId(), GetCurrentThreadId()),
+              std::tuple((DWORD)getpid(), (DWORD)getpid()));
     DWORD start = GetTickCount();
     Sleep(30);
     EXPECT_GE(GetTickCount() - start, 30u);
