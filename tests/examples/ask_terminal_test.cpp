@@ -4,13 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "program.h"
 #include "support/pseudo_terminal.h"
 
 namespace {
 
 using kiln::test::PseudoTerminal;
 
-std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+using kiln::test::Utf8;
 
 const std::string kKillLine = "\x15";
 
