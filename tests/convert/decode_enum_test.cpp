@@ -39,12 +39,20 @@ protected:
 };
 
 TEST_F(DecodeEnum, CountsDoubleByteCharactersAtTwiceTheirCode) {
-    EXPECT_EQ(out.DecodeEnum("\x82\xA0" "AB", 4u), 1);
+    EXPECT_EQ(out.DecodeEnum("\x82\xA0"
+                             "AB",
+                             4u),
+              1);
     // A trail byte in the ASCII range still belongs to its lead byte; the highest code counts too.
-    out.DecodeTextEnum("\x83\x41" "A\xFC\xFF");
+    out.DecodeTextEnum(
+        "\x83\x41"
+        "A\xFC\xFF");
     // ASCII bytes, trail bytes and odd counter bytes are never counted.
     EXPECT_EQ(Seq({Counter(0x82A0), Counter(0x8341), Counter(0xFCFF), Total()}), "1 1 1 3");
-    EXPECT_EQ(std::string(static_cast<const char*>((void*)out), out.GetPC()), "\x82\xA0" "AB\x83\x41" "A\xFC\xFF");
+    EXPECT_EQ(std::string(static_cast<const char*>((void*)out), out.GetPC()),
+              "\x82\xA0"
+              "AB\x83\x41"
+              "A\xFC\xFF");
 
     out.DecodeEnum("\x88\x9F");  // with its NUL
     EXPECT_EQ(out.GetPC(), 12u);

@@ -44,7 +44,8 @@ TEST_F(ErrorList, LineReadsPathLineAndMessage) {
     char values[] = "%s=%u";
     ERROR_INFO info = {0, 0, values};
     std::string name(40, 'n');  // a heap pointer, above 32 bits on most systems
-    EXPECT_EQ(Seq({list.Error(info, (UINT_PTR)name.c_str(), 0, 4000000000u, 0), list.NoError("done")}), "0 0");
+    EXPECT_EQ(Seq({list.Error(info, (UINT_PTR)name.c_str(), 0, 4000000000u, 0), list.NoError("done")}),
+              "0 0");
     EXPECT_EQ(Written(list),
               "prog.asm (40) シンボル LOOP はすでに定義されています\r\n"
               "prog.asm (41) シンボル X はすでに定義されています\r\n"
@@ -111,7 +112,8 @@ TEST_F(ErrorList, WithoutBlockOrLockNothingIsRecorded) {
     CError empty, unlocked;
     unlocked.Alloc(16);
     for (CError* e : {&empty, &unlocked})
-        EXPECT_EQ(Seq({e->Error(info), e->NoError("x"), e->GetPC(), e->IsRewind(), e->m_nErrorCount}), "1 1 0 0 0");
+        EXPECT_EQ(Seq({e->Error(info), e->NoError("x"), e->GetPC(), e->IsRewind(), e->m_nErrorCount}),
+                  "1 1 0 0 0");
 }
 
 TEST_F(ErrorList, CopyHoldsNoTextButTheSameSettingsAndTheTemplateIsVirtual) {

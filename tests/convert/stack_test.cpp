@@ -41,7 +41,8 @@ TEST_F(Stack, PopsTakeFromTheTopAndKeptPopsFromTheBottom) {
     EXPECT_EQ(s.KeptPop(1, five, 4), 1);
     EXPECT_STREQ(five, "lock");
     // No room for 4 bytes from 2 nor for 6 bytes; an offset that wraps does not reach into the stack.
-    EXPECT_EQ(Seq({s.KeptPop(2, five, 4), s.Pop(five, 6), s.KeptPopDword(0xFFFFFFFEu), s.GetPC()}), "0 0 0 5");
+    EXPECT_EQ(Seq({s.KeptPop(2, five, 4), s.Pop(five, 6), s.KeptPopDword(0xFFFFFFFEu), s.GetPC()}),
+              "0 0 0 5");
     EXPECT_EQ(s.Pop(five, 5), 1);
     EXPECT_STREQ(five, "block");
     EXPECT_EQ(s.IsEmpty(), 1);

@@ -74,8 +74,10 @@ TEST(Asm6502Command, CommandLinesFilesAndDevices) {
         SCOPED_TRACE(args.size() > 3 ? args[3] : "");
         EXPECT_EQ(run.status, c.status);
         EXPECT_EQ(run.out, c.out);
-        if (c.libraryFirst) EXPECT_TRUE(run.err.ends_with(c.err)) << run.err;
-        else EXPECT_EQ(run.err, c.err);
+        if (c.libraryFirst)
+            EXPECT_TRUE(run.err.ends_with(c.err)) << run.err;
+        else
+            EXPECT_EQ(run.err, c.err);
     }
     EXPECT_FALSE(dir.Exists("no-such-folder"));
 }

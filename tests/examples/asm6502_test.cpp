@@ -54,10 +54,10 @@ TEST(Asm6502, FormsAnInstructionDoesNotHaveAreRefused) {
     const std::string mode = "t.s (2) addressing mode not available for this instruction\n";
     const std::string syntax = "t.s (2) syntax error\n";
     const std::pair<const char*, const std::string&> wrong[] = {
-        {" lda", mode},         {" inx #1", mode},       {" sta #1", mode},       {" jmp ($12),y", mode},
-        {" jmp ($12,x)", mode}, {" ldx ($12),y", mode},  {" lda ($1234)", mode},  {" bne #1", mode},
-        {" bne (label)", mode}, {" asl #1", mode},       {" cpx $12,x", mode},    {" jsr #3", mode},
-        {" brk 1", mode},       {" lda $12,z", syntax},  {" lda ($12,y)", syntax}, {" lda ($12),x", syntax},
+        {" lda", mode},         {" inx #1", mode},      {" sta #1", mode},        {" jmp ($12),y", mode},
+        {" jmp ($12,x)", mode}, {" ldx ($12),y", mode}, {" lda ($1234)", mode},   {" bne #1", mode},
+        {" bne (label)", mode}, {" asl #1", mode},      {" cpx $12,x", mode},     {" jsr #3", mode},
+        {" brk 1", mode},       {" lda $12,z", syntax}, {" lda ($12,y)", syntax}, {" lda ($12),x", syntax},
         {" lda (5)+2", syntax}, {" lda #1,x", syntax},
     };
     for (const auto& [line, error] : wrong)
@@ -146,8 +146,9 @@ TEST(Asm6502, LabelsStatementsAndComments) {
 
 TEST(Asm6502, LineNumbersOverEveryKindOfLineEnd) {
     const std::string source = "start\r\n lda nope1\r lda nope2\n\n lda nope3";
-    EXPECT_EQ(ErrorsOf(source), "t.s (2) undefined label nope1\nt.s (3) undefined label nope2\n"
-                                "t.s (5) undefined label nope3\n");
+    EXPECT_EQ(ErrorsOf(source),
+              "t.s (2) undefined label nope1\nt.s (3) undefined label nope2\n"
+              "t.s (5) undefined label nope3\n");
     // The bytes are there all the same, with 0 for what is undefined.
     EXPECT_EQ(Hex(Assemble(source).bytes), "AD 00 00 AD 00 00 AD 00 00");
 }

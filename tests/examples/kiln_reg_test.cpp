@@ -23,16 +23,19 @@ TEST(KilnReg, KeysNameTheirHiveAsOnWindows) {
         int status;
         std::string output;  // its first line
     } cases[] = {
-        {{"set", R"(HKLM\Software\Acme)", "Size", "dword", "7"}, 0,
+        {{"set", R"(HKLM\Software\Acme)", "Size", "dword", "7"},
+         0,
          "HKEY_LOCAL_MACHINE\\Software\\Acme\\Size\n"},
         {{"get", R"(hkey_local_machine\Software\Acme)", "Size"}, 0, "0x00000007 (7)\n"},
         {{"--machine", "get", R"(Software\Acme)", "Size"}, 0, "0x00000007 (7)\n"},
         {{"--machine", "get", R"(HKLM\Software\Acme)", "Size"}, 0, "0x00000007 (7)\n"},
         {{"get", R"(Software\Acme)", "Size"}, 1, notFound},
         {{"get", R"(HKCU\Software\Acme)", "Size"}, 1, notFound},
-        {{"--user", "get", R"(HKLM\Software\Acme)", "Size"}, 2,
+        {{"--user", "get", R"(HKLM\Software\Acme)", "Size"},
+         2,
          "kiln-reg: the key names another hive than the option\n"},
-        {{"get", R"(HKCR\Software)", "Size"}, 2,
+        {{"get", R"(HKCR\Software)", "Size"},
+         2,
          "kiln-reg: only HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE exist\n"},
         {{"delete-key", R"(HKEY_LOCAL_MACHINE\Software\Acme)"}, 0, "HKEY_LOCAL_MACHINE\\Software\\Acme\n"},
         {{"get", R"(HKLM\Software\Acme)", "Size"}, 1, "kiln-reg: HKEY_LOCAL_MACHINE\\Software\\Acme"},

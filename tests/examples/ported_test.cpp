@@ -16,5 +16,9 @@ TEST(PortedExample, PrintsTheWindowsReport) {
               "-5 -5 4464\n");
     std::string stored = dir.Read("report.dat");
     // New class tag, schema 1, "CReportDoc", then the string list's count and first string.
-    EXPECT_EQ(stored.substr(0, 19), std::string("\xFF\xFF\x01\x00\x0A\x00" "CReportDoc" "\x03\x00" "\x09", 19));
+    EXPECT_EQ(stored.substr(0, 19), std::string("\xFF\xFF\x01\x00\x0A\x00"
+                                                "CReportDoc"
+                                                "\x03\x00"
+                                                "\x09",
+                                                19));
 }

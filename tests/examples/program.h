@@ -46,8 +46,10 @@ inline ProgramRun RunProgram(const std::vector<std::string>& args, const std::ve
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (errToOut) posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    else posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (errToOut)
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    else
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ProgramRun run;
     pid_t pid;
     int status = 0;
