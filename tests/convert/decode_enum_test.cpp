@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "convert/seq.h"
+#include "stream/seq.h"
 #include "support/box_recorder.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/seq.h"
+#include "stream/seq.h"
 #include "support/box_recorder.h"
 
 namespace {
@@ -145,7 +145,7 @@ TEST_F(Symbols, RecordLayoutAndRewrites) {
     std::string record("\x07\x03\x04\x05\x03\0\0\0\xFF\xFF\xFF\xFF\x78\x56\x34\x12\xFE\xFF\xFF\xFF\x01\0\0\0",
                        24);
     EXPECT_EQ(table.Record(1), record);
-    EXPECT_EQ(Seq({table.RecordBytes()}) + " " + table.Label(1), "48 LBL 7 3 -1 3 305419896 -2");
+    EXPECT_EQ(Seq({table.RecordBytes(), table.Label(1)}), "48 LBL 7 3 -1 3 305419896 -2");
     tagSYMPRM keep = {(LONG)0x80000000u, 9, (LONG)0x80000000u, 0, (LONG)0x80000000u};
     EXPECT_EQ(table.ReEntryPrm(1, &keep), 1);
     record[2] = 9;

@@ -5,11 +5,13 @@
 #include <cstring>
 #include <string>
 
+#include "stream/seq.h"
 #include "stream/test_heap.h"
 #include "support/box_recorder.h"
 
 namespace {
 
+using kiln::test::Seq;
 using kiln::test::VectorHeap;
 
 struct Probe : CReadStmPtr {
@@ -53,54 +55,40 @@ TEST_F(ReadStmPtr, FetchesReadTheirByteOrderAndAdvance) {
     }
     boxes.Clear();  // the seeks beyond the end
 
+    // A failed Fetch copies nothing; a size that wraps the position does not read from the top.
     char out[4] = {'-', '-', '-', '-'};
     in.SeekFromTop(8);
-    EXPECT_EQ(in.Fetch(out, 3), 0);
-    EXPECT_EQ(out[0], '-') << "a failed Fetch copies nothing";
-    EXPECT_EQ(in.GetPosition(), 11u);
+    EXPECT_EQ(Seq({in.Fetch(out, 3), out[0], in.GetPosition()}), "0 45 11");
     in.SeekFromTop(1);
-    EXPECT_EQ(in.Fetch(out, 0xFFFFFFFFu), 0) << "a size that wraps the position does not read from the top";
-    EXPECT_EQ(in.GetPosition(), 0u);
-    EXPECT_EQ(in.Fetch(out, 3), 1);
-    EXPECT_EQ(std::memcmp(out, "\x12\x34\x01", 3), 0);
-    EXPECT_EQ(in.GetPosition(), 3u);
+    EXPECT_EQ(Seq({in.Fetch(out, 0xFFFFFFFFu), in.GetPosition(), in.Fetch(out, 3), in.GetPosition()}), "0 0 1 3");
+    EXPECT_EQ(std::string(out, 3), "\x12\x34\x01");
     in.SeekToTop();
     in.Seek(-2);
-    EXPECT_EQ(in.Fetch4ByteBA(), 0ul) << "a position wrapped below the top reads nothing";
-    EXPECT_EQ(in.GetPosition(), 2u);
+    EXPECT_EQ(Seq({in.Fetch4ByteBA(), in.GetPosition()}), "0 2") << "a position wrapped below the top reads nothing";
     boxes.Clear();
 
     Probe probe(&heap);
-    EXPECT_EQ(probe.TryIncrement(9), 0);
-    EXPECT_EQ(probe.TryIncrement(1), 9);
-    EXPECT_EQ(probe.TryIncrement(1), -1);
-    EXPECT_EQ(probe.GetPosition(), 11u);
+    EXPECT_EQ(Seq({probe.TryIncrement(9), probe.TryIncrement(1), probe.TryIncrement(1), probe.GetPosition()}),
+              "0 9 -1 11");
 }
 
 TEST_F(ReadStmPtr, OffsetReadsCheckTheirBoundsAndKeepThePosition) {
     VectorHeap heap("\x01\x02\x03\x04\x05");
     CReadTextStmPtr in(&heap);
     in.SeekFromTop(1);
-    EXPECT_EQ(in.ReadByte(4), 5);
-    EXPECT_EQ(in[0], 1);
-    EXPECT_EQ(in.ReadByte(5), 0);
-    EXPECT_EQ(in[5], 0);
-    EXPECT_EQ(in.ReadWord(3), 0x0504);
-    EXPECT_EQ(in.ReadWord(4), 0);
-    EXPECT_EQ(in.ReadDword(1), 0x05040302ul);
-    EXPECT_EQ(in.ReadDword(2), 0ul);
-    EXPECT_EQ(in.ReadDword(0xFFFFFFFEu), 0ul) << "offset + size must not wrap";
-    EXPECT_EQ(in.Read3ByteLA(2), 0x050403ul);
-    EXPECT_EQ(in.Read3ByteLA(3), 0ul);
+    // Each value read where it fits, then at the first offset where it does not; offset + size must
+    // not wrap.
+    EXPECT_EQ(Seq({in.ReadByte(4), in[0], in.ReadByte(5), in[5], in.ReadWord(3), in.ReadWord(4)}),
+              Seq({5, 1, 0, 0, 0x0504, 0}));
+    EXPECT_EQ(Seq({in.ReadDword(1), in.ReadDword(2), in.ReadDword(0xFFFFFFFEu), in.Read3ByteLA(2), in.Read3ByteLA(3)}),
+              Seq({0x05040302, 0, 0, 0x050403, 0}));
     char out[8] = {'-', '-', '-', '-', '-', '-', '-', '-'};
-    EXPECT_EQ(in.Read(3, out, 3), 0);
-    EXPECT_EQ(in.ReadToSztext(3, out, 3), 0);
-    EXPECT_EQ(in.ReadToSztext(0xFFFFFFFFu, out, 2), 0);
-    EXPECT_EQ(out[0], '-') << "a refused read leaves the buffer alone";
+    EXPECT_EQ(Seq({in.Read(3, out, 3), in.ReadToSztext(3, out, 3), in.ReadToSztext(0xFFFFFFFFu, out, 2), out[0]}),
+              "0 0 0 45")
+        << "a refused read leaves the buffer alone";
     EXPECT_EQ(in.Read(3, out, 2), 1);
-    EXPECT_EQ(std::memcmp(out, "\x04\x05", 2), 0);
-    EXPECT_EQ(in.Read(5, out, 0), 1);
-    EXPECT_EQ(in.ReadToSztext(2, out, 3), 1);
+    EXPECT_EQ(std::string(out, 2), "\x04\x05");
+    EXPECT_EQ(Seq({in.Read(5, out, 0), in.ReadToSztext(2, out, 3)}), "1 1");
     EXPECT_STREQ(out, "\x03\x04\x05");
     EXPECT_EQ(in.ReadToSztext(0, out, 0), 1);
     EXPECT_STREQ(out, "");
@@ -109,9 +97,7 @@ TEST_F(ReadStmPtr, OffsetReadsCheckTheirBoundsAndKeepThePosition) {
 
 TEST_F(ReadStmPtr, ClosedOrUnlockedCursorReadsNothing) {
     CReadStmPtr closed;
-    EXPECT_EQ(closed.FetchByte(), 0);
-    EXPECT_EQ(closed.ReadWord(0), 0);
-    EXPECT_EQ(closed.IsFinished(), 1);
+    EXPECT_EQ(Seq({closed.FetchByte(), closed.ReadWord(0), closed.IsFinished()}), "0 0 1");
 
     VectorHeap heap("\x11\x22\x33\x44");
     const IPmHeapInterface* readOnly = &heap;
@@ -119,9 +105,7 @@ TEST_F(ReadStmPtr, ClosedOrUnlockedCursorReadsNothing) {
     in.Open(readOnly);
     EXPECT_EQ(in.FetchWord(), 0x2211);
     in.Unlock();
-    EXPECT_EQ(in.GetLength(), 4u);
-    EXPECT_EQ(in.FetchWord(), 0) << "an unlocked chunk has no address to read";
-    EXPECT_EQ(in.ReadByte(0), 0);
+    EXPECT_EQ(Seq({in.GetLength(), in.FetchWord(), in.ReadByte(0)}), "4 0 0") << "an unlocked chunk has no address";
     in.Lock();
     in.SeekFromTop(2);
     EXPECT_EQ(in.FetchWord(), 0x4433);
@@ -131,22 +115,16 @@ TEST_F(ReadStmPtr, TextFetchTakesOneStringAndStopsAtTheEnd) {
     VectorHeap heap(std::string("ab\0cdxyz", 8));
     CReadTextStmPtr in(&heap);
     char out[8];
-    EXPECT_EQ(in.Fetch(out), 1);
+    EXPECT_EQ(Seq({in.Fetch(out), in.GetPosition()}), "1 3");
     EXPECT_STREQ(out, "ab");
-    EXPECT_EQ(in.GetPosition(), 3u);
     std::memset(out, '-', sizeof out);
-    EXPECT_EQ(in.Fetch(out), 0) << "a string cut by the end is copied without terminator";
+    EXPECT_EQ(Seq({in.Fetch(out), in.GetPosition()}), "0 8") << "a string cut by the end has no terminator";
     EXPECT_EQ(std::string(out, 6), "cdxyz-");
-    EXPECT_EQ(in.GetPosition(), 8u);
     std::memset(out, '-', sizeof out);
-    EXPECT_EQ(in.Fetch(out), 0);
-    EXPECT_EQ(out[0], '-');
-    EXPECT_EQ(in.GetPosition(), 8u);
+    EXPECT_EQ(Seq({in.Fetch(out), out[0], in.GetPosition()}), "0 45 8");
     in.SeekFromTop(12);
     boxes.Clear();
-    EXPECT_EQ(in.Fetch(out), 0);
-    EXPECT_EQ(out[0], '-');
-    EXPECT_EQ(in.GetPosition(), 12u);
+    EXPECT_EQ(Seq({in.Fetch(out), out[0], in.GetPosition()}), "0 45 12");
     in.SeekFromTop(4);
     EXPECT_EQ(in.Fetch(out, 2), 1) << "the byte Fetch stays reachable";
     EXPECT_EQ(std::string(out, 2), "dx");

@@ -10,6 +10,7 @@ namespace kiln::test {
 struct SeqValue {
     template <class T>
     SeqValue(T value) : text(std::to_string(+value)) {}
+    SeqValue(const std::string& value) : text(value) {}
     std::string text;
 };
 
