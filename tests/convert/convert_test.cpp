@@ -103,12 +103,10 @@ TEST_F(Driver, PreConvertReplacesTheSourceAndSavesItBesideIt) {
     std::string path = dir.win("prog.src");
     conv.Attach("ab\r\ncd!", path.c_str());
     conv.preText = ">";
-    EXPECT_EQ(conv.PreConvert(".pre"), 1);
-    EXPECT_EQ(conv.steps, "Pre:SO ");  // O: the pre-conversion buffer
-    EXPECT_EQ(conv.preLength, 1024u) << "half the source, but at least 1024 bytes";
+    // O: the pre-conversion buffer, of half the source but at least 1024 bytes.
+    EXPECT_EQ(Seq({conv.PreConvert(".pre"), conv.steps, conv.preLength}), "1 Pre:SO  1024");
     EXPECT_EQ(BlockText(conv), ">AB\r\nCD") << "the last byte is never fetched";
-    EXPECT_EQ(Seq({conv.GetPC(), conv.m_PreConvert.IsAttached()}), "0 0");
-    EXPECT_STREQ(conv.GetPathName(), "");
+    EXPECT_EQ(Seq({conv.GetPC(), conv.m_PreConvert.IsAttached(), conv.GetPathName()}), "0 0 ");
     EXPECT_STREQ(conv.m_PreConvert.GetPathName(), path.c_str());
     EXPECT_EQ(dir.Read("prog.pre"), ">AB\r\nCD");
     EXPECT_FALSE(dir.Exists("prog.src")) << "the source's own file is not written";

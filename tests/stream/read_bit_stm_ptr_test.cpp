@@ -148,29 +148,28 @@ TEST(BitRoundTrip, FastAndSlowPathsAgree) {
         {
             CWriteBitStmPtr a(&other), b(&own);
             for (int step = 0; step < 200; ++step) {
-                SCOPED_TRACE(testing::Message() << "write step " << step);
                 unsigned kind = random() % 8, bpc = random() % (8 * (a.GetLength() + 2));
                 int count = (int)(random() % 34), bit = random() & 1;  // counts 0 and 33 are refused
                 unsigned long value = ((unsigned long)random() << 32) | random();
-                if (kind == 0) ASSERT_EQ(a.SetBPC(bpc), b.SetBPC(bpc));
-                else if (kind == 1) ASSERT_EQ(a.DecodeBit(bit), b.DecodeBit(bit));
-                else ASSERT_EQ(a.DecodeBit(value, count), b.DecodeBit(value, count));
-                ASSERT_EQ(a.GetPosition(), b.GetPosition());
-                ASSERT_EQ(a.GetBPC(), b.GetBPC());
-                ASSERT_TRUE(other.Bytes() == BytesOf(own));
+                auto write = [&](CWriteBitStmPtr& w) {
+                    int result = kind == 0 ? w.SetBPC(bpc) : kind == 1 ? w.DecodeBit(bit) : w.DecodeBit(value, count);
+                    return Seq({result, w.GetPosition(), w.GetBPC()});
+                };
+                ASSERT_EQ(write(a), write(b)) << "write step " << step;
+                ASSERT_TRUE(other.Bytes() == BytesOf(own)) << "write step " << step;
             }
             a.FitChankSize();
             b.FitChankSize();
         }
         CReadBitStmPtr ra(&other), rb(&own);
         for (int step = 0; step < 200; ++step) {
-            SCOPED_TRACE(testing::Message() << "read step " << step);
             unsigned kind = random() % 6, to = random() % (ra.GetLength() + 2);
             int count = (int)(random() % 34);
-            if (kind == 0) ASSERT_EQ(ra.SeekFromTop(to), rb.SeekFromTop(to));
-            else if (kind == 1) ASSERT_EQ(ra.FetchBit(), rb.FetchBit());
-            else ASSERT_EQ(ra.FetchBits(count), rb.FetchBits(count));
-            ASSERT_EQ(ra.GetPosition(), rb.GetPosition());
+            auto read = [&](CReadBitStmPtr& r) {
+                int result = kind == 0 ? r.SeekFromTop(to) : kind == 1 ? r.FetchBit() : r.FetchBits(count);
+                return Seq({result, r.GetPosition()});
+            };
+            ASSERT_EQ(read(ra), read(rb)) << "read step " << step;
         }
     }
 }
