@@ -117,7 +117,8 @@ TEST_F(Driver, PreConvertReplacesTheSourceAndSavesItBesideIt) {
     Tracing big;
     big.Attach(std::string(10000, 'b').c_str(), "big.src");
     big.PreConvert(nullptr);
-    EXPECT_EQ(Seq({big.preLength, big.GetLength()}), "5000 9999") << "grown as emitted, then trimmed to the text";
+    EXPECT_EQ(Seq({big.preLength, big.GetLength()}), "5000 9999")
+        << "grown as emitted, then trimmed to the text";
 
     CConvert plain;  // nothing emitted: the source becomes empty
     plain.Attach("some text", "dir\\a.src");

@@ -141,10 +141,11 @@ TEST_F(Decode, PositionsAndKeptWrites) {
     for (int i = 0; i < 3; ++i) d.Decode(1);
     char patch[] = "xyz";
     // At a position: the byte at which the next byte-wide emission starts.
-    EXPECT_EQ(Seq({d.KeptDecode(d.GetPosition(), (unsigned char)0xEE), d.KeptDecode(24ul, (unsigned char)0xDD),
-                   d.KeptDecode(0u, (unsigned short)0xBEEF), d.KeptDecode(6u, (unsigned long)0x11223344),
-                   d.KeptDecode(10u, (DWORD)0x55667788), d.KeptDecode(14u, patch, 3u)}),
-              "1 1 1 1 1 1");
+    EXPECT_EQ(
+        Seq({d.KeptDecode(d.GetPosition(), (unsigned char)0xEE), d.KeptDecode(24ul, (unsigned char)0xDD),
+             d.KeptDecode(0u, (unsigned short)0xBEEF), d.KeptDecode(6u, (unsigned long)0x11223344),
+             d.KeptDecode(10u, (DWORD)0x55667788), d.KeptDecode(14u, patch, 3u)}),
+        "1 1 1 1 1 1");
     EXPECT_EQ(Bytes(d, 0, 17),
               std::string("\xEF\xBE\x03\xDD\xEE\x00\x44\x33\x22\x11\x88\x77\x66\x55xyz", 17));
     EXPECT_EQ(State(d), "3:3 2049") << "kept writes neither move the PC nor close the byte";
@@ -213,7 +214,8 @@ TEST_F(Decode, FailedGrowthWritesNothing) {
 
     CDecode idle;  // never inter-locked: nowhere to write
     idle.Alloc(16);
-    EXPECT_EQ(Seq({idle.Decode((unsigned char)1), idle.KeptDecode(0u, (unsigned char)1), idle.GetPC()}), "0 0 0");
+    EXPECT_EQ(Seq({idle.Decode((unsigned char)1), idle.KeptDecode(0u, (unsigned char)1), idle.GetPC()}),
+              "0 0 0");
 
     CDecode big;  // sizes beyond a 32-bit process are a memory shortage: the block is released
     Ready(big, 16);

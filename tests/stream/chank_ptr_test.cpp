@@ -87,8 +87,11 @@ TEST_F(ChankPtr, SeeksReportBeyondTheEndAndKeepTheNewPosition) {
     auto by = [](CChankPtr& c, long n) { return c.Seek(n); };
     auto end = [](CChankPtr& c, long n) { return c.SeekFromEnd((unsigned)n); };
     const Step steps[] = {
-        {top, 10, 1, 10}, {top, 11, 0, 11}, {top, 0, 1, 0},  {by, -1, 0, 4294967295u},      {by, 4, 1, 3},
-        {by, 7, 1, 10},   {by, 1, 0, 11},   {end, 3, 1, 7}, {end, 0, 1, 10}, {end, 11, 0, 4294967295u},
+        {top, 10, 1, 10}, {top, 11, 0, 11},
+        {top, 0, 1, 0},   {by, -1, 0, 4294967295u},
+        {by, 4, 1, 3},    {by, 7, 1, 10},
+        {by, 1, 0, 11},   {end, 3, 1, 7},
+        {end, 0, 1, 10},  {end, 11, 0, 4294967295u},
     };
     const std::string seekOut = "CChankPtr:Seek Out of Chank!";
     for (const auto& s : steps) {

@@ -43,14 +43,16 @@ TEST(ReadBitStmPtr, RunningOutAndByteSeeks) {
     EXPECT_EQ(Seq({in.FetchBits(2), in.FetchByte(), in.FetchBits(6)}), Seq({0, 0xF0, 0x30}));
     in.SeekFromTop(3);
     EXPECT_EQ(Seq({in.FetchBits(2), in.GetPosition()}), "0 4") << "all bits of the last byte were taken";
-    in.SeekToTop();  // no byte before the top: the next bits come from byte 0; the last byte is read to its end
+    // No byte before the top: the next bits come from byte 0; the last byte is read to its end.
+    in.SeekToTop();
     EXPECT_EQ(Seq({in.FetchBits(8), in.FetchBit(), in.FetchBits(15), in.FetchBits(1), in.GetPosition()}),
               Seq({0x0F, 1, 0x703C, 0, 4}));
     EXPECT_EQ(boxes.Count(), 0u);
 
     EXPECT_EQ(in.SeekFromTop(9), 0);
     EXPECT_EQ(boxes.Last().text, "CChankPtr:Seek Out of Chank!");
-    EXPECT_EQ(Seq({in.FetchBit(), in.GetPosition()}), "0 10") << "beyond the end there is no byte to go on with";
+    EXPECT_EQ(Seq({in.FetchBit(), in.GetPosition()}), "0 10")
+        << "beyond the end there is no byte to go on with";
     in.SeekToTop();
     in.FetchBits(3);
     in.Unlock();
@@ -79,13 +81,16 @@ void RoundTrip(std::mt19937& random, IPmHeapInterface& heap, int (*bitAt)(const 
             } else if (kind < 4 || at < (int)bits.size()) {
                 int bit = random() & 1;
                 ASSERT_EQ(out.DecodeBit(bit), 1);
-                if (at < (int)bits.size()) bits[at++] = bit;
-                else bits.push_back(bit), ++at;
+                if (at < (int)bits.size())
+                    bits[at++] = bit;
+                else
+                    bits.push_back(bit), ++at;
                 if (random() % 8 == 0) at = (int)bits.size();
             } else {
                 int count = 1 + random() % 32;
                 unsigned long value = random();
-                if constexpr (kTopFirst) ASSERT_EQ(out.DecodeBit(value, count), 1);
+                if constexpr (kTopFirst)
+                    ASSERT_EQ(out.DecodeBit(value, count), 1);
                 else if constexpr (std::is_same_v<Writer, CWriteLEBitStmPtr>)
                     ASSERT_EQ(out.DecodeBitNoReverse(value, count), 1);
                 else
@@ -126,9 +131,12 @@ TEST(BitRoundTrip, EveryWriterOnBothKindsOfChunk) {
         CAllocInterface own;
         own.Alloc(0);
         IPmHeapInterface& heap = round % 2 ? (IPmHeapInterface&)own : other;
-        if (round % 6 < 2) RoundTrip<CWriteBitStmPtr>(random, heap, MsbBit);
-        else if (round % 6 < 4) RoundTrip<CWriteLEBitStmPtr>(random, heap, LsbBit);
-        else RoundTrip<CWriteWordBitStmPtr>(random, heap, WordBit);
+        if (round % 6 < 2)
+            RoundTrip<CWriteBitStmPtr>(random, heap, MsbBit);
+        else if (round % 6 < 4)
+            RoundTrip<CWriteLEBitStmPtr>(random, heap, LsbBit);
+        else
+            RoundTrip<CWriteWordBitStmPtr>(random, heap, WordBit);
     }
     EXPECT_EQ(boxes.Count(), 0u);
 }
@@ -152,7 +160,9 @@ TEST(BitRoundTrip, FastAndSlowPathsAgree) {
                 int count = (int)(random() % 34), bit = random() & 1;  // counts 0 and 33 are refused
                 unsigned long value = ((unsigned long)random() << 32) | random();
                 auto write = [&](CWriteBitStmPtr& w) {
-                    int result = kind == 0 ? w.SetBPC(bpc) : kind == 1 ? w.DecodeBit(bit) : w.DecodeBit(value, count);
+                    int result = kind == 0   ? w.SetBPC(bpc)
+                                 : kind == 1 ? w.DecodeBit(bit)
+                                             : w.DecodeBit(value, count);
                     return Seq({result, w.GetPosition(), w.GetBPC()});
                 };
                 ASSERT_EQ(write(a), write(b)) << "write step " << step;

@@ -28,31 +28,25 @@ protected:
 TEST_F(ReadStmPtr, FetchesReadTheirByteOrderAndAdvance) {
     VectorHeap heap(std::string("\x12\x34\x01\x02\x03\xFF\xFE\xFD\xFC\x80", 10));
     CReadStmPtr in(&heap);
-    struct Case {
-        unsigned long (*fetch)(CReadStmPtr&);
-        unsigned from;
-        unsigned long value;
-        unsigned position;
+    // A fetch from an offset: the value, the position after it, and whether the end was reached.
+    auto from = [&](unsigned offset, auto fetch) {
+        in.SeekFromTop(offset);
+        unsigned long value = (in.*fetch)();
+        return Seq({value, in.GetPosition(), in.IsFinished()});
     };
-#define FETCH(name, ...) {[](CReadStmPtr& r) -> unsigned long { return r.name(); }, __VA_ARGS__}
-    const Case cases[] = {
-        FETCH(Fetch2ByteBA, 0, 0x1234, 2),        FETCH(Fetch2ByteLA, 0, 0x3412, 2),
-        FETCH(FetchWord, 0, 0x3412, 2),           FETCH(Fetch3ByteBA, 2, 0x010203, 5),
-        FETCH(Fetch3ByteLA, 2, 0x030201, 5),      FETCH(Fetch4ByteBA, 5, 0xFFFEFDFC, 9),
-        FETCH(Fetch4ByteLA, 5, 0xFCFDFEFF, 9),    FETCH(FetchDword, 5, 0xFCFDFEFF, 9),
-        FETCH(FetchByte, 9, 0x80, 10),
-        // Reads that do not fit give zero and still advance.
-        FETCH(FetchDword, 7, 0, 11),              FETCH(Fetch3ByteBA, 8, 0, 11),
-        FETCH(Fetch2ByteLA, 9, 0, 11),
-    };
-#undef FETCH
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
-        in.SeekFromTop(c.from);
-        EXPECT_EQ(c.fetch(in), c.value);
-        EXPECT_EQ(in.GetPosition(), c.position);
-        EXPECT_EQ(in.IsFinished(), (int)(c.position >= 10));
-    }
+    EXPECT_EQ(from(0, &CReadStmPtr::Fetch2ByteBA), Seq({0x1234, 2, 0}));
+    EXPECT_EQ(from(0, &CReadStmPtr::Fetch2ByteLA), Seq({0x3412, 2, 0}));
+    EXPECT_EQ(from(0, &CReadStmPtr::FetchWord), Seq({0x3412, 2, 0}));
+    EXPECT_EQ(from(2, &CReadStmPtr::Fetch3ByteBA), Seq({0x010203, 5, 0}));
+    EXPECT_EQ(from(2, &CReadStmPtr::Fetch3ByteLA), Seq({0x030201, 5, 0}));
+    EXPECT_EQ(from(5, &CReadStmPtr::Fetch4ByteBA), Seq({0xFFFEFDFC, 9, 0}));
+    EXPECT_EQ(from(5, &CReadStmPtr::Fetch4ByteLA), Seq({0xFCFDFEFF, 9, 0}));
+    EXPECT_EQ(from(5, &CReadStmPtr::FetchDword), Seq({0xFCFDFEFF, 9, 0}));
+    EXPECT_EQ(from(9, &CReadStmPtr::FetchByte), Seq({0x80, 10, 1}));
+    // Reads that do not fit give zero and still advance.
+    EXPECT_EQ(from(7, &CReadStmPtr::FetchDword), "0 11 1");
+    EXPECT_EQ(from(8, &CReadStmPtr::Fetch3ByteBA), "0 11 1");
+    EXPECT_EQ(from(9, &CReadStmPtr::Fetch2ByteLA), "0 11 1");
     boxes.Clear();  // the seeks beyond the end
 
     // A failed Fetch copies nothing; a size that wraps the position does not read from the top.
@@ -60,11 +54,13 @@ TEST_F(ReadStmPtr, FetchesReadTheirByteOrderAndAdvance) {
     in.SeekFromTop(8);
     EXPECT_EQ(Seq({in.Fetch(out, 3), out[0], in.GetPosition()}), "0 45 11");
     in.SeekFromTop(1);
-    EXPECT_EQ(Seq({in.Fetch(out, 0xFFFFFFFFu), in.GetPosition(), in.Fetch(out, 3), in.GetPosition()}), "0 0 1 3");
+    EXPECT_EQ(Seq({in.Fetch(out, 0xFFFFFFFFu), in.GetPosition(), in.Fetch(out, 3), in.GetPosition()}),
+              "0 0 1 3");
     EXPECT_EQ(std::string(out, 3), "\x12\x34\x01");
     in.SeekToTop();
     in.Seek(-2);
-    EXPECT_EQ(Seq({in.Fetch4ByteBA(), in.GetPosition()}), "0 2") << "a position wrapped below the top reads nothing";
+    EXPECT_EQ(Seq({in.Fetch4ByteBA(), in.GetPosition()}), "0 2")
+        << "a position wrapped below the top reads nothing";
     boxes.Clear();
 
     Probe probe(&heap);
@@ -80,11 +76,13 @@ TEST_F(ReadStmPtr, OffsetReadsCheckTheirBoundsAndKeepThePosition) {
     // not wrap.
     EXPECT_EQ(Seq({in.ReadByte(4), in[0], in.ReadByte(5), in[5], in.ReadWord(3), in.ReadWord(4)}),
               Seq({5, 1, 0, 0, 0x0504, 0}));
-    EXPECT_EQ(Seq({in.ReadDword(1), in.ReadDword(2), in.ReadDword(0xFFFFFFFEu), in.Read3ByteLA(2), in.Read3ByteLA(3)}),
+    EXPECT_EQ(Seq({in.ReadDword(1), in.ReadDword(2), in.ReadDword(0xFFFFFFFEu), in.Read3ByteLA(2),
+                   in.Read3ByteLA(3)}),
               Seq({0x05040302, 0, 0, 0x050403, 0}));
     char out[8] = {'-', '-', '-', '-', '-', '-', '-', '-'};
-    EXPECT_EQ(Seq({in.Read(3, out, 3), in.ReadToSztext(3, out, 3), in.ReadToSztext(0xFFFFFFFFu, out, 2), out[0]}),
-              "0 0 0 45")
+    EXPECT_EQ(
+        Seq({in.Read(3, out, 3), in.ReadToSztext(3, out, 3), in.ReadToSztext(0xFFFFFFFFu, out, 2), out[0]}),
+        "0 0 0 45")
         << "a refused read leaves the buffer alone";
     EXPECT_EQ(in.Read(3, out, 2), 1);
     EXPECT_EQ(std::string(out, 2), "\x04\x05");
@@ -105,7 +103,8 @@ TEST_F(ReadStmPtr, ClosedOrUnlockedCursorReadsNothing) {
     in.Open(readOnly);
     EXPECT_EQ(in.FetchWord(), 0x2211);
     in.Unlock();
-    EXPECT_EQ(Seq({in.GetLength(), in.FetchWord(), in.ReadByte(0)}), "4 0 0") << "an unlocked chunk has no address";
+    EXPECT_EQ(Seq({in.GetLength(), in.FetchWord(), in.ReadByte(0)}), "4 0 0")
+        << "an unlocked chunk has no address";
     in.Lock();
     in.SeekFromTop(2);
     EXPECT_EQ(in.FetchWord(), 0x4433);

@@ -53,11 +53,13 @@ TEST_F(WriteBitStmPtr, EachWriterLaysOutItsBitsInItsOwnOrder) {
                    le.DecodeBitNoReverse(1, -3)}),
               "1 2 1 1");
     Put(word, "101");
-    EXPECT_EQ(Seq({word.GetBPC(), word.GetPosition(), word.GetLength()}), "3 2 4098") << "a new word takes 2 bytes";
+    EXPECT_EQ(Seq({word.GetBPC(), word.GetPosition(), word.GetLength()}), "3 2 4098")
+        << "a new word takes 2 bytes";
     Put(word, "000000 1 000000");
     EXPECT_EQ(word.GetPosition(), 2u);
     Put(word, "1");
-    EXPECT_EQ(Seq({msb.GetBPC(), msb.GetPosition(), le.GetBPC(), le.GetPosition(), word.GetBPC(), word.GetPosition()}),
+    EXPECT_EQ(Seq({msb.GetBPC(), msb.GetPosition(), le.GetBPC(), le.GetPosition(), word.GetBPC(),
+                   word.GetPosition()}),
               "1 1 6 1 17 4");
     msb.Close(), le.Close(), word.Close();
     EXPECT_EQ(Hex(top.Bytes(1) + low.Bytes(1) + words.Bytes(4)), "80 35 05 02 01 00");
@@ -179,10 +181,10 @@ TEST_F(WriteBitStmPtr, AlignmentOfEachWriter) {
     for (const auto& s : steps) {
         SCOPED_TRACE(testing::Message() << "step " << &s - steps);
         Put(*s.out, s.put);
-        int result = s.op == 'S' ? s.out->SetBPC(s.unit)
+        int result = s.op == 'S'   ? s.out->SetBPC(s.unit)
                      : s.op == 'b' ? s.out->AlignmentBit(s.unit)
-                     : s.offset   ? s.out->Alignment(s.unit, s.offset)
-                                  : s.out->Alignment(s.unit);
+                     : s.offset    ? s.out->Alignment(s.unit, s.offset)
+                                   : s.out->Alignment(s.unit);
         EXPECT_EQ(result, 1);
         EXPECT_EQ(Where(*s.out), At(s.bpc, s.out == w ? (s.bpc + 15) / 16 * 2 : (s.bpc + 7) / 8));
     }
@@ -201,14 +203,18 @@ TEST_F(WriteBitStmPtr, WriteThatCannotGrowLeavesEachWriterAsItWas) {
     heap.refuseGrowth = leHeap.refuseGrowth = wordHeap.refuseGrowth = true;
     CWriteBitStmPtr out(&heap);
     // 5 bits need a third byte: not even the free bits of the last byte are touched.
-    EXPECT_EQ(Seq({out.DecodeBit(0x1555, 13), out.DecodeBit(0x1F, 5), out.GetBPC(), out.GetPosition()}), "1 0 13 2");
+    EXPECT_EQ(Seq({out.DecodeBit(0x1555, 13), out.DecodeBit(0x1F, 5), out.GetBPC(), out.GetPosition()}),
+              "1 0 13 2");
     EXPECT_EQ(Hex(heap.Bytes()), "AA A8");
-    EXPECT_EQ(Seq({out.DecodeBit(0x7, 3), out.DecodeBit(1), out.Alignment(4), out.AlignmentBit(24), out.GetBPC()}),
-              "1 0 0 0 16");
+    EXPECT_EQ(
+        Seq({out.DecodeBit(0x7, 3), out.DecodeBit(1), out.Alignment(4), out.AlignmentBit(24), out.GetBPC()}),
+        "1 0 0 0 16");
     out.SetBPC(12);
-    EXPECT_EQ(Seq({out.Alignment(4), out.GetBPC()}), "0 12") << "a failed alignment keeps the started byte open";
+    EXPECT_EQ(Seq({out.Alignment(4), out.GetBPC()}), "0 12")
+        << "a failed alignment keeps the started byte open";
     heap.refuseGrowth = false;
-    EXPECT_EQ(Seq({out.DecodeBit(0xF, 4), out.DecodeBit(0x1F, 5)}), "1 1") << "once the chunk can grow it works";
+    EXPECT_EQ(Seq({out.DecodeBit(0xF, 4), out.DecodeBit(0x1F, 5)}), "1 1")
+        << "once the chunk can grow it works";
     out.FitChankSize();
 
     CWriteLEBitStmPtr le(&leHeap);  // only the bits that fitted are written
@@ -238,8 +244,8 @@ TEST_F(WriteBitStmPtr, DerivedGrowthRuleAndBitsAfterByteSeeks) {
     VectorHeap capped(std::string(8, '\0')), heap;
     CappedWriter out(&capped);
     // Bits that fit the current byte need no growth.
-    EXPECT_EQ(Seq({out.DecodeBit(0xABCDE, 20), out.DecodeBit(0x3, 4), out.DecodeBit(1), out.DecodeBit(0xFF, 8),
-                   out.GetBPC()}),
+    EXPECT_EQ(Seq({out.DecodeBit(0xABCDE, 20), out.DecodeBit(0x3, 4), out.DecodeBit(1),
+                   out.DecodeBit(0xFF, 8), out.GetBPC()}),
               "1 1 0 0 24");
     EXPECT_EQ(out.asked, (std::vector<At>{{0, 1}, {1, 1}, {2, 1}, {3, 1}, {3, 1}}));
     out.Close();
@@ -247,11 +253,14 @@ TEST_F(WriteBitStmPtr, DerivedGrowthRuleAndBitsAfterByteSeeks) {
 
     CWriteBitStmPtr bits(&heap);
     bits.DecodeBit(0x5, 3);
-    EXPECT_EQ(Seq({bits.Decode((unsigned char)0x11), bits.GetPosition()}), "1 2") << "a byte goes to the next byte";
+    EXPECT_EQ(Seq({bits.Decode((unsigned char)0x11), bits.GetPosition()}), "1 2")
+        << "a byte goes to the next byte";
     bits.SeekToTop();
-    EXPECT_EQ(Seq({bits.DecodeBit(0), bits.GetBPC()}), "1 1") << "no byte before the top: the bit starts byte 0";
+    EXPECT_EQ(Seq({bits.DecodeBit(0), bits.GetBPC()}), "1 1")
+        << "no byte before the top: the bit starts byte 0";
     // The chunk grows to the writer's byte.
-    EXPECT_EQ(Seq({bits.SetBPC(8 * 4097 + 3), bits.DecodeBit(0x3, 2), bits.GetBPC()}), Seq({0, 1, 8 * 4097 + 5}));
+    EXPECT_EQ(Seq({bits.SetBPC(8 * 4097 + 3), bits.DecodeBit(0x3, 2), bits.GetBPC()}),
+              Seq({0, 1, 8 * 4097 + 5}));
     bits.SetBPC(8 * 9000 + 7);
     EXPECT_EQ(Seq({bits.DecodeBit(1), bits.FitChankSize(), bits.GetLength()}), "1 1 9001");
     bits.Unlock();

@@ -42,8 +42,9 @@ TEST_F(WriteStmPtr, GrowsByTheRequestPlus4096AndFitTrimsTheSlack) {
     EXPECT_EQ(Seq({out.Decode((unsigned long)0xAABBCCDD), out.GetLength()}), Seq({1, 10 + 4 + 4096}));
     for (int i = 0; i < 20000; ++i) ASSERT_EQ(out.Decode((unsigned char)i), 1);
     EXPECT_EQ(Seq({counted.reallocs, out.FitChankSize(), out.GetLength()}), "5 1 20012");
-    EXPECT_EQ(Seq({out.SeekFromTop(20014), out.Decode((unsigned char)'z'), out.FitChankSize(), out.GetLength()}),
-              "0 1 1 20015");
+    EXPECT_EQ(
+        Seq({out.SeekFromTop(20014), out.Decode((unsigned char)'z'), out.FitChankSize(), out.GetLength()}),
+        "0 1 1 20015");
     out.Close();
     std::string bytes = counted.Bytes();
     EXPECT_EQ(Hex(bytes.substr(0, 13)), "01 02 03 04 05 06 07 08 DD CC BB AA 00");
@@ -91,8 +92,9 @@ TEST_F(WriteStmPtr, FailedGrowthWritesNothingAndKeepsTheChunk) {
     CWriteStmPtr out(&heap);
     out.SeekFromTop(2);
     // The chunk is locked again after the failed resize; what fits is still written; nothing is reported.
-    EXPECT_EQ(Seq({out.Decode((unsigned long)0x31323334), out.Decode("xyz", 3), out.GetPosition(), heap.locks}),
-              "0 0 2 1");
+    EXPECT_EQ(
+        Seq({out.Decode((unsigned long)0x31323334), out.Decode("xyz", 3), out.GetPosition(), heap.locks}),
+        "0 0 2 1");
     EXPECT_EQ(Seq({out.Decode((unsigned short)0x3435), out.Decode((unsigned char)'!'), out.Alignment(8),
                    out.GetPosition(), boxes.Count()}),
               "1 0 0 4 0");
@@ -101,7 +103,8 @@ TEST_F(WriteStmPtr, FailedGrowthWritesNothingAndKeepsTheChunk) {
     int before = heap.reallocs;
     static const char data[16] = {};
     // A size the interface cannot take is refused at once.
-    EXPECT_EQ(Seq({out.Decode(data, 0xFFFFFFF0u), out.Decode(data, 0x7FFFFFFFu), heap.reallocs - before}), "0 0 0");
+    EXPECT_EQ(Seq({out.Decode(data, 0xFFFFFFF0u), out.Decode(data, 0x7FFFFFFFu), heap.reallocs - before}),
+              "0 0 0");
     out.Close();
     EXPECT_EQ(heap.Bytes(), "ab54");
 }
@@ -126,8 +129,9 @@ TEST_F(WriteStmPtr, BytesTakenFromTheMovingChunkAndUnlockedWriters) {
     EXPECT_EQ(heap.Bytes(), "a!");
 
     CWriteStmPtr closed;
-    EXPECT_EQ(Seq({closed.Decode((unsigned char)1), closed.FitChankSize(), closed.Write(0, (unsigned char)1)}),
-              "0 1 0");
+    EXPECT_EQ(
+        Seq({closed.Decode((unsigned char)1), closed.FitChankSize(), closed.Write(0, (unsigned char)1)}),
+        "0 1 0");
     EXPECT_EQ(boxes.Last().text, kWriteOut);
 }
 
@@ -158,7 +162,8 @@ TEST_F(WriteStmPtr, TextLinesAndTerminators) {
     full.refuseGrowth = true;
     CWriteTextStmPtr line(&full);
     line.SeekFromTop(3);
-    EXPECT_EQ(Seq({line.DecodeLine("abc"), line.GetPosition(), line.Decode("xyz"), line.GetPosition()}), "0 7 0 7")
+    EXPECT_EQ(Seq({line.DecodeLine("abc"), line.GetPosition(), line.Decode("xyz"), line.GetPosition()}),
+              "0 7 0 7")
         << "the text and CR fit, the LF does not";
     line.SeekFromTop(6);
     EXPECT_EQ(Seq({line.DecodeWithNull(""), line.DecodeWithNull("")}), "1 0");
