@@ -31,7 +31,7 @@ TEST(RwStm, ReadsWhatWasWrittenUpToThePcCopiesAndDetaches) {
         "align4=1@8 align4=1@8 align4+2=1@6 align0=1@5 align13=0@d peeks=99,0,9978,0,99785634,0,0,100 "
         "toDecode=0001@13:8,ab1");
     // Reading never moves the write PC; writing more makes it readable.
-    EXPECT_EQ(Seq({rw.GetPC(), rw[12], rw[13]}), "13 153 0");
+    EXPECT_EQ(Seq({rw.GetPC(), rw[12], rw[13]}), Seq({13, 0x99, 0}));
     rw.Decode((unsigned char)0xAB);
     rw.SetRPC(13);
     EXPECT_EQ(rw.FetchByte(), 0xAB);

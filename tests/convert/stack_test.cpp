@@ -25,16 +25,17 @@ protected:
 TEST_F(Stack, PopsTakeFromTheTopAndKeptPopsFromTheBottom) {
     // Kept pops read at an offset from the bottom; the 32-bit value is sign-extended by KeptPop and Pop.
     EXPECT_EQ(Seq({s.IsEmpty(), s.Push(7), s.Push(-2), s.GetPC(), s.KeptPopDword(4), s.KeptPop(4)}),
-              "1 1 1 8 4294967294 -2");
+              Seq({1, 1, 1, 8, 0xFFFFFFFE, -2}));
     EXPECT_EQ(Seq({s.Pop(), s.KeptPop(0), s.PopDword(), s.IsEmpty()}), "-2 7 7 1");
     EXPECT_EQ(Seq({s.Pop(), s.KeptPop(0), s.GetPC()}), "0 0 0") << "an empty stack leaves the PC";
 
     s.Decode((unsigned short)0x1234);  // the high byte was stored second
-    EXPECT_EQ(Seq({s.PopByte(), s.PopByte()}), "18 52");
+    EXPECT_EQ(Seq({s.PopByte(), s.PopByte()}), Seq({0x12, 0x34}));
     s.Decode((unsigned short)0xBEEF);
     s.Decode((unsigned char)0x42);
-    EXPECT_EQ(Seq({s.KeptPopWord(0), s.KeptPopByte(2), s.KeptPopByte(3)}), "48879 66 0") << "not at the PC";
-    EXPECT_EQ(Seq({s.PopByte(), s.PopWord(), s.PopWord()}), "66 48879 0");
+    EXPECT_EQ(Seq({s.KeptPopWord(0), s.KeptPopByte(2), s.KeptPopByte(3)}), Seq({0xBEEF, 0x42, 0}))
+        << "not at the PC";
+    EXPECT_EQ(Seq({s.PopByte(), s.PopWord(), s.PopWord()}), Seq({0x42, 0xBEEF, 0}));
 
     s.DecodeText("block");
     char five[6] = {};
@@ -51,7 +52,7 @@ TEST_F(Stack, PopsTakeFromTheTopAndKeptPopsFromTheBottom) {
 TEST_F(Stack, AlignmentPadsWithoutWritingAndPushGoesThroughTheEmission) {
     s.DecodeText("abcde");
     s.KeptDecode(5u, (unsigned char)0x99);
-    EXPECT_EQ(Seq({s.Alignment(), s.Alignment(), s.GetPC(), s.KeptPopByte(5)}), "1 1 8 153")
+    EXPECT_EQ(Seq({s.Alignment(), s.Alignment(), s.GetPC(), s.KeptPopByte(5)}), Seq({1, 1, 8, 0x99}))
         << "the padding is not written";
     EXPECT_EQ(Seq({s.Alignment(16), s.GetPC()}), "1 16");
     s.SetPC(2053);  // padding past the block (of 5 + 2048 bytes) grows it
