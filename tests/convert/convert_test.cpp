@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "stream/seq.h"
 #include "support/block_text.h"
 #include "support/box_recorder.h"
 #include "support/temp_dir.h"
@@ -11,6 +12,7 @@
 namespace {
 
 using kiln::test::BlockText;
+using kiln::test::Seq;
 
 // Records the order of the hooks and the lock states each one finds ("Hook:SO": source and output
 // buffer locked, lower case when not).
@@ -70,17 +72,14 @@ TEST_F(Driver, ConvertRunsTheHooksInOrderWithTheLocks) {
     CError errors;
     conv.AttachError(&errors);
     conv.SetPC(1);
-    EXPECT_EQ(conv.Convert(&out, -7), 42);
+    // The driver does not reset the PC and leaves nothing locked.
+    EXPECT_EQ(Seq({conv.Convert(&out, -7), conv.seenOption, conv.GetPC(), conv.IsLocked(), out.IsLocked()}),
+              "42 -7 1 0 0");
     EXPECT_EQ(conv.steps, "Prepare:so Do:SO Destroy:so ");
-    EXPECT_EQ(conv.seenOption, -7);
-    EXPECT_EQ(conv.seenOut, &out);
-    EXPECT_EQ(conv.seenErrors, &errors);
-    EXPECT_EQ(conv.GetPC(), 1u) << "the driver does not reset the PC";
-    EXPECT_EQ(conv.IsLocked() + out.IsLocked(), 0u);
+    EXPECT_TRUE(conv.seenOut == &out && conv.seenErrors == &errors);
     conv.m_nConverter = 11;  // a copy takes the fields
     Tracing copy(conv);
-    EXPECT_EQ(copy.GetPC(), 1u);
-    EXPECT_EQ(copy.m_nConverter, 11);
+    EXPECT_EQ(Seq({copy.GetPC(), copy.m_nConverter}), "1 11");
     EXPECT_EQ(copy.GetID(), conv.GetID());
     copy.DetachWithoutFree();
     copy.seenErrors = nullptr;
@@ -97,24 +96,18 @@ TEST_F(Driver, ConvertRunsTheHooksInOrderWithTheLocks) {
     out.InterLock();
     out.Decode((unsigned char)9);
     out.InterUnlock();
-    EXPECT_EQ(plain.Convert(&out, 3), 1);
-    EXPECT_EQ(out.GetPC(), 1u);
-    EXPECT_EQ(out.GetLength(), 16u);
-    EXPECT_EQ(out.IsLocked(), 0u);
+    EXPECT_EQ(Seq({plain.Convert(&out, 3), out.GetPC(), out.GetLength(), out.IsLocked()}), "1 1 16 0");
 }
 
 TEST_F(Driver, PreConvertReplacesTheSourceAndSavesItBesideIt) {
     std::string path = dir.win("prog.src");
     conv.Attach("ab\r\ncd!", path.c_str());
     conv.preText = ">";
-    EXPECT_EQ(conv.PreConvert(".pre"), 1);
-    EXPECT_EQ(conv.steps, "Pre:SO ");  // O: the pre-conversion buffer
-    EXPECT_EQ(conv.preLength, 1024u) << "half the source, but at least 1024 bytes";
+    // O: the pre-conversion buffer, of half the source but at least 1024 bytes.
+    EXPECT_EQ(Seq({conv.PreConvert(".pre"), conv.steps, conv.preLength}), "1 Pre:SO  1024");
     EXPECT_EQ(BlockText(conv), ">AB\r\nCD") << "the last byte is never fetched";
-    EXPECT_EQ(conv.GetPC(), 0u);
-    EXPECT_STREQ(conv.GetPathName(), "");
+    EXPECT_EQ(Seq({conv.GetPC(), conv.m_PreConvert.IsAttached(), conv.GetPathName()}), "0 0 ");
     EXPECT_STREQ(conv.m_PreConvert.GetPathName(), path.c_str());
-    EXPECT_EQ(conv.m_PreConvert.IsAttached(), 0);
     EXPECT_EQ(dir.Read("prog.pre"), ">AB\r\nCD");
     EXPECT_FALSE(dir.Exists("prog.src")) << "the source's own file is not written";
     conv.preText = "";
@@ -124,14 +117,12 @@ TEST_F(Driver, PreConvertReplacesTheSourceAndSavesItBesideIt) {
     Tracing big;
     big.Attach(std::string(10000, 'b').c_str(), "big.src");
     big.PreConvert(nullptr);
-    EXPECT_EQ(big.preLength, 5000u);
-    EXPECT_EQ(big.GetLength(), 9999u) << "grown as DoPreConvert emitted, then trimmed to the text";
+    EXPECT_EQ(Seq({big.preLength, big.GetLength()}), "5000 9999")
+        << "grown as emitted, then trimmed to the text";
 
     CConvert plain;  // nothing emitted: the source becomes empty
     plain.Attach("some text", "dir\\a.src");
-    EXPECT_EQ(plain.PreConvert(nullptr), 1);
-    EXPECT_EQ(plain.GetLength(), 0u);
-    EXPECT_EQ(plain.IsAttached(), 1);
+    EXPECT_EQ(Seq({plain.PreConvert(nullptr), plain.GetLength(), plain.IsAttached()}), "1 0 1");
     EXPECT_STREQ(plain.GetPathName(), "");
     EXPECT_EQ(boxes.Count(), 0u);
 }
@@ -145,11 +136,10 @@ TEST_F(Driver, PreConvertSavingOverOrFailingToSave) {
     Tracing failing;
     std::string path = dir.win("missing\\x.src");
     failing.Attach("text", path.c_str());
-    EXPECT_EQ(failing.PreConvert(".out"), 0);
-    EXPECT_EQ(boxes.Count(), 1u) << "the file layer says why";
+    // The file layer says why; the PC stays where DoPreConvert left it.
+    EXPECT_EQ(Seq({failing.PreConvert(".out"), boxes.Count(), failing.GetPC()}), "0 1 4");
     EXPECT_EQ(BlockText(failing), "text");
     EXPECT_STREQ(failing.GetPathName(), path.c_str());
-    EXPECT_EQ(failing.GetPC(), 4u) << "where DoPreConvert left it";
     EXPECT_EQ(BlockText(failing.m_PreConvert), "TEX") << "the pre-converted text stays in its buffer";
 }
 

@@ -4,9 +4,12 @@
 
 #include <string>
 
+#include "stream/seq.h"
 #include "support/box_recorder.h"
 
 namespace {
+
+using kiln::test::Seq;
 
 std::string Written(CDecode& d) { return {static_cast<const char*>((void*)d), d.GetPC()}; }
 
@@ -32,42 +35,37 @@ TEST_F(ErrorList, LineReadsPathLineAndMessage) {
     ERROR_INFO duplicate = {0, 0, message};
     unsigned int line = 40;
     list.AttachLine(&line);
-    EXPECT_EQ(list.Error(duplicate, (UINT_PTR) "LOOP", 0), 0);
+    list.Error(duplicate, (UINT_PTR) "LOOP", 0);
     line = 41;  // the counter is read at every line
-    EXPECT_EQ(list.Error(duplicate, (UINT_PTR) "X", 0), 0);
+    list.Error(duplicate, (UINT_PTR) "X", 0);
     list.AttachLine(nullptr);
-    EXPECT_EQ(list.Error(duplicate, (UINT_PTR) "Y", 0), 0);
+    list.Error(duplicate, (UINT_PTR) "Y", 0);
     list.AttachText("a.src.bak");  // the path is printed by its length
     char values[] = "%s=%u";
     ERROR_INFO info = {0, 0, values};
     std::string name(40, 'n');  // a heap pointer, above 32 bits on most systems
-    EXPECT_EQ(list.Error(info, (UINT_PTR)name.c_str(), 0, 4000000000u, 0), 0);
-    EXPECT_EQ(list.NoError("done"), 0);
+    EXPECT_EQ(Seq({list.Error(info, (UINT_PTR)name.c_str(), 0, 4000000000u, 0), list.NoError("done")}),
+              "0 0");
     EXPECT_EQ(Written(list),
               "prog.asm (40) シンボル LOOP はすでに定義されています\r\n"
               "prog.asm (41) シンボル X はすでに定義されています\r\n"
               "prog.asm (\?\?\?) シンボル Y はすでに定義されています\r\n"
               "a.src.bak (\?\?\?) " +
                   name + "=4000000000\r\n<done>\r\n");
-    EXPECT_EQ(list.m_nErrorCount, 4u);
-    EXPECT_EQ(list.IsRewind(), 0);
+    EXPECT_EQ(Seq({list.m_nErrorCount, list.IsRewind()}), "4 0");
 }
 
 TEST_F(ErrorList, ThresholdRewindFlagAndMaximum) {
     list.m_nThreshold = 2;
     list.m_nMaxError = 3;
     ERROR_INFO low = {1, 1, m}, high = {2, 1, m}, other = {2, 2, m};
-    EXPECT_EQ(list.Error(low), 0);
-    EXPECT_EQ(list.GetPC() + list.IsRewind() + list.m_nErrorCount, 0u) << "dropped";
-    EXPECT_EQ(list.Error(other), 0);
-    EXPECT_EQ(list.IsRewind(), 0) << "only a request of 1 raises the flag";
-    EXPECT_EQ(list.Error(high), 0);
-    EXPECT_EQ(list.Error(other), 0);
-    EXPECT_EQ(list.IsRewind(), 1) << "it stays raised until cleared";
+    // Below the threshold a record is dropped; only a request of 1 raises the flag, which stays
+    // raised until cleared; at the maximum comes the too-many record, which rewinds.
+    EXPECT_EQ(Seq({list.Error(low), list.GetPC(), list.IsRewind(), list.m_nErrorCount}), "0 0 0 0");
+    EXPECT_EQ(Seq({list.Error(other), list.IsRewind(), list.Error(high), list.Error(other), list.IsRewind()}),
+              "0 0 0 0 1");
     list.ClearRewind();
-    EXPECT_EQ(list.IsRewind(), 0);
-    EXPECT_EQ(list.Error(other), 0);  // at the maximum: the too-many record, which rewinds
-    EXPECT_EQ(list.IsRewind(), 1);
+    EXPECT_EQ(Seq({list.IsRewind(), list.Error(other), list.IsRewind()}), "0 0 1");
     EXPECT_STREQ(other.message, "エラーの数が多すぎます") << "the caller's record is overwritten";
     EXPECT_EQ(other.level + 10 * other.rewind, 10);
     EXPECT_EQ(list.m_nErrorCount, 4u) << "the count advances with every recorded line";
@@ -113,11 +111,9 @@ TEST_F(ErrorList, WithoutBlockOrLockNothingIsRecorded) {
     ERROR_INFO info = {0, 1, m};
     CError empty, unlocked;
     unlocked.Alloc(16);
-    for (CError* e : {&empty, &unlocked}) {
-        EXPECT_EQ(e->Error(info), 1);
-        EXPECT_EQ(e->NoError("x"), 1);
-        EXPECT_EQ(e->GetPC() + e->IsRewind() + e->m_nErrorCount, 0u);
-    }
+    for (CError* e : {&empty, &unlocked})
+        EXPECT_EQ(Seq({e->Error(info), e->NoError("x"), e->GetPC(), e->IsRewind(), e->m_nErrorCount}),
+                  "1 1 0 0 0");
 }
 
 TEST_F(ErrorList, CopyHoldsNoTextButTheSameSettingsAndTheTemplateIsVirtual) {
@@ -129,9 +125,7 @@ TEST_F(ErrorList, CopyHoldsNoTextButTheSameSettingsAndTheTemplateIsVirtual) {
     list.Error(info);
     CError copy(list);
     EXPECT_EQ(copy.GetID(), nullptr);
-    EXPECT_EQ(copy.IsRewind(), 1);
-    EXPECT_EQ(copy.m_nMaxError, 9u);
-    EXPECT_EQ(copy.m_nErrorCount, 1u);
+    EXPECT_EQ(Seq({copy.IsRewind(), copy.m_nMaxError, copy.m_nErrorCount}), "1 9 1");
     copy.Alloc(0);
     copy.InterLock();
     line = 12;

@@ -5,9 +5,12 @@
 #include <string>
 
 #include "convert/reading_script.h"
+#include "stream/seq.h"
 #include "support/box_recorder.h"
 
 namespace {
+
+using kiln::test::Seq;
 
 // A reader holding bytes, inter-locked for the test's lifetime.
 class Reader : public ::testing::Test {
@@ -78,15 +81,11 @@ TEST_F(Reader, PointersAndTextFetchReachTheLastByte) {
     Load(std::string("\x01\x02\x03\0", 4));
     EXPECT_EQ(r[3u] + r[2], 3);
     char dst[5] = "zzzz";
-    EXPECT_EQ(r.GetsToSztext(0, dst, 4), 0);
-    EXPECT_STREQ(dst, "zzzz");
-    EXPECT_EQ(r.GetsToSztext(1, dst, 2), 1);
-    EXPECT_STREQ(dst, "\x02\x03");
+    EXPECT_EQ(Seq({r.GetsToSztext(0, dst, 4), std::string(dst), r.GetsToSztext(1, dst, 2), std::string(dst)}),
+              "0 zzzz 1 \x02\x03");
     const unsigned char* base = static_cast<const unsigned char*>((void*)r);
-    EXPECT_EQ(r.GetPtr(), base);
-    EXPECT_EQ(r + 3u, base + 3);
-    EXPECT_EQ(r + 3, base + 3);
-    EXPECT_EQ(r.GetPtr(4) == nullptr && r.GetPtr(0xFFFFFFFFu) == nullptr, true);
+    EXPECT_TRUE(r.GetPtr() == base && r + 3u == base + 3 && r + 3 == base + 3);
+    EXPECT_TRUE(r.GetPtr(4) == nullptr && r.GetPtr(0xFFFFFFFFu) == nullptr);
     EXPECT_EQ(r.Fetch(dst), 1) << "its NUL is the last byte of the buffer";
     EXPECT_STREQ(dst, "\x01\x02\x03");
     EXPECT_EQ(r.GetPtr(), nullptr);
@@ -103,21 +102,21 @@ TEST(CharacterClasses, CoverExactlyTheirBytes) {
             EXPECT_EQ(IsWhiteSpace(c) + IsBlackSpace(c) + IsAlpherbet(c), 0) << c;
         }
     }
-    EXPECT_EQ(white, 4);
-    EXPECT_EQ(black, 94);
-    EXPECT_EQ(letters, 52);
-    EXPECT_EQ(IsWhiteSpace(0x0B) + IsBlackSpace(0x20) + IsBlackSpace(0x7F), 0);
-    for (char c : std::string("_0@[`{")) EXPECT_EQ(IsAlpherbet(c), 0) << c;
-    for (char c : std::string("AZaz")) EXPECT_EQ(IsAlpherbet(c), 1) << c;
+    EXPECT_EQ(Seq({white, black, letters, IsWhiteSpace(0x0B), IsBlackSpace(0x20), IsBlackSpace(0x7F)}),
+              "4 94 52 0 0 0");
+    std::string alpha;
+    for (char c : std::string("_0@[`{AZaz")) alpha += IsAlpherbet(c) ? '1' : '0';
+    EXPECT_EQ(alpha, "0000001111");
 }
 
 TEST_F(Reader, UnlockedReaderReadsNothing) {
     r.Attach("abc", nullptr);
     char dst[4] = "zz";
     CSkipObject stop;
-    EXPECT_EQ(r.FetchByte() + r.GetByte(0) + r.Fetch(dst) + r.SkipEx(&stop, lines) + r.SkipWhiteSpace(lines),
-              0);
-    EXPECT_EQ(r.GetPC(), 1u) << "only the fetch moved";
+    EXPECT_EQ(Seq({r.FetchByte(), r.GetByte(0), r.Fetch(dst), r.SkipEx(&stop, lines), r.SkipWhiteSpace(lines),
+                   r.GetPC()}),
+              "0 0 0 0 0 1")
+        << "only the fetch moved";
     EXPECT_STREQ(dst, "zz");
     EXPECT_EQ(r.GetPtr(0), nullptr);
     EXPECT_EQ((const char*)r, nullptr);
@@ -127,25 +126,19 @@ TEST_F(Reader, LockingDetachAndCopies) {
     Load("abcd");
     ASSERT_NE(r.InterLock(), nullptr);  // nested
     r.InterUnlock();
-    EXPECT_EQ((void*)r, nullptr) << "the first unlock forgets the pointer";
-    EXPECT_EQ(r.IsLocked(), 1u);
+    EXPECT_TRUE((void*)r == nullptr && r.IsLocked() == 1u) << "the first unlock forgets the pointer";
     r.InterLock();
     r.SetPC(3);
     CReadStm copy(r);
     EXPECT_EQ(copy.GetPC(), 3u);
-    EXPECT_EQ((void*)copy, (void*)r);
-    EXPECT_EQ(copy.GetID(), r.GetID());
+    EXPECT_TRUE((void*)copy == (void*)r && copy.GetID() == r.GetID());
     EXPECT_STREQ(copy.GetPathName(), "src.txt");
     copy.DetachWithoutFree();  // r keeps the block
     r.InterUnlock();
     r.InterUnlock();
-    EXPECT_EQ(r.Detach(), 1);
-    EXPECT_EQ(r.GetID(), nullptr);
-    EXPECT_STREQ(r.GetPathName(), "");
-    EXPECT_EQ(r.GetPC(), 0u);
+    EXPECT_EQ(Seq({r.Detach(), r.GetPC(), r.GetID() == nullptr, std::string(r.GetPathName())}), "1 0 1 ");
     r.SetPC(9);
-    EXPECT_EQ(r.Detach(), 0);
-    EXPECT_EQ(r.GetPC(), 9u) << "no block: nothing changes";
+    EXPECT_EQ(Seq({r.Detach(), r.GetPC()}), "0 9") << "no block: nothing changes";
 }
 
 // InterLock locks through the virtual Lock; InterUnlock unlocks the block directly; a skip override
@@ -166,10 +159,7 @@ TEST(ReadStmSlots, OverridesTakeEffectWhereTheCallsAreVirtual) {
     unsigned int lines = 0;
     EXPECT_EQ(reader.SkipWhiteSpaceEx(&letters, lines) + reader.SkipBlackSpaceEx(&letters, lines), 2);
     reader.InterUnlock();
-    EXPECT_EQ(reader.locks, 1);
-    EXPECT_EQ(reader.unlocks, 0);
-    EXPECT_EQ(reader.skips, 0);
-    EXPECT_EQ(reader.IsLocked(), 0u);
+    EXPECT_EQ(Seq({reader.locks, reader.unlocks, reader.skips, reader.IsLocked()}), "1 0 0 0");
 }
 
 }  // namespace

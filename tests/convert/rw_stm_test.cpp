@@ -5,25 +5,18 @@
 #include <string>
 
 #include "convert/reading_script.h"
+#include "stream/seq.h"
 #include "support/box_recorder.h"
 
 namespace {
 
-class RwStm : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_NE(rw.Alloc(0), nullptr);
-        rw.InterLock();
-    }
-    void TearDown() override {
-        if (rw.IsLocked()) rw.InterUnlock();
-        EXPECT_EQ(boxes.Count(), 0u);
-    }
+using kiln::test::Seq;
+
+TEST(RwStm, ReadsWhatWasWrittenUpToThePcCopiesAndDetaches) {
     kiln::test::BoxRecorder boxes;
     CRwStm rw;
-};
-
-TEST_F(RwStm, ReadsWhatWasWrittenUpToThePc) {
+    ASSERT_NE(rw.Alloc(0), nullptr);
+    rw.InterLock();
     const std::string& bytes = kiln::test::kScriptBytes;
     ASSERT_EQ(rw.Decode(bytes.data(), (unsigned)bytes.size()), 1);
     EXPECT_GT(rw.GetLength(), 13u);  // the bound is the PC, not the block
@@ -37,30 +30,25 @@ TEST_F(RwStm, ReadsWhatWasWrittenUpToThePc) {
         "sz=1@8 sz=0@d dst=4Vx\x99\xEE seek2=1 seek-2=1 seek-1=0 seek1=0 seek13=1 seek1=0 @14 "
         "align4=1@8 align4=1@8 align4+2=1@6 align0=1@5 align13=0@d peeks=99,0,9978,0,99785634,0,0,100 "
         "toDecode=0001@13:8,ab1");
-    EXPECT_EQ(rw.GetPC(), 13u) << "reading never moves the write PC";
-    EXPECT_EQ(rw[12] + rw[13], 0x99);
-    rw.Decode((unsigned char)0xAB);  // writing more makes it readable
+    // Reading never moves the write PC; writing more makes it readable.
+    EXPECT_EQ(Seq({rw.GetPC(), rw[12], rw[13]}), Seq({13, 0x99, 0}));
+    rw.Decode((unsigned char)0xAB);
     rw.SetRPC(13);
     EXPECT_EQ(rw.FetchByte(), 0xAB);
-}
 
-TEST_F(RwStm, CopyDetachAndReadingWithoutLock) {
-    rw.DecodeText("xyz");
-    rw.FetchByte();
+    rw.SetRPC(1);
     CRwStm copy(rw);
-    EXPECT_EQ(copy.GetPC(), 3u);
-    EXPECT_EQ(copy.FetchByte(), 'y');
+    EXPECT_EQ(Seq({copy.GetPC(), copy.FetchByte()}), "14 9");
     rw.InterUnlock();
     copy.DetachWithoutFree();
-    EXPECT_EQ(rw.Detach(), 1);
-    EXPECT_EQ(rw.GetPC() + rw.GetRPC(), 0u);
-    EXPECT_EQ(rw.Detach(), 0);
+    EXPECT_EQ(Seq({rw.Detach(), rw.GetPC(), rw.GetRPC(), rw.Detach()}), "1 0 0 0");
 
-    CRwStm idle;
+    CRwStm idle;  // never inter-locked
     idle.Alloc(4);
     idle.SetPC(4);
     unsigned lines = 0;
-    EXPECT_EQ(idle.FetchByte() + idle.GetByte(0) + idle.Skip(1, lines), 0);
+    EXPECT_EQ(Seq({idle.FetchByte(), idle.GetByte(0), idle.Skip(1, lines)}), "0 0 0");
+    EXPECT_EQ(boxes.Count(), 0u);
 }
 
 }  // namespace

@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "stream/seq.h"
 #include "support/box_recorder.h"
 
 namespace {
+
+using kiln::test::Seq;
 
 const std::string kPrefix = "t.src (\?\?\?) ";
 
@@ -64,22 +67,16 @@ protected:
     Table table;
 };
 
-TEST_F(Symbols, IndexZeroIsTheNullIndexUntilAPlaceholderTakesIt) {
-    EXPECT_EQ(table.GetLength(), (unsigned int)CSymbolTable::kInitialPool);
-    EXPECT_EQ(Entry("A"), 0u);
-    EXPECT_EQ(Entry("B"), 1u);
+// Index 0 is the null index until a placeholder takes it; the hash sums signed bytes to 12 bits.
+TEST_F(Symbols, IndexZeroAndTheHash) {
+    EXPECT_EQ(Seq({Entry("A"), Entry("B")}), "0 1");
     EXPECT_EQ(Finds({"A", "B"}), "0 1 ");
     EXPECT_EQ(Written(table), std::string("A\0B\0", 4));
-    EXPECT_EQ(table.EntryPlaceholder(), 1) << "index 0 is taken already";
-    EXPECT_EQ(table.GetLastSymbol(), 1u);
+    EXPECT_EQ(Seq({table.EntryPlaceholder(), table.GetLastSymbol()}), "1 1") << "index 0 is taken already";
     EXPECT_EQ(Written(errors), "");
-}
 
-TEST_F(Symbols, HashSumsSignedBytesToTwelveBits) {
     auto hash = [&](const std::string& s) { return table.Hash(s.data(), s.data() + s.size()); };
-    EXPECT_EQ(hash("\x82\xA0"), 3874);
-    EXPECT_EQ(table.LastHash(), 3874);
-    EXPECT_EQ(hash(std::string(100, '\x7F')), 12700 & 0xFFF);
+    EXPECT_EQ(Seq({hash("\x82\xA0"), table.LastHash(), hash(std::string(100, '\x7F'))}), "3874 3874 412");
     Find("AB");
     EXPECT_EQ(table.LastHash(), 131);
 }
@@ -88,9 +85,9 @@ TEST_F(Symbols, ChainsKeepEqualHashesApartAndDuplicatesAreReportedWhileEnabled) 
     unsigned int line = 40;
     errors.AttachLine(&line);
     table.EntryPlaceholder();
-    EXPECT_EQ(table.Entry("AB", 1, 0, 0, nullptr), 1u);
-    EXPECT_EQ(table.Entry("BA", 2, 0, 0, nullptr), 2u);
-    EXPECT_EQ(table.Entry("ab", 3, 0, 0, nullptr), 3u);
+    EXPECT_EQ(Seq({table.Entry("AB", 1, 0, 0, nullptr), table.Entry("BA", 2, 0, 0, nullptr),
+                   table.Entry("ab", 3, 0, 0, nullptr)}),
+              "1 2 3");
     EXPECT_EQ(Finds({"AB", "BA", "ab", "Ab", "A", "ABC"}), "1 2 3 0 0 0 ");
     EXPECT_EQ(table.Find("BA", 99), 2u);  // the scope takes no part
     const char text[] = "xBAy";           // the range form finds a label inside a longer text
@@ -102,9 +99,7 @@ TEST_F(Symbols, ChainsKeepEqualHashesApartAndDuplicatesAreReportedWhileEnabled) 
     EXPECT_EQ(Written(errors), "t.src (40) シンボル BA はすでに定義されています\r\n");
     EXPECT_EQ(errors.IsRewind(), 0);
     table.Disable();
-    EXPECT_EQ(Entry("BA"), 2u);
-    EXPECT_EQ(table.GetPC(), pc) << "nothing appended";
-    EXPECT_EQ(table.GetLastSymbol(), 3u);
+    EXPECT_EQ(Seq({Entry("BA"), table.GetPC() - pc, table.GetLastSymbol()}), "2 0 3") << "nothing appended";
 }
 
 // Thousands of labels in one chain (n + seven digits summing to 31 all hash alike): each is found,
@@ -150,14 +145,14 @@ TEST_F(Symbols, RecordLayoutAndRewrites) {
     std::string record("\x07\x03\x04\x05\x03\0\0\0\xFF\xFF\xFF\xFF\x78\x56\x34\x12\xFE\xFF\xFF\xFF\x01\0\0\0",
                        24);
     EXPECT_EQ(table.Record(1), record);
-    EXPECT_EQ(table.RecordBytes(), 48u);
-    EXPECT_EQ(table.Label(1), "LBL 7 3 -1 3 305419896 -2");
+    EXPECT_EQ(Seq({table.RecordBytes(), table.Label(1)}), "48 LBL 7 3 -1 3 305419896 -2");
     tagSYMPRM keep = {(LONG)0x80000000u, 9, (LONG)0x80000000u, 0, (LONG)0x80000000u};
     EXPECT_EQ(table.ReEntryPrm(1, &keep), 1);
     record[2] = 9;
     EXPECT_EQ(table.Record(1), record) << "0x80000000 leaves an attribute unchanged";
-    EXPECT_EQ(table.ReEntryID(1, 0xAA) + table.ReEntryMemory(1, 0xF0), 2);
-    EXPECT_EQ(table.ReEntryValue(1, -5) + table.ReEntryParam(1, 77), 2);
+    EXPECT_EQ(Seq({table.ReEntryID(1, 0xAA), table.ReEntryMemory(1, 0xF0), table.ReEntryValue(1, -5),
+                   table.ReEntryParam(1, 77)}),
+              "1 1 1 1");
     EXPECT_EQ(table.Label(1), "LBL 170 3 -1 240 -5 77");  // the memory byte is zero-extended
     tagSYMPRM other = {1, (LONG)0x80000000u, 3, 4, 0x10000};
     table.ReEntryPrm(1, &other);
@@ -170,10 +165,11 @@ TEST_F(Symbols, RecordLayoutAndRewrites) {
 TEST_F(Symbols, IndexZeroAndIndexesBeyondTheRecords) {
     table.EntryPlaceholder();
     Entry("A", 9);
-    EXPECT_EQ(table.ReEntryValue(0, 5) + table.ReEntryID(0, 5) + table.ReEntryPrm(0, nullptr), 0);
     int pass = 1;
     table.m_pPass = &pass;
-    EXPECT_EQ(table.GetLabelValue(0), 0);
+    EXPECT_EQ(Seq({table.ReEntryValue(0, 5), table.ReEntryID(0, 5), table.ReEntryPrm(0, nullptr),
+                   table.GetLabelValue(0)}),
+              "0 0 0 0");
     EXPECT_EQ(Written(errors), "") << "reported from pass 2 on";
     pass = 2;
     EXPECT_EQ(table.Label(0), "(null) 0 0 0 0 0 0");
@@ -185,26 +181,21 @@ TEST_F(Symbols, IndexZeroAndIndexesBeyondTheRecords) {
     EXPECT_EQ(errors.IsRewind(), 1);
     EXPECT_EQ(table.Label(60000), "(null) 0 0 0 0 0 0");
     EXPECT_EQ(table.GetLabelText(0xFFFFFFFFu), nullptr);
-    EXPECT_EQ(table.ReEntryValue(60000, 1), 0);
-    EXPECT_EQ(table.GetLabelValue(1), 9);
+    EXPECT_EQ(Seq({table.ReEntryValue(60000, 1), table.GetLabelValue(1)}), "0 9");
 }
 
 TEST_F(Symbols, LabelLengthLimit) {
     table.EntryPlaceholder();
     std::string max(255, 'M'), longer(300, 'L');
-    EXPECT_EQ(Entry(max), 1u);
-    EXPECT_EQ(Find(max), 1u);
-    EXPECT_EQ(table.GetLabelLength(1), 255);
+    EXPECT_EQ(Seq({Entry(max), Find(max), table.GetLabelLength(1)}), "1 1 255");
     unsigned int pc = table.GetPC();
-    EXPECT_EQ(Entry(longer), 0u);
+    EXPECT_EQ(Seq({Entry(longer), table.GetPC() - pc, Find(longer)}), "0 301 0")
+        << "its text stays in the pool";
     const std::string tooLong = kPrefix + "長すぎるシンボル " + longer + " が宣言されました\r\n";
     EXPECT_EQ(Written(errors), tooLong);
-    EXPECT_EQ(table.GetPC(), pc + 301) << "its text stays in the pool";
-    EXPECT_EQ(Find(longer), 0u);
     table.Disable();
-    EXPECT_EQ(Entry(std::string(256, 'O')), 0u);
+    EXPECT_EQ(Seq({Entry(std::string(256, 'O')), table.GetLastSymbol()}), "0 1");
     EXPECT_EQ(Written(errors), tooLong) << "not reported while disabled";
-    EXPECT_EQ(table.GetLastSymbol(), 1u);
 }
 
 TEST_F(Symbols, RecordLimitAndPoolGrowth) {
@@ -216,8 +207,7 @@ TEST_F(Symbols, RecordLimitAndPoolGrowth) {
     const std::string tooMany = kPrefix + "シンボル数が６５５３６を超えました\r\n";
     EXPECT_EQ(Written(errors).substr(0, tooMany.size()), tooMany);
     EXPECT_EQ(Written(errors).size(), tooMany.size() * (70000 - 65536));
-    EXPECT_EQ(errors.IsRewind(), 1);
-    EXPECT_EQ(table.GetLastSymbol(), 65535u);
+    EXPECT_EQ(Seq({errors.IsRewind(), table.GetLastSymbol()}), "1 65535");
     for (unsigned int i = 1; i < 65536; i += 97) {
         ASSERT_EQ(Find(label(i)), i);
         ASSERT_EQ(table.Label(i),
@@ -234,8 +224,10 @@ TEST_F(Symbols, OpcodeParametersAndTypesBehindALabel) {
     tagSYMPRM prm = {0, 0, 0, 0, 1};
     unsigned int n = table.Entry("MOV", 0, 0, 0, &prm);
     table.OPCodeEntry(0x12);
-    EXPECT_EQ(table.DecodeEx(7ul) + table.DecodeEx((DWORD)8), 2);  // a DWORD is the 32-bit form
-    EXPECT_EQ(table.DecodeEx((unsigned short)0x0102) + table.DecodeEx((unsigned char)0x33), 2);
+    // A DWORD is the 32-bit form.
+    EXPECT_EQ(Seq({table.DecodeEx(7ul), table.DecodeEx((DWORD)8), table.DecodeEx((unsigned short)0x0102),
+                   table.DecodeEx((unsigned char)0x33)}),
+              "1 1 1 1");
     const char* ex = static_cast<const char*>(table.GetLabelParamEx(n));
     ASSERT_EQ(ex, table.GetLabelText(n) + 4);
     EXPECT_EQ(std::string(ex, 12), std::string("\x12\x07\0\0\0\x08\0\0\0\x02\x01\x33", 12));
@@ -253,11 +245,10 @@ TEST_F(Symbols, OpcodeParametersAndTypesBehindALabel) {
     table.Disable();
     unsigned int pc = table.GetPC();
     table.OPCodeEntry(0x55);
-    EXPECT_EQ(table.DecodeEx(9ul), 1);
-    EXPECT_EQ(table.GetPC(), pc);
+    EXPECT_EQ(Seq({table.DecodeEx(9ul), table.GetPC() - pc}), "1 0");
     // User-defined types emit their index, enabled or not, and unknown ones are reported.
-    EXPECT_EQ(table.DecodeExUserDefined("MOV", 0), n);
-    EXPECT_EQ(table.DecodeExUserDefined("BYTE", 0), 0u);
+    EXPECT_EQ(Seq({table.DecodeExUserDefined("MOV", 0), table.DecodeExUserDefined("BYTE", 0)}),
+              std::to_string(n) + " 0");
     EXPECT_EQ(Written(table).substr(pc), std::string("\x01\0\0\0\0\0\0\0", 8));
     EXPECT_EQ(Written(errors), kPrefix + "不正な型が使用されました\r\n");
     EXPECT_EQ(errors.IsRewind(), 0);
@@ -274,10 +265,9 @@ TEST_F(Symbols, TextsWithNulBytesMatchByTheByteRule) {
     const char inner[] = {'N', 0, 'L'}, other[] = {'N', 0, 'M'};
     unsigned int n = table.Entry(inner, inner + 3, 0, 0, 0, nullptr);
     ASSERT_NE(n, 0u);
-    EXPECT_EQ(table.GetLabelLength(n), 3);
-    EXPECT_EQ(table.Find(inner, inner + 3, 0), n);
-    EXPECT_EQ(Find("N") + table.Find(other, other + 3, 0), 0u);
-    EXPECT_EQ(Find("A"), a);
+    EXPECT_EQ(Seq({table.GetLabelLength(n), table.Find(inner, inner + 3, 0) - n, Find("N"),
+                   table.Find(other, other + 3, 0), Find("A") - a}),
+              "3 0 0 0 0");
 }
 
 TEST_F(Symbols, UnlockReleasesRecordsClearStartsAgainAndDetachLeavesNoPool) {
@@ -289,20 +279,16 @@ TEST_F(Symbols, UnlockReleasesRecordsClearStartsAgainAndDetachLeavesNoPool) {
     EXPECT_EQ(table.ClearTable(), 0) << "refused while locked";
     table.InterUnlock();
     EXPECT_FALSE(table.HasWorkAreas());
-    EXPECT_EQ(table.GetLastSymbol(), 2u) << "the count and the pool survive";
+    // The count and the pool survive, but nothing is found.
+    EXPECT_EQ(Seq({table.GetLastSymbol(), Find("ONE")}), "2 0");
     EXPECT_EQ(Written(table), std::string("\0ONE\0TWO\0", 9));
-    EXPECT_EQ(Find("ONE"), 0u);
     table.Disable();
-    EXPECT_EQ(table.ClearTable(), 1);
-    EXPECT_EQ(table.GetPC(), 0u);
-    EXPECT_EQ(table.GetLength(), (unsigned int)CSymbolTable::kInitialPool);
-    EXPECT_EQ(table.m_pError, &errors);
-    EXPECT_EQ(table.m_pPass, &pass);
+    EXPECT_EQ(Seq({table.ClearTable(), table.GetPC(), table.GetLength() == CSymbolTable::kInitialPool}),
+              "1 0 1");
+    EXPECT_TRUE(table.m_pError == &errors && table.m_pPass == &pass);
     ASSERT_NE(table.InterLock(), nullptr);
     EXPECT_TRUE(table.HasWorkAreas());
-    EXPECT_EQ(table.EntryPlaceholder(), 1);
-    EXPECT_EQ(table.GetLastSymbol(), 0u);
-    EXPECT_EQ(Entry("TWO", 2), 1u);
+    EXPECT_EQ(Seq({table.EntryPlaceholder(), table.GetLastSymbol(), Entry("TWO", 2)}), "1 0 1");
     EXPECT_EQ(Finds({"TWO", "ONE", ""}), "1 0 0 ") << "the placeholder is never found";
     EXPECT_EQ(boxes.Count(), 0u);
 
@@ -313,9 +299,8 @@ TEST_F(Symbols, UnlockReleasesRecordsClearStartsAgainAndDetachLeavesNoPool) {
     EXPECT_EQ(table.InterLock(), nullptr);
     ASSERT_GE(boxes.Count(), 1u);
     EXPECT_EQ(boxes.calls()[0].text, "ヒープ管理に失敗しました");
-    EXPECT_EQ(Entry("A"), 0u);
+    EXPECT_EQ(Seq({Entry("A"), errors.IsRewind()}), "0 1");
     EXPECT_EQ(Written(errors), kPrefix + "ヒープが不足しています（シンボルを管理しきれません）\r\n");
-    EXPECT_EQ(errors.IsRewind(), 1);
     table.InterUnlock();
 }
 
@@ -324,10 +309,10 @@ TEST(SymbolTable, SilentWithoutErrorListAndCopies) {
     Table table;
     ASSERT_NE(table.InterLock(), nullptr);
     table.EntryPlaceholder();
-    EXPECT_EQ(table.Entry("A", 0, 0, 0, nullptr), 1u);
-    EXPECT_EQ(table.Entry("A", 0, 0, 0, nullptr), 0u);
-    EXPECT_EQ(table.Entry(std::string(300, 'x').c_str(), 0, 0, 0, nullptr), 0u);
-    EXPECT_EQ(table.DecodeExUserDefined("none", 0), 0u);
+    EXPECT_EQ(Seq({table.Entry("A", 0, 0, 0, nullptr), table.Entry("A", 0, 0, 0, nullptr),
+                   table.Entry(std::string(300, 'x').c_str(), 0, 0, 0, nullptr),
+                   table.DecodeExUserDefined("none", 0)}),
+              "1 0 0 0");
     table.InterUnlock();
     EXPECT_EQ(boxes.Count(), 0u);
     int pass = 3;
@@ -335,10 +320,8 @@ TEST(SymbolTable, SilentWithoutErrorListAndCopies) {
     table.m_dwOwner = (DWORD_PTR)&table;
     Table copy(table);
     EXPECT_EQ(copy.GetID(), table.GetID());
-    EXPECT_EQ(copy.GetPC(), table.GetPC());
-    EXPECT_EQ(copy.GetLastSymbol(), 1u);
-    EXPECT_EQ(copy.m_pPass, &pass);
-    EXPECT_EQ(copy.m_dwOwner, (DWORD_PTR)&table);
+    EXPECT_EQ(Seq({copy.GetPC() - table.GetPC(), copy.GetLastSymbol()}), "0 1");
+    EXPECT_TRUE(copy.m_pPass == &pass && copy.m_dwOwner == (DWORD_PTR)&table);
     copy.DetachWithoutFree();
 }
 

@@ -4,13 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "program.h"
 #include "support/pseudo_terminal.h"
 
 namespace {
 
 using kiln::test::PseudoTerminal;
 
-std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+using kiln::test::Utf8;
 
 const std::string kKillLine = "\x15";
 
@@ -18,7 +19,10 @@ TEST(AskTerminal, TextIsEditedFromItsDefault) {
     PseudoTerminal term({KILN_ASK_PATH, "text", Utf8(u8"名前は?"), "taro"});
     ASSERT_TRUE(term.Expect(Utf8(u8"名前は?")));
     ASSERT_TRUE(term.Expect("> taro"));
-    term.Type("\x7f" "\x7f" + Utf8(u8"郎") + "\r");
+    term.Type(
+        "\x7f"
+        "\x7f" +
+        Utf8(u8"郎") + "\r");
     ASSERT_EQ(term.Wait(), 0) << term.Screen();
     EXPECT_NE(term.Screen().find(Utf8(u8"ta郎\r\n")), std::string::npos) << term.Screen();
 }
@@ -43,7 +47,9 @@ TEST(AskTerminal, ChoiceIsTakenByItsNumberAndEscapeCancels) {
         ASSERT_TRUE(term.Expect(Utf8(u8"== どれ ==")));
         ASSERT_TRUE(term.Expect(Utf8(u8"  2  びー")));
         ASSERT_TRUE(term.Expect("Number (1-3): 1"));
-        term.Type("\x7f" "2\r");
+        term.Type(
+            "\x7f"
+            "2\r");
         ASSERT_EQ(term.Wait(), 0) << term.Screen();
         EXPECT_NE(term.Screen().find(Utf8(u8"\r\nびー\r\n")), std::string::npos) << term.Screen();
     }

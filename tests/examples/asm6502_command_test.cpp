@@ -1,7 +1,7 @@
 // The kiln-asm6502 program: files named by host paths, the listing, the error list on standard error
 // in the user's charset, and its exit status.
-#include "asm6502_process.h"
 #include "asm6502_run.h"
+#include "program.h"
 
 #include <gtest/gtest.h>
 
@@ -11,22 +11,17 @@
 
 namespace {
 
+using kiln::test::ProgramRun;
 using kiln::test::ReadWhole;
 using kiln::test::RunProgram;
-
-// UTF-8 text in a test compiled to code page 932.
-std::string Utf8(const char8_t* text) {
-    return reinterpret_cast<const char*>(text);
-}
+using kiln::test::Utf8;
 
 TEST(Asm6502Command, AssemblesAndListsTheSample) {
     kiln::test::TempDir dir;
-    std::string err = dir.host("err.txt");
-    ASSERT_EQ(
-        RunProgram({KILN_ASM6502_PATH, KILN_ASM6502_SAMPLE, "-o", dir.host("s.bin"), "-l", dir.host("s.lst")},
-                   err),
-        0);
-    EXPECT_EQ(ReadWhole(err), "");
+    const std::string bin = dir.host("s.bin"), lst = dir.host("s.lst");
+    ProgramRun run = RunProgram({KILN_ASM6502_PATH, KILN_ASM6502_SAMPLE, "-o", bin, "-l", lst});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
     std::string bytes = dir.Read("s.bin");
     EXPECT_EQ(bytes, kiln::test::Assemble(ReadWhole(KILN_ASM6502_SAMPLE)).bytes);
     // The load address, then the code at $C000.
@@ -40,50 +35,51 @@ TEST(Asm6502Command, AssemblesAndListsTheSample) {
 TEST(Asm6502Command, ErrorsGoToStandardErrorInTheUsersCharset) {
     kiln::test::TempDir dir;
     dir.Write("bad.s", "dup nop\ndup nop\n lda nowhere\n");
-    std::string err = dir.host("err.txt");
     std::string source = dir.host("bad.s");
-    EXPECT_EQ(RunProgram({KILN_ASM6502_PATH, source, "-o", dir.host("bad.bin")}, err), 1);
-    EXPECT_EQ(ReadWhole(err), source + Utf8(u8" (2) シンボル dup はすでに定義されています\n") + source +
-                                  " (3) undefined label nowhere\n");
+    ProgramRun run = RunProgram({KILN_ASM6502_PATH, source, "-o", dir.host("bad.bin")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, source + Utf8(u8" (2) シンボル dup はすでに定義されています\n") + source +
+                           " (3) undefined label nowhere\n");
     EXPECT_FALSE(dir.Exists("bad.bin"));
 }
 
-TEST(Asm6502Command, WrongCommandLinesAndFilesThatCannotBeUsed) {
-    kiln::test::TempDir dir;
-    dir.Write("ok.s", " nop\n");
-    std::string err = dir.host("err.txt");
-    const char kUsage[] = "usage: kiln-asm6502 source.s -o out.bin [-l listing.txt]\n";
-    EXPECT_EQ(RunProgram({KILN_ASM6502_PATH}, err), 2);
-    EXPECT_EQ(ReadWhole(err), kUsage);
-    EXPECT_EQ(RunProgram({KILN_ASM6502_PATH, dir.host("ok.s")}, err), 2);
-    EXPECT_EQ(ReadWhole(err), kUsage);
-    EXPECT_EQ(RunProgram({KILN_ASM6502_PATH, dir.host("ok.s"), "-x", "-o", dir.host("ok.bin")}, err), 2);
-    EXPECT_EQ(ReadWhole(err), kUsage);
-
-    EXPECT_EQ(RunProgram({KILN_ASM6502_PATH, dir.host("missing.s"), "-o", dir.host("m.bin")}, err), 2);
-    EXPECT_EQ(ReadWhole(err), "kiln-asm6502: cannot read " + dir.host("missing.s") + "\n");
-
-    // The library tells why first (in a box, on standard error when no one can answer), then the program.
-    std::string output = dir.host("no-such-folder/ok.bin");
-    EXPECT_EQ(RunProgram({KILN_ASM6502_PATH, dir.host("ok.s"), "-o", output}, err), 2);
-    std::string text = ReadWhole(err);
-    EXPECT_NE(text.find("kiln-asm6502: cannot write " + output + "\n"), std::string::npos) << text;
-    EXPECT_FALSE(dir.Exists("no-such-folder"));
-}
-
 // Devices and standard output take the program's files as every Linux tool writes them; a device
-// that refuses the bytes is a failed write.
-TEST(Asm6502Command, WritesToDevicesAndStandardOutput) {
+// that refuses the bytes, like a file that cannot be read or written, ends the program with status 2.
+TEST(Asm6502Command, CommandLinesFilesAndDevices) {
     kiln::test::TempDir dir;
     dir.Write("ok.s", " nop\n lda #1\n");
-    std::string err = dir.host("err.txt");
-    std::string source = dir.host("ok.s");
-    EXPECT_EQ(RunProgram({KILN_ASM6502_PATH, source, "-o", "/dev/null", "-l", "/dev/null"}, err), 0);
-    EXPECT_EQ(ReadWhole(err), "");
-    EXPECT_EQ(RunProgram({KILN_ASM6502_PATH, source, "-o", "/dev/stdout"}, err, dir.host("out.bin")), 0);
-    EXPECT_EQ(kiln::test::Hex(dir.Read("out.bin")), "EA A9 01");
-    EXPECT_EQ(RunProgram({KILN_ASM6502_PATH, source, "-o", "/dev/full"}, err), 2);
-    EXPECT_NE(ReadWhole(err).find("kiln-asm6502: cannot write /dev/full\n"), std::string::npos) << ReadWhole(err);
+    const std::string ok = dir.host("ok.s"), missing = dir.host("missing.s");
+    const std::string noFolder = dir.host("no-such-folder/ok.bin");
+    const std::string usage = "usage: kiln-asm6502 source.s -o out.bin [-l listing.txt]\n";
+    // The library tells why first (on standard error when no one can answer a box), then the program.
+    struct {
+        std::vector<std::string> args;
+        int status;
+        std::string err, out;
+        bool libraryFirst;
+    } cases[] = {
+        {{}, 2, usage, "", false},
+        {{ok}, 2, usage, "", false},
+        {{ok, "-x", "-o", dir.host("ok.bin")}, 2, usage, "", false},
+        {{missing, "-o", dir.host("m.bin")}, 2, "kiln-asm6502: cannot read " + missing + "\n", "", false},
+        {{ok, "-o", noFolder}, 2, "kiln-asm6502: cannot write " + noFolder + "\n", "", true},
+        {{ok, "-o", "/dev/full"}, 2, "kiln-asm6502: cannot write /dev/full\n", "", true},
+        {{ok, "-o", "/dev/null", "-l", "/dev/null"}, 0, "", "", false},
+        {{ok, "-o", "/dev/stdout"}, 0, "", "\xEA\xA9\x01", false},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {KILN_ASM6502_PATH};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        ProgramRun run = RunProgram(args);
+        SCOPED_TRACE(args.size() > 3 ? args[3] : "");
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.out, c.out);
+        if (c.libraryFirst)
+            EXPECT_TRUE(run.err.ends_with(c.err)) << run.err;
+        else
+            EXPECT_EQ(run.err, c.err);
+    }
+    EXPECT_FALSE(dir.Exists("no-such-folder"));
 }
 
 }  // namespace

@@ -2,10 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "asm6502.h"
+#include "asm6502_run.h"
 
 namespace {
 
@@ -27,31 +26,15 @@ private:
     size_t m_cancelAt;
 };
 
-std::pair<bool, bool> Assemble(const std::string& source, Recorder& progress, std::string& bytes) {
-    CAsm6502 assembler;
-    std::string text = source;
-    assembler.Attach(text.data(), static_cast<unsigned int>(text.size()), "t.s");
-    CError errors;
-    errors.Alloc(1024);
-    errors.InterLock();
-    assembler.AttachError(&errors);
-    assembler.AttachProgress(&progress);
-    CDecode out;
-    bool ok = assembler.Convert(&out, 0) != 0;
-    errors.InterUnlock();
-    bytes.assign(static_cast<const char*>(out.InterLock()), out.GetPC());
-    out.InterUnlock();
-    return {ok, assembler.Cancelled()};
-}
-
 TEST(Asm6502Progress, ReportsBothPassesAndStopsWhenCancelled) {
     std::string source;
     for (int i = 0; i < 10000; ++i) source += " nop\n";
 
     Recorder all(SIZE_MAX);
-    std::string bytes;
-    EXPECT_EQ(Assemble(source, all, bytes), std::make_pair(true, false));
-    EXPECT_EQ(bytes.size(), 10000u);
+    kiln::test::Assembly a = kiln::test::Assemble(source, false, &all);
+    EXPECT_TRUE(a.ok);
+    EXPECT_FALSE(a.cancelled);
+    EXPECT_EQ(a.bytes.size(), 10000u);
     ASSERT_EQ(all.reports.size(), 4u);  // every 4096 lines of each pass
     EXPECT_EQ(all.reports[0].pass, 1);
     EXPECT_EQ(all.reports[2].pass, 2);
@@ -61,9 +44,11 @@ TEST(Asm6502Progress, ReportsBothPassesAndStopsWhenCancelled) {
     // A cancel in the first pass skips the second; one in the second ends it there. Either fails.
     for (size_t cancelAt : {1u, 3u}) {
         Recorder cancel(cancelAt);
-        EXPECT_EQ(Assemble(source, cancel, bytes), std::make_pair(false, true)) << cancelAt;
+        a = kiln::test::Assemble(source, false, &cancel);
+        EXPECT_FALSE(a.ok) << cancelAt;
+        EXPECT_TRUE(a.cancelled) << cancelAt;
         EXPECT_EQ(cancel.reports.size(), cancelAt);
-        EXPECT_LT(bytes.size(), 10000u);
+        EXPECT_LT(a.bytes.size(), 10000u);
     }
 }
 

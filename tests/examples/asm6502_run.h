@@ -11,6 +11,7 @@ namespace kiln::test {
 
 struct Assembly {
     bool ok = false;
+    bool cancelled = false;
     unsigned int errorCount = 0;
     std::string bytes;
     std::vector<std::string> errors;  // the error list's lines, without their CR LF
@@ -24,23 +25,22 @@ inline std::string BufferText(CDecode& buffer) {
     return text;
 }
 
-// The error list is named t.s.
-inline Assembly Assemble(const std::string& source, bool listing = false) {
-    CAsm6502 assembler;
-    std::string text = source;
-    assembler.Attach(text.data(), (unsigned int)text.size(), "t.s");
+// Converts the source an assembler holds, with an error list named t.s.
+inline Assembly Convert(CAsm6502& assembler, bool listing = false, CAsm6502::Progress* progress = nullptr) {
     CError errors;
     errors.Alloc(1024);
     errors.AttachText("t.s");
     errors.AttachLine(assembler.GetLineCounter());
     errors.InterLock();
     assembler.AttachError(&errors);
+    assembler.AttachProgress(progress);
     CDecode out;
     CDecode list;
     if (listing) assembler.AttachListing(&list);
 
     Assembly result;
     result.ok = assembler.Convert(&out, 0) != 0;
+    result.cancelled = assembler.Cancelled();
     result.errorCount = assembler.GetErrorCount();
     errors.InterUnlock();
     std::string lines = BufferText(errors);
@@ -49,6 +49,14 @@ inline Assembly Assemble(const std::string& source, bool listing = false) {
     result.bytes = BufferText(out);
     if (listing) result.listing = BufferText(list);
     return result;
+}
+
+inline Assembly Assemble(const std::string& source, bool listing = false,
+                         CAsm6502::Progress* progress = nullptr) {
+    CAsm6502 assembler;
+    std::string text = source;
+    assembler.Attach(text.data(), (unsigned int)text.size(), "t.s");
+    return Convert(assembler, listing, progress);
 }
 
 // "A9 12 ..." for the bytes.
@@ -66,6 +74,14 @@ inline std::string Hex(const std::string& bytes) {
 inline std::string HexOf(const std::string& source) {
     Assembly a = Assemble(source);
     return a.ok && a.errors.empty() ? Hex(a.bytes) : "error";
+}
+
+// The error lines of a source that must fail, each ending with '\n' ("assembled" when it did not fail).
+inline std::string ErrorsOf(const std::string& source) {
+    Assembly a = Assemble(source);
+    std::string text = a.ok ? "assembled" : "";
+    for (const std::string& line : a.errors) text += line + "\n";
+    return text;
 }
 
 }  // namespace kiln::test

@@ -1,29 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
+#include "program.h"
 #include "support/temp_dir.h"
-
-namespace {
-
-std::string RunCommand(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buffer[256];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    pclose(pipe);
-    return out;
-}
-
-}  // namespace
 
 // The ported program prints what it printed on Windows and leaves its document in MFC's layout.
 TEST(PortedExample, PrintsTheWindowsReport) {
     kiln::test::TempDir dir;
-    std::string out = RunCommand(std::string(KILN_PORTED_PATH) + " '" + dir.win() + "' 2>/dev/null");
-    EXPECT_EQ(out,
+    EXPECT_EQ(kiln::test::RunProgram({KILN_PORTED_PATH, dir.win()}).out,
               "alpha.src    1200 src  main\n"
               "beta.src    65536 src  -\n"
               "gamma.inc       7 inc  shared\n"
@@ -31,5 +16,9 @@ TEST(PortedExample, PrintsTheWindowsReport) {
               "-5 -5 4464\n");
     std::string stored = dir.Read("report.dat");
     // New class tag, schema 1, "CReportDoc", then the string list's count and first string.
-    EXPECT_EQ(stored.substr(0, 19), std::string("\xFF\xFF\x01\x00\x0A\x00" "CReportDoc" "\x03\x00" "\x09", 19));
+    EXPECT_EQ(stored.substr(0, 19), std::string("\xFF\xFF\x01\x00\x0A\x00"
+                                                "CReportDoc"
+                                                "\x03\x00"
+                                                "\x09",
+                                                19));
 }

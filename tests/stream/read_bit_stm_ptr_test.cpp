@@ -12,11 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "stream/seq.h"
 #include "stream/test_heap.h"
 #include "support/box_recorder.h"
 
 namespace {
 
+using kiln::test::Seq;
 using kiln::test::VectorHeap;
 
 std::string BytesOf(IPmHeapInterface& heap) {
@@ -25,66 +27,32 @@ std::string BytesOf(IPmHeapInterface& heap) {
     return bytes;
 }
 
-TEST(ReadBitStmPtr, EveryCountAtEveryBitOffsetMostSignificantFirst) {
-    std::mt19937 random(4);
-    std::string bytes(24, '\0');
-    for (auto& c : bytes) c = (char)random();
-    VectorHeap heap(bytes);
-    CReadBitStmPtr in(&heap);
-    // Offsets near the end read the last bytes without looking past them.
-    for (unsigned start = 0; start < 16; ++start) {
-        for (int count = 1; count <= 32; ++count) {
-            unsigned at = start < 8 ? start : 24 * 8 - count - (start - 8);
-            in.SeekToTop();
-            in.FetchBits(8);  // a whole byte: no bits remain
-            in.SeekFromTop(at / 8);
-            if (at % 8 != 0) in.FetchBits(at % 8);  // leaves 8 - at % 8 bits of byte at / 8
-            unsigned expected = 0;
-            for (unsigned n = at; n < at + count; ++n)
-                expected = (expected << 1) | (((unsigned char)bytes[n / 8] >> (7 - n % 8)) & 1);
-            ASSERT_EQ((unsigned)in.FetchBits(count), expected) << "bit " << at << ", count " << count;
-            EXPECT_EQ(in.GetPosition(), (at + count + 7) / 8);
-        }
-    }
-}
-
 TEST(ReadBitStmPtr, RunningOutAndByteSeeks) {
     kiln::test::BoxRecorder boxes;
     VectorHeap heap("\x0F\xF0\x3C");
     CReadBitStmPtr in(&heap);
-    EXPECT_EQ(in.FetchBits(4), 0x0);
-    EXPECT_EQ(in.FetchBits(24), 0) << "only 20 bits are left";
-    EXPECT_EQ(in.GetPosition(), 4u);
-    EXPECT_EQ(in.IsFinished(), 1);
-    EXPECT_EQ(in.FetchBit(), 0);
-    EXPECT_EQ(in.FetchBits(3), 0);
-    EXPECT_EQ(in.GetPosition(), 6u);
-
+    // Only 20 bits are left after the first 4: the reads that need more give 0 and run out.
+    EXPECT_EQ(Seq({in.FetchBits(4), in.FetchBits(24), in.GetPosition(), in.IsFinished()}), "0 0 4 1");
+    EXPECT_EQ(Seq({in.FetchBit(), in.FetchBits(3), in.GetPosition()}), "0 0 6");
     in.SeekFromTop(1);
-    EXPECT_EQ(in.FetchBits(0), 0) << "counts outside 1 to 32 read nothing";
-    EXPECT_EQ(in.FetchBits(33), 0);
-    EXPECT_EQ(in.FetchBits(-5), 0);
-    EXPECT_EQ(in.GetPosition(), 1u);
+    EXPECT_EQ(Seq({in.FetchBits(0), in.FetchBits(33), in.FetchBits(-5), in.GetPosition()}), "0 0 0 1")
+        << "counts outside 1 to 32 read nothing";
 
+    // A byte read takes the byte at the position; the 6 bits left are counted in the byte before it.
     in.SeekToTop();
-    EXPECT_EQ(in.FetchBits(2), 0);
-    EXPECT_EQ(in.FetchByte(), 0xF0) << "a byte read takes the byte at the position";
-    EXPECT_EQ(in.FetchBits(6), 0x30) << "the 6 bits left are counted in the byte before the position";
+    EXPECT_EQ(Seq({in.FetchBits(2), in.FetchByte(), in.FetchBits(6)}), Seq({0, 0xF0, 0x30}));
     in.SeekFromTop(3);
-    EXPECT_EQ(in.FetchBits(2), 0) << "all bits of the last byte were taken: the chunk has run out";
-    EXPECT_EQ(in.GetPosition(), 4u);
-    in.SeekToTop();  // no byte before the top: the next bits come from byte 0
-    EXPECT_EQ(in.FetchBits(8), 0x0F);
-    EXPECT_EQ(in.FetchBit(), 1);
-    EXPECT_EQ(in.FetchBits(15), 0x703C) << "the last byte is read to its end";
-    EXPECT_EQ(in.FetchBits(1), 0);
-    EXPECT_EQ(in.GetPosition(), 4u);
+    EXPECT_EQ(Seq({in.FetchBits(2), in.GetPosition()}), "0 4") << "all bits of the last byte were taken";
+    // No byte before the top: the next bits come from byte 0; the last byte is read to its end.
+    in.SeekToTop();
+    EXPECT_EQ(Seq({in.FetchBits(8), in.FetchBit(), in.FetchBits(15), in.FetchBits(1), in.GetPosition()}),
+              Seq({0x0F, 1, 0x703C, 0, 4}));
     EXPECT_EQ(boxes.Count(), 0u);
 
     EXPECT_EQ(in.SeekFromTop(9), 0);
     EXPECT_EQ(boxes.Last().text, "CChankPtr:Seek Out of Chank!");
-    EXPECT_EQ(in.FetchBit(), 0) << "beyond the end there is no byte to go on with";
-    EXPECT_EQ(in.GetPosition(), 10u);
+    EXPECT_EQ(Seq({in.FetchBit(), in.GetPosition()}), "0 10")
+        << "beyond the end there is no byte to go on with";
     in.SeekToTop();
     in.FetchBits(3);
     in.Unlock();
@@ -113,13 +81,16 @@ void RoundTrip(std::mt19937& random, IPmHeapInterface& heap, int (*bitAt)(const 
             } else if (kind < 4 || at < (int)bits.size()) {
                 int bit = random() & 1;
                 ASSERT_EQ(out.DecodeBit(bit), 1);
-                if (at < (int)bits.size()) bits[at++] = bit;
-                else bits.push_back(bit), ++at;
+                if (at < (int)bits.size())
+                    bits[at++] = bit;
+                else
+                    bits.push_back(bit), ++at;
                 if (random() % 8 == 0) at = (int)bits.size();
             } else {
                 int count = 1 + random() % 32;
                 unsigned long value = random();
-                if constexpr (kTopFirst) ASSERT_EQ(out.DecodeBit(value, count), 1);
+                if constexpr (kTopFirst)
+                    ASSERT_EQ(out.DecodeBit(value, count), 1);
                 else if constexpr (std::is_same_v<Writer, CWriteLEBitStmPtr>)
                     ASSERT_EQ(out.DecodeBitNoReverse(value, count), 1);
                 else
@@ -160,9 +131,12 @@ TEST(BitRoundTrip, EveryWriterOnBothKindsOfChunk) {
         CAllocInterface own;
         own.Alloc(0);
         IPmHeapInterface& heap = round % 2 ? (IPmHeapInterface&)own : other;
-        if (round % 6 < 2) RoundTrip<CWriteBitStmPtr>(random, heap, MsbBit);
-        else if (round % 6 < 4) RoundTrip<CWriteLEBitStmPtr>(random, heap, LsbBit);
-        else RoundTrip<CWriteWordBitStmPtr>(random, heap, WordBit);
+        if (round % 6 < 2)
+            RoundTrip<CWriteBitStmPtr>(random, heap, MsbBit);
+        else if (round % 6 < 4)
+            RoundTrip<CWriteLEBitStmPtr>(random, heap, LsbBit);
+        else
+            RoundTrip<CWriteWordBitStmPtr>(random, heap, WordBit);
     }
     EXPECT_EQ(boxes.Count(), 0u);
 }
@@ -182,29 +156,30 @@ TEST(BitRoundTrip, FastAndSlowPathsAgree) {
         {
             CWriteBitStmPtr a(&other), b(&own);
             for (int step = 0; step < 200; ++step) {
-                SCOPED_TRACE(testing::Message() << "write step " << step);
                 unsigned kind = random() % 8, bpc = random() % (8 * (a.GetLength() + 2));
                 int count = (int)(random() % 34), bit = random() & 1;  // counts 0 and 33 are refused
                 unsigned long value = ((unsigned long)random() << 32) | random();
-                if (kind == 0) ASSERT_EQ(a.SetBPC(bpc), b.SetBPC(bpc));
-                else if (kind == 1) ASSERT_EQ(a.DecodeBit(bit), b.DecodeBit(bit));
-                else ASSERT_EQ(a.DecodeBit(value, count), b.DecodeBit(value, count));
-                ASSERT_EQ(a.GetPosition(), b.GetPosition());
-                ASSERT_EQ(a.GetBPC(), b.GetBPC());
-                ASSERT_TRUE(other.Bytes() == BytesOf(own));
+                auto write = [&](CWriteBitStmPtr& w) {
+                    int result = kind == 0   ? w.SetBPC(bpc)
+                                 : kind == 1 ? w.DecodeBit(bit)
+                                             : w.DecodeBit(value, count);
+                    return Seq({result, w.GetPosition(), w.GetBPC()});
+                };
+                ASSERT_EQ(write(a), write(b)) << "write step " << step;
+                ASSERT_TRUE(other.Bytes() == BytesOf(own)) << "write step " << step;
             }
             a.FitChankSize();
             b.FitChankSize();
         }
         CReadBitStmPtr ra(&other), rb(&own);
         for (int step = 0; step < 200; ++step) {
-            SCOPED_TRACE(testing::Message() << "read step " << step);
             unsigned kind = random() % 6, to = random() % (ra.GetLength() + 2);
             int count = (int)(random() % 34);
-            if (kind == 0) ASSERT_EQ(ra.SeekFromTop(to), rb.SeekFromTop(to));
-            else if (kind == 1) ASSERT_EQ(ra.FetchBit(), rb.FetchBit());
-            else ASSERT_EQ(ra.FetchBits(count), rb.FetchBits(count));
-            ASSERT_EQ(ra.GetPosition(), rb.GetPosition());
+            auto read = [&](CReadBitStmPtr& r) {
+                int result = kind == 0 ? r.SeekFromTop(to) : kind == 1 ? r.FetchBit() : r.FetchBits(count);
+                return Seq({result, r.GetPosition()});
+            };
+            ASSERT_EQ(read(ra), read(rb)) << "read step " << step;
         }
     }
 }

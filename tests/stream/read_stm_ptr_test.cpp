@@ -5,11 +5,13 @@
 #include <cstring>
 #include <string>
 
+#include "stream/seq.h"
 #include "stream/test_heap.h"
 #include "support/box_recorder.h"
 
 namespace {
 
+using kiln::test::Seq;
 using kiln::test::VectorHeap;
 
 struct Probe : CReadStmPtr {
@@ -26,81 +28,65 @@ protected:
 TEST_F(ReadStmPtr, FetchesReadTheirByteOrderAndAdvance) {
     VectorHeap heap(std::string("\x12\x34\x01\x02\x03\xFF\xFE\xFD\xFC\x80", 10));
     CReadStmPtr in(&heap);
-    struct Case {
-        unsigned long (*fetch)(CReadStmPtr&);
-        unsigned from;
-        unsigned long value;
-        unsigned position;
+    // A fetch from an offset: the value, the position after it, and whether the end was reached.
+    auto from = [&](unsigned offset, auto fetch) {
+        in.SeekFromTop(offset);
+        unsigned long value = (in.*fetch)();
+        return Seq({value, in.GetPosition(), in.IsFinished()});
     };
-#define FETCH(name, ...) {[](CReadStmPtr& r) -> unsigned long { return r.name(); }, __VA_ARGS__}
-    const Case cases[] = {
-        FETCH(Fetch2ByteBA, 0, 0x1234, 2),        FETCH(Fetch2ByteLA, 0, 0x3412, 2),
-        FETCH(FetchWord, 0, 0x3412, 2),           FETCH(Fetch3ByteBA, 2, 0x010203, 5),
-        FETCH(Fetch3ByteLA, 2, 0x030201, 5),      FETCH(Fetch4ByteBA, 5, 0xFFFEFDFC, 9),
-        FETCH(Fetch4ByteLA, 5, 0xFCFDFEFF, 9),    FETCH(FetchDword, 5, 0xFCFDFEFF, 9),
-        FETCH(FetchByte, 9, 0x80, 10),
-        // Reads that do not fit give zero and still advance.
-        FETCH(FetchDword, 7, 0, 11),              FETCH(Fetch3ByteBA, 8, 0, 11),
-        FETCH(Fetch2ByteLA, 9, 0, 11),
-    };
-#undef FETCH
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
-        in.SeekFromTop(c.from);
-        EXPECT_EQ(c.fetch(in), c.value);
-        EXPECT_EQ(in.GetPosition(), c.position);
-        EXPECT_EQ(in.IsFinished(), (int)(c.position >= 10));
-    }
+    EXPECT_EQ(from(0, &CReadStmPtr::Fetch2ByteBA), Seq({0x1234, 2, 0}));
+    EXPECT_EQ(from(0, &CReadStmPtr::Fetch2ByteLA), Seq({0x3412, 2, 0}));
+    EXPECT_EQ(from(0, &CReadStmPtr::FetchWord), Seq({0x3412, 2, 0}));
+    EXPECT_EQ(from(2, &CReadStmPtr::Fetch3ByteBA), Seq({0x010203, 5, 0}));
+    EXPECT_EQ(from(2, &CReadStmPtr::Fetch3ByteLA), Seq({0x030201, 5, 0}));
+    EXPECT_EQ(from(5, &CReadStmPtr::Fetch4ByteBA), Seq({0xFFFEFDFC, 9, 0}));
+    EXPECT_EQ(from(5, &CReadStmPtr::Fetch4ByteLA), Seq({0xFCFDFEFF, 9, 0}));
+    EXPECT_EQ(from(5, &CReadStmPtr::FetchDword), Seq({0xFCFDFEFF, 9, 0}));
+    EXPECT_EQ(from(9, &CReadStmPtr::FetchByte), Seq({0x80, 10, 1}));
+    // Reads that do not fit give zero and still advance.
+    EXPECT_EQ(from(7, &CReadStmPtr::FetchDword), "0 11 1");
+    EXPECT_EQ(from(8, &CReadStmPtr::Fetch3ByteBA), "0 11 1");
+    EXPECT_EQ(from(9, &CReadStmPtr::Fetch2ByteLA), "0 11 1");
     boxes.Clear();  // the seeks beyond the end
 
+    // A failed Fetch copies nothing; a size that wraps the position does not read from the top.
     char out[4] = {'-', '-', '-', '-'};
     in.SeekFromTop(8);
-    EXPECT_EQ(in.Fetch(out, 3), 0);
-    EXPECT_EQ(out[0], '-') << "a failed Fetch copies nothing";
-    EXPECT_EQ(in.GetPosition(), 11u);
+    EXPECT_EQ(Seq({in.Fetch(out, 3), std::string(out, 1), in.GetPosition()}), "0 - 11");
     in.SeekFromTop(1);
-    EXPECT_EQ(in.Fetch(out, 0xFFFFFFFFu), 0) << "a size that wraps the position does not read from the top";
-    EXPECT_EQ(in.GetPosition(), 0u);
-    EXPECT_EQ(in.Fetch(out, 3), 1);
-    EXPECT_EQ(std::memcmp(out, "\x12\x34\x01", 3), 0);
-    EXPECT_EQ(in.GetPosition(), 3u);
+    EXPECT_EQ(Seq({in.Fetch(out, 0xFFFFFFFFu), in.GetPosition(), in.Fetch(out, 3), in.GetPosition()}),
+              "0 0 1 3");
+    EXPECT_EQ(std::string(out, 3), "\x12\x34\x01");
     in.SeekToTop();
     in.Seek(-2);
-    EXPECT_EQ(in.Fetch4ByteBA(), 0ul) << "a position wrapped below the top reads nothing";
-    EXPECT_EQ(in.GetPosition(), 2u);
+    EXPECT_EQ(Seq({in.Fetch4ByteBA(), in.GetPosition()}), "0 2")
+        << "a position wrapped below the top reads nothing";
     boxes.Clear();
 
     Probe probe(&heap);
-    EXPECT_EQ(probe.TryIncrement(9), 0);
-    EXPECT_EQ(probe.TryIncrement(1), 9);
-    EXPECT_EQ(probe.TryIncrement(1), -1);
-    EXPECT_EQ(probe.GetPosition(), 11u);
+    EXPECT_EQ(Seq({probe.TryIncrement(9), probe.TryIncrement(1), probe.TryIncrement(1), probe.GetPosition()}),
+              "0 9 -1 11");
 }
 
 TEST_F(ReadStmPtr, OffsetReadsCheckTheirBoundsAndKeepThePosition) {
     VectorHeap heap("\x01\x02\x03\x04\x05");
     CReadTextStmPtr in(&heap);
     in.SeekFromTop(1);
-    EXPECT_EQ(in.ReadByte(4), 5);
-    EXPECT_EQ(in[0], 1);
-    EXPECT_EQ(in.ReadByte(5), 0);
-    EXPECT_EQ(in[5], 0);
-    EXPECT_EQ(in.ReadWord(3), 0x0504);
-    EXPECT_EQ(in.ReadWord(4), 0);
-    EXPECT_EQ(in.ReadDword(1), 0x05040302ul);
-    EXPECT_EQ(in.ReadDword(2), 0ul);
-    EXPECT_EQ(in.ReadDword(0xFFFFFFFEu), 0ul) << "offset + size must not wrap";
-    EXPECT_EQ(in.Read3ByteLA(2), 0x050403ul);
-    EXPECT_EQ(in.Read3ByteLA(3), 0ul);
+    // Each value read where it fits, then at the first offset where it does not; offset + size must
+    // not wrap.
+    EXPECT_EQ(Seq({in.ReadByte(4), in[0], in.ReadByte(5), in[5], in.ReadWord(3), in.ReadWord(4)}),
+              Seq({5, 1, 0, 0, 0x0504, 0}));
+    EXPECT_EQ(Seq({in.ReadDword(1), in.ReadDword(2), in.ReadDword(0xFFFFFFFEu), in.Read3ByteLA(2),
+                   in.Read3ByteLA(3)}),
+              Seq({0x05040302, 0, 0, 0x050403, 0}));
     char out[8] = {'-', '-', '-', '-', '-', '-', '-', '-'};
-    EXPECT_EQ(in.Read(3, out, 3), 0);
-    EXPECT_EQ(in.ReadToSztext(3, out, 3), 0);
-    EXPECT_EQ(in.ReadToSztext(0xFFFFFFFFu, out, 2), 0);
-    EXPECT_EQ(out[0], '-') << "a refused read leaves the buffer alone";
+    // A refused read leaves the buffer alone.
+    EXPECT_EQ(Seq({in.Read(3, out, 3), in.ReadToSztext(3, out, 3), in.ReadToSztext(0xFFFFFFFFu, out, 2)}),
+              "0 0 0");
+    EXPECT_EQ(out[0], '-');
     EXPECT_EQ(in.Read(3, out, 2), 1);
-    EXPECT_EQ(std::memcmp(out, "\x04\x05", 2), 0);
-    EXPECT_EQ(in.Read(5, out, 0), 1);
-    EXPECT_EQ(in.ReadToSztext(2, out, 3), 1);
+    EXPECT_EQ(std::string(out, 2), "\x04\x05");
+    EXPECT_EQ(Seq({in.Read(5, out, 0), in.ReadToSztext(2, out, 3)}), "1 1");
     EXPECT_STREQ(out, "\x03\x04\x05");
     EXPECT_EQ(in.ReadToSztext(0, out, 0), 1);
     EXPECT_STREQ(out, "");
@@ -109,9 +95,7 @@ TEST_F(ReadStmPtr, OffsetReadsCheckTheirBoundsAndKeepThePosition) {
 
 TEST_F(ReadStmPtr, ClosedOrUnlockedCursorReadsNothing) {
     CReadStmPtr closed;
-    EXPECT_EQ(closed.FetchByte(), 0);
-    EXPECT_EQ(closed.ReadWord(0), 0);
-    EXPECT_EQ(closed.IsFinished(), 1);
+    EXPECT_EQ(Seq({closed.FetchByte(), closed.ReadWord(0), closed.IsFinished()}), "0 0 1");
 
     VectorHeap heap("\x11\x22\x33\x44");
     const IPmHeapInterface* readOnly = &heap;
@@ -119,9 +103,8 @@ TEST_F(ReadStmPtr, ClosedOrUnlockedCursorReadsNothing) {
     in.Open(readOnly);
     EXPECT_EQ(in.FetchWord(), 0x2211);
     in.Unlock();
-    EXPECT_EQ(in.GetLength(), 4u);
-    EXPECT_EQ(in.FetchWord(), 0) << "an unlocked chunk has no address to read";
-    EXPECT_EQ(in.ReadByte(0), 0);
+    EXPECT_EQ(Seq({in.GetLength(), in.FetchWord(), in.ReadByte(0)}), "4 0 0")
+        << "an unlocked chunk has no address";
     in.Lock();
     in.SeekFromTop(2);
     EXPECT_EQ(in.FetchWord(), 0x4433);
@@ -131,22 +114,16 @@ TEST_F(ReadStmPtr, TextFetchTakesOneStringAndStopsAtTheEnd) {
     VectorHeap heap(std::string("ab\0cdxyz", 8));
     CReadTextStmPtr in(&heap);
     char out[8];
-    EXPECT_EQ(in.Fetch(out), 1);
+    EXPECT_EQ(Seq({in.Fetch(out), in.GetPosition()}), "1 3");
     EXPECT_STREQ(out, "ab");
-    EXPECT_EQ(in.GetPosition(), 3u);
     std::memset(out, '-', sizeof out);
-    EXPECT_EQ(in.Fetch(out), 0) << "a string cut by the end is copied without terminator";
+    EXPECT_EQ(Seq({in.Fetch(out), in.GetPosition()}), "0 8") << "a string cut by the end has no terminator";
     EXPECT_EQ(std::string(out, 6), "cdxyz-");
-    EXPECT_EQ(in.GetPosition(), 8u);
     std::memset(out, '-', sizeof out);
-    EXPECT_EQ(in.Fetch(out), 0);
-    EXPECT_EQ(out[0], '-');
-    EXPECT_EQ(in.GetPosition(), 8u);
+    EXPECT_EQ(Seq({in.Fetch(out), std::string(out, 1), in.GetPosition()}), "0 - 8");
     in.SeekFromTop(12);
     boxes.Clear();
-    EXPECT_EQ(in.Fetch(out), 0);
-    EXPECT_EQ(out[0], '-');
-    EXPECT_EQ(in.GetPosition(), 12u);
+    EXPECT_EQ(Seq({in.Fetch(out), std::string(out, 1), in.GetPosition()}), "0 - 12");
     in.SeekFromTop(4);
     EXPECT_EQ(in.Fetch(out, 2), 1) << "the byte Fetch stays reachable";
     EXPECT_EQ(std::string(out, 2), "dx");

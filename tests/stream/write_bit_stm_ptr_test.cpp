@@ -10,12 +10,14 @@
 #include <utility>
 #include <vector>
 
+#include "stream/seq.h"
 #include "stream/test_heap.h"
 #include "support/box_recorder.h"
 
 namespace {
 
 using kiln::test::Hex;
+using kiln::test::Seq;
 using kiln::test::VectorHeap;
 using At = std::pair<unsigned, unsigned>;
 
@@ -41,23 +43,24 @@ TEST_F(WriteBitStmPtr, EachWriterLaysOutItsBitsInItsOwnOrder) {
     CWriteBitStmPtr msb(&top);
     CWriteLEBitStmPtr le(&low);
     CWriteWordBitStmPtr word(&words);
-    EXPECT_EQ(msb.DecodeBit(7), 1) << "any non-zero value writes a 1";
-    EXPECT_EQ(msb.GetLength(), 4097u);
-    for (int count : {0, 33, -1}) EXPECT_EQ(msb.DecodeBit(0x1, count), 0) << count;
+    // Any non-zero value writes a 1; counts outside 1 to 32 are refused.
+    EXPECT_EQ(Seq({msb.DecodeBit(7), msb.GetLength(), msb.DecodeBit(0x1, 0), msb.DecodeBit(0x1, 33),
+                   msb.DecodeBit(0x1, -1)}),
+              "1 4097 0 0 0");
     Put(le, "101");
-    EXPECT_EQ(le.DecodeBitNoReverse(6, 3), 1) << "bit 0 of the value first: 0, 1, 1";
-    EXPECT_EQ(le.GetLastFreeBit(), 2);
-    EXPECT_EQ(le.DecodeBitNoReverse(1, 0), 1);
-    EXPECT_EQ(le.DecodeBitNoReverse(1, -3), 1);
+    // Bit 0 of the value first: 0, 1, 1; no count, no bits.
+    EXPECT_EQ(Seq({le.DecodeBitNoReverse(6, 3), le.GetLastFreeBit(), le.DecodeBitNoReverse(1, 0),
+                   le.DecodeBitNoReverse(1, -3)}),
+              "1 2 1 1");
     Put(word, "101");
-    EXPECT_EQ(Where(word), At(3, 2)) << "free bits 13";
-    EXPECT_EQ(word.GetLength(), 4098u) << "a new word asks for two bytes";
+    EXPECT_EQ(Seq({word.GetBPC(), word.GetPosition(), word.GetLength()}), "3 2 4098")
+        << "a new word takes 2 bytes";
     Put(word, "000000 1 000000");
     EXPECT_EQ(word.GetPosition(), 2u);
     Put(word, "1");
-    EXPECT_EQ(Where(msb), At(1, 1));
-    EXPECT_EQ(Where(le), At(6, 1)) << "no count, no bits";
-    EXPECT_EQ(Where(word), At(17, 4));
+    EXPECT_EQ(Seq({msb.GetBPC(), msb.GetPosition(), le.GetBPC(), le.GetPosition(), word.GetBPC(),
+                   word.GetPosition()}),
+              "1 1 6 1 17 4");
     msb.Close(), le.Close(), word.Close();
     EXPECT_EQ(Hex(top.Bytes(1) + low.Bytes(1) + words.Bytes(4)), "80 35 05 02 01 00");
     EXPECT_EQ(boxes.Count(), 0u);
@@ -125,16 +128,14 @@ TEST_F(WriteBitStmPtr, SetBpcAndSeekBitFromTopAgree) {
         }
     }
     EXPECT_EQ(boxes.Count(), 0u);
-    EXPECT_EQ(out.SetBPC(129), 0);
-    EXPECT_EQ(Where(out), At(129, 17)) << "the writer stays beyond the end";
-    EXPECT_EQ(out.SeekBitFromTop(16, 1), 0);
-    EXPECT_EQ(out.SetBPC(0xFFFFFFFFu), 0);
-    EXPECT_EQ(out.GetPosition(), 0x20000000u);
+    // The writer stays beyond the end.
+    EXPECT_EQ(Seq({out.SetBPC(129), out.GetBPC(), out.GetPosition(), out.SeekBitFromTop(16, 1),
+                   out.SetBPC(0xFFFFFFFFu), out.GetPosition()}),
+              Seq({0, 129, 17, 0, 0, 0x20000000}));
     out.SetBPC(5);
     boxes.Clear();
-    EXPECT_EQ(out.SeekBitFromTop(0xFFFFFFFFu, 0xFFFFFFFFu), 0);
-    EXPECT_EQ(out.GetBPC(), 5u) << "a bit no position can hold moves nothing";
-    EXPECT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(Seq({out.SeekBitFromTop(0xFFFFFFFFu, 0xFFFFFFFFu), out.GetBPC(), boxes.Count()}), "0 5 1")
+        << "a bit no position can hold moves nothing";
     EXPECT_EQ(boxes.Last().text, "CChankPtr:Seek Out of Chank!");
 
     // Where bit 10 and bit 25 land for each writer, set by SetBPC and by SeekBitFromTop.
@@ -147,8 +148,7 @@ TEST_F(WriteBitStmPtr, SetBpcAndSeekBitFromTopAgree) {
         Put(*w, "1");
         EXPECT_EQ(w->SeekBitFromTop(1, 17), 1) << "from an odd byte";
         Put(*w, "1");
-        EXPECT_EQ(w->GetBPC(), 26u);
-        EXPECT_EQ(w->SetBPC(65), 0);
+        EXPECT_EQ(Seq({w->GetBPC(), w->SetBPC(65)}), "26 0");
         w->Close();
     }
     EXPECT_EQ(Hex(msbHeap.Bytes()), "00 20 00 40 00 00 00 00");
@@ -181,10 +181,10 @@ TEST_F(WriteBitStmPtr, AlignmentOfEachWriter) {
     for (const auto& s : steps) {
         SCOPED_TRACE(testing::Message() << "step " << &s - steps);
         Put(*s.out, s.put);
-        int result = s.op == 'S' ? s.out->SetBPC(s.unit)
+        int result = s.op == 'S'   ? s.out->SetBPC(s.unit)
                      : s.op == 'b' ? s.out->AlignmentBit(s.unit)
-                     : s.offset   ? s.out->Alignment(s.unit, s.offset)
-                                  : s.out->Alignment(s.unit);
+                     : s.offset    ? s.out->Alignment(s.unit, s.offset)
+                                   : s.out->Alignment(s.unit);
         EXPECT_EQ(result, 1);
         EXPECT_EQ(Where(*s.out), At(s.bpc, s.out == w ? (s.bpc + 15) / 16 * 2 : (s.bpc + 7) / 8));
     }
@@ -202,33 +202,27 @@ TEST_F(WriteBitStmPtr, WriteThatCannotGrowLeavesEachWriterAsItWas) {
     VectorHeap heap(std::string(2, '\0')), leHeap(std::string(1, '\0')), wordHeap(std::string(3, '\0'));
     heap.refuseGrowth = leHeap.refuseGrowth = wordHeap.refuseGrowth = true;
     CWriteBitStmPtr out(&heap);
-    ASSERT_EQ(out.DecodeBit(0x1555, 13), 1);
-    EXPECT_EQ(out.DecodeBit(0x1F, 5), 0) << "needs a third byte";
-    EXPECT_EQ(Where(out), At(13, 2));
-    EXPECT_EQ(Hex(heap.Bytes()), "AA A8") << "not even the free bits of the last byte were touched";
-    EXPECT_EQ(out.DecodeBit(0x7, 3), 1);
-    EXPECT_EQ(out.DecodeBit(1), 0);
-    EXPECT_EQ(out.Alignment(4), 0);
-    EXPECT_EQ(out.AlignmentBit(24), 0);
-    EXPECT_EQ(out.GetBPC(), 16u);
+    // 5 bits need a third byte: not even the free bits of the last byte are touched.
+    EXPECT_EQ(Seq({out.DecodeBit(0x1555, 13), out.DecodeBit(0x1F, 5), out.GetBPC(), out.GetPosition()}),
+              "1 0 13 2");
+    EXPECT_EQ(Hex(heap.Bytes()), "AA A8");
+    EXPECT_EQ(
+        Seq({out.DecodeBit(0x7, 3), out.DecodeBit(1), out.Alignment(4), out.AlignmentBit(24), out.GetBPC()}),
+        "1 0 0 0 16");
     out.SetBPC(12);
-    EXPECT_EQ(out.Alignment(4), 0) << "a failed alignment keeps the started byte open";
-    EXPECT_EQ(out.GetBPC(), 12u);
+    EXPECT_EQ(Seq({out.Alignment(4), out.GetBPC()}), "0 12")
+        << "a failed alignment keeps the started byte open";
     heap.refuseGrowth = false;
-    EXPECT_EQ(out.DecodeBit(0xF, 4), 1);
-    EXPECT_EQ(out.DecodeBit(0x1F, 5), 1) << "once the chunk can grow the same write succeeds";
+    EXPECT_EQ(Seq({out.DecodeBit(0xF, 4), out.DecodeBit(0x1F, 5)}), "1 1")
+        << "once the chunk can grow it works";
     out.FitChankSize();
 
-    CWriteLEBitStmPtr le(&leHeap);
-    EXPECT_EQ(le.DecodeBitNoReverse(0xFFF, 12), 1);
-    EXPECT_EQ(le.GetBPC(), 8u) << "only the bits that fitted were written";
-    EXPECT_EQ(le.DecodeBit(1), 0);
+    CWriteLEBitStmPtr le(&leHeap);  // only the bits that fitted are written
+    EXPECT_EQ(Seq({le.DecodeBitNoReverse(0xFFF, 12), le.GetBPC(), le.DecodeBit(1)}), "1 8 0");
 
-    CWriteWordBitStmPtr word(&wordHeap);
+    CWriteWordBitStmPtr word(&wordHeap);  // a second word needs two bytes, the chunk has one
     Put(word, "0101010101010101");
-    EXPECT_EQ(word.DecodeBit(1), 0) << "a second word needs two bytes, the chunk has one";
-    EXPECT_EQ(word.Alignment(2), 0);
-    EXPECT_EQ(Where(word), At(16, 2));
+    EXPECT_EQ(Seq({word.DecodeBit(1), word.Alignment(2), word.GetBPC(), word.GetPosition()}), "0 0 16 2");
     out.Close(), le.Close(), word.Close();
     EXPECT_EQ(Hex(heap.Bytes()), "AA AF F8");
     EXPECT_EQ(Hex(leHeap.Bytes()), "FF");
@@ -249,33 +243,29 @@ struct CappedWriter : CWriteBitStmPtr {
 TEST_F(WriteBitStmPtr, DerivedGrowthRuleAndBitsAfterByteSeeks) {
     VectorHeap capped(std::string(8, '\0')), heap;
     CappedWriter out(&capped);
-    EXPECT_EQ(out.DecodeBit(0xABCDE, 20), 1);
-    EXPECT_EQ(out.DecodeBit(0x3, 4), 1) << "bits that fit the current byte need no growth";
-    EXPECT_EQ(out.DecodeBit(1), 0);
-    EXPECT_EQ(out.DecodeBit(0xFF, 8), 0);
+    // Bits that fit the current byte need no growth.
+    EXPECT_EQ(Seq({out.DecodeBit(0xABCDE, 20), out.DecodeBit(0x3, 4), out.DecodeBit(1),
+                   out.DecodeBit(0xFF, 8), out.GetBPC()}),
+              "1 1 0 0 24");
     EXPECT_EQ(out.asked, (std::vector<At>{{0, 1}, {1, 1}, {2, 1}, {3, 1}, {3, 1}}));
-    EXPECT_EQ(out.GetBPC(), 24u);
     out.Close();
     EXPECT_EQ(Hex(capped.Bytes(4)), "AB CD E3 00");
 
     CWriteBitStmPtr bits(&heap);
     bits.DecodeBit(0x5, 3);
-    EXPECT_EQ(bits.Decode((unsigned char)0x11), 1) << "a byte write goes to the next whole byte";
-    EXPECT_EQ(bits.GetPosition(), 2u);
+    EXPECT_EQ(Seq({bits.Decode((unsigned char)0x11), bits.GetPosition()}), "1 2")
+        << "a byte goes to the next byte";
     bits.SeekToTop();
-    EXPECT_EQ(bits.DecodeBit(0), 1) << "no byte before the top: the bit starts byte 0";
-    EXPECT_EQ(bits.GetBPC(), 1u);
-    EXPECT_EQ(bits.SetBPC(8 * 4097 + 3), 0);
-    EXPECT_EQ(bits.DecodeBit(0x3, 2), 1) << "the chunk grows to the writer's byte";
-    EXPECT_EQ(bits.GetBPC(), 8u * 4097 + 5);
+    EXPECT_EQ(Seq({bits.DecodeBit(0), bits.GetBPC()}), "1 1")
+        << "no byte before the top: the bit starts byte 0";
+    // The chunk grows to the writer's byte.
+    EXPECT_EQ(Seq({bits.SetBPC(8 * 4097 + 3), bits.DecodeBit(0x3, 2), bits.GetBPC()}),
+              Seq({0, 1, 8 * 4097 + 5}));
     bits.SetBPC(8 * 9000 + 7);
-    EXPECT_EQ(bits.DecodeBit(1), 1);
-    bits.FitChankSize();
-    EXPECT_EQ(bits.GetLength(), 9001u);
+    EXPECT_EQ(Seq({bits.DecodeBit(1), bits.FitChankSize(), bits.GetLength()}), "1 1 9001");
     bits.Unlock();
-    EXPECT_EQ(bits.DecodeBit(1), 0) << "an unlocked chunk cannot be written";
-    EXPECT_EQ(bits.DecodeBit(0x7F, 7), 0);
-    EXPECT_EQ(bits.GetBPC(), 8u * 9000 + 8);
+    EXPECT_EQ(Seq({bits.DecodeBit(1), bits.DecodeBit(0x7F, 7), bits.GetBPC()}), Seq({0, 0, 8 * 9000 + 8}))
+        << "an unlocked chunk cannot be written";
     bits.Lock();
     bits.Close();
     std::string bytes = heap.Bytes();
