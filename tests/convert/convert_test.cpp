@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "stream/seq.h"
+#include "support/seq.h"
 #include "support/block_text.h"
 #include "support/box_recorder.h"
 #include "support/temp_dir.h"

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "stream/seq.h"
+#include "support/seq.h"
 #include "support/archive_bytes.h"
 #include "support/box_recorder.h"
 #include "support/temp_dir.h"

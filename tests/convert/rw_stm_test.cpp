@@ -5,7 +5,7 @@
 #include <string>
 
 #include "convert/reading_script.h"
-#include "stream/seq.h"
+#include "support/seq.h"
 #include "support/box_recorder.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "stream/seq.h"
+#include "support/seq.h"
 #include "support/box_recorder.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "stream/seq.h"
+#include "support/seq.h"
 #include "stream/test_heap.h"
 #include "support/box_recorder.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "stream/seq.h"
+#include "support/seq.h"
 #include "stream/test_heap.h"
 #include "support/box_recorder.h"
 

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "stream/seq.h"
+#include "support/seq.h"
 #include "stream/test_heap.h"
 #include "support/box_recorder.h"
 
