@@ -45,7 +45,7 @@ LRESULT Move(ProgressState& bar, int position) {
 }
 
 // A message before WM_NCCREATE has given the bar its state, or to a window that is gone.
-LRESULT WithoutState(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+[[gnu::noinline]] LRESULT WithoutState(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Window* window = LookupWindow(hWnd);
     if (window == nullptr) return 0;
     if (message == WM_NCCREATE) window->control = std::make_unique<ProgressState>();

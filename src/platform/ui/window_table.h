@@ -30,9 +30,13 @@ struct ControlState {
 };
 
 struct Window {
+    // What every message reads first, together.
+    WNDPROC proc = nullptr;
+    DWORD threadId = 0;
+    std::unique_ptr<ControlState> control;
+
     HWND handle = nullptr;
     std::shared_ptr<const WindowClass> windowClass;
-    WNDPROC proc = nullptr;
     DWORD style = 0;
     DWORD exStyle = 0;
     LONG_PTR id = 0;
@@ -50,9 +54,7 @@ struct Window {
     bool restoreToMaximized = false;
     bool updatePending = false;
     bool destroying = false;
-    DWORD threadId = 0;
     std::vector<BYTE> extra;  // the class's cbWndExtra bytes
-    std::unique_ptr<ControlState> control;
 };
 
 // Allocates a slot for the record (which the table then owns) and returns its handle.
