@@ -115,7 +115,7 @@ void SetVisible(Window* window, bool visible) {
 
 }  // namespace
 
-KILN_HOT_THREAD_LOCAL DWORD t_threadId = 0;
+constinit KILN_HOT_THREAD_LOCAL DWORD t_threadId = 0;
 
 DWORD ThisThreadId() {
     if (t_threadId == 0) t_threadId = GetCurrentThreadId();
@@ -231,8 +231,10 @@ LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     // A live window of this thread goes straight to its procedure; anything else takes the long
     // way, which says in the last error what was wrong.
     Window* window = kiln::LookupWindow(hWnd);
-    if (window != nullptr && window->threadId == kiln::t_threadId) [[likely]]
+    if (window != nullptr && window->threadId == kiln::t_threadId) [[likely]] {
+        kiln::t_sent = kiln::SentWindow{hWnd, window};
         return window->proc(hWnd, Msg, wParam, lParam);
+    }
     return kiln::SendTheLongWay(hWnd, Msg, wParam, lParam);
 }
 

@@ -8,6 +8,7 @@
 namespace kiln {
 
 std::atomic<WindowSlot*> g_windowChunks[kWindowChunkCount] = {};
+constinit KILN_HOT_THREAD_LOCAL SentWindow t_sent;
 
 namespace {
 
@@ -62,6 +63,7 @@ void RemoveWindow(HWND hWnd) {
     uint32_t generation;
     WindowSlot* slot = SlotOf(hWnd, &generation);
     if (slot == nullptr || slot->generation.load() != generation) return;
+    if (t_sent.hWnd == hWnd) t_sent = SentWindow{};
     Window* window = slot->window.exchange(nullptr);
     uint32_t next = generation + 1;
     slot->generation.store(next == 0 ? 1 : next);

@@ -109,9 +109,24 @@ State* ControlOf(Window* window) {
     return state != nullptr && &typeid(*state) == &typeid(State) ? static_cast<State*>(state) : nullptr;
 }
 
+// The window a message is being sent to on this thread, as SendMessageA found it: the procedure it
+// calls, and the one that procedure subclasses, look the same handle up again. Only the owning
+// thread sends to a window or removes it, and removal forgets it here.
+struct SentWindow {
+    HWND hWnd = nullptr;
+    Window* window = nullptr;
+};
+extern constinit KILN_HOT_THREAD_LOCAL SentWindow t_sent;
+
+// LookupWindow, answered at once for the window of the message being sent.
+inline Window* LookupSentWindow(HWND hWnd) {
+    const SentWindow& sent = t_sent;
+    return hWnd == sent.hWnd && hWnd != nullptr ? sent.window : LookupWindow(hWnd);
+}
+
 template <class State>
 State* ControlOf(HWND hWnd) {
-    return ControlOf<State>(LookupWindow(hWnd));
+    return ControlOf<State>(LookupSentWindow(hWnd));
 }
 
 // The window state of the calling thread.
@@ -142,7 +157,7 @@ namespace kiln {
 // The calling thread's id, cached (the system call is not free and sends check it every time).
 // t_threadId is 0 until ThisThreadId first runs on the thread.
 DWORD ThisThreadId();
-extern KILN_HOT_THREAD_LOCAL DWORD t_threadId;
+extern constinit KILN_HOT_THREAD_LOCAL DWORD t_threadId;
 
 // Called right after a window's record exists, before WM_NCCREATE: the MFC layer attaches the CWnd
 // that is being created. One hook for the process, set once.

@@ -45,8 +45,14 @@ KILN_HOT_THREAD_LOCAL CurrentMessage t_current;
 struct LastFound {
     HWND hWnd = nullptr;
     CWnd* wnd = nullptr;
+    WNDPROC passOn = nullptr;  // where wnd passes its messages on untouched (PassesStraightOn), or null
 };
 KILN_HOT_THREAD_LOCAL LastFound t_lastFound;
+
+// Called when hWnd's object or its subclassed procedure changes.
+void Forget(HWND hWnd) {
+    if (t_lastFound.hWnd == hWnd) t_lastFound = LastFound{};
+}
 
 // The handler of a window message in the message maps from map down to CCmdTarget's, or null. Maps
 // never change while the program runs, so each thread remembers its recent answers: a control
@@ -98,6 +104,7 @@ struct CWndAccess {
         wnd->Attach(hWnd);
         auto previous = (WNDPROC)SetWindowLongPtrA(hWnd, GWLP_WNDPROC, (LONG_PTR)AfxWndProc);
         if (previous != AfxWndProc) wnd->m_pfnSuper = previous;
+        Forget(hWnd);
     }
 };
 
@@ -143,8 +150,9 @@ CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
     HandleMaps& maps = Maps();
     auto found = maps.permanent.find(hWnd);
     if (found == maps.permanent.end()) return nullptr;
-    last = LastFound{hWnd, found->second};
-    return found->second;
+    CWnd* wnd = found->second;
+    last = LastFound{hWnd, wnd, CWndAccess::PassesStraightOn(*wnd, WM_NULL) ? wnd->m_pfnSuper : nullptr};
+    return wnd;
 }
 
 void CWnd::DeleteTempMap() {
@@ -178,7 +186,7 @@ HWND CWnd::Detach() {
         HandleMaps& maps = Maps();
         auto found = maps.permanent.find(hWnd);
         if (found != maps.permanent.end() && found->second == this) maps.permanent.erase(found);
-        if (t_lastFound.hWnd == hWnd) t_lastFound = LastFound{};
+        Forget(hWnd);
     }
     m_hWnd = nullptr;
     return hWnd;
@@ -188,6 +196,7 @@ BOOL CWnd::SubclassWindow(HWND hWnd) {
     if (!Attach(hWnd)) return FALSE;
     auto previous = (WNDPROC)SetWindowLongPtrA(hWnd, GWLP_WNDPROC, (LONG_PTR)AfxWndProc);
     if (previous != AfxWndProc) m_pfnSuper = previous;
+    Forget(hWnd);
     return TRUE;
 }
 
@@ -292,8 +301,8 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) 
     // A control stepped once per item of a job is the window of the last message, and its object
     // passes the message on: that case needs no stack frame.
     const LastFound& last = t_lastFound;
-    if (hWnd == last.hWnd && hWnd != nullptr && CWndAccess::PassesStraightOn(*last.wnd, nMsg))
-        return last.wnd->m_pfnSuper(hWnd, nMsg, wParam, lParam);
+    if (hWnd == last.hWnd && hWnd != nullptr && last.passOn != nullptr && nMsg != WM_NCDESTROY)
+        return last.passOn(hWnd, nMsg, wParam, lParam);
     return CWndAccess::Route(hWnd, nMsg, wParam, lParam);
 }
 
