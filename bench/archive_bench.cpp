@@ -16,8 +16,7 @@ void VectorAppend(benchmark::State& state) {
     std::vector<DWORD> v;
     for (auto _ : state) {
         v.clear();
-        for (DWORD i = 0; i < kCount; ++i)
-            v.push_back(i);
+        for (DWORD i = 0; i < kCount; ++i) v.push_back(i);
         benchmark::DoNotOptimize(v.data());
     }
 }
@@ -26,8 +25,7 @@ void ArchiveStore(benchmark::State& state) {
     for (auto _ : state) {
         CMemFile f;
         CArchive ar(&f, CArchive::store);
-        for (DWORD i = 0; i < kCount; ++i)
-            ar << i;
+        for (DWORD i = 0; i < kCount; ++i) ar << i;
         ar.Close();
         benchmark::DoNotOptimize(f.GetLength());
     }
@@ -35,8 +33,7 @@ void ArchiveStore(benchmark::State& state) {
 
 std::vector<BYTE> Values() {
     std::vector<BYTE> v(kCount * 4);
-    for (DWORD i = 0; i < kCount; ++i)
-        memcpy(&v[i * 4], &i, 4);
+    for (DWORD i = 0; i < kCount; ++i) memcpy(&v[i * 4], &i, 4);
     return v;
 }
 

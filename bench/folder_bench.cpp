@@ -17,8 +17,9 @@ constexpr int kTop = 100, kInner = 99;  // 100 + 100 * 99 = 10,000 folders below
 
 // On /dev/shm when there is one: in memory, the walk is measured and not the disk's journal.
 std::string MakeRoot() {
-    std::string folder = std::filesystem::is_directory("/dev/shm") ? "/dev/shm"
-                                                                   : std::filesystem::temp_directory_path().string();
+    std::string folder = std::filesystem::is_directory("/dev/shm")
+                             ? "/dev/shm"
+                             : std::filesystem::temp_directory_path().string();
     std::string base = folder + "/kiln-bench-XXXXXX";
     if (mkdtemp(base.data()) == nullptr) std::abort();
     return base;
@@ -46,7 +47,8 @@ void RemoveTree(benchmark::State& state, Remove remove) {
 }
 
 void RemoveAll(benchmark::State& state) {
-    RemoveTree(state, [](const std::string& root) { benchmark::DoNotOptimize(std::filesystem::remove_all(root)); });
+    RemoveTree(state,
+               [](const std::string& root) { benchmark::DoNotOptimize(std::filesystem::remove_all(root)); });
 }
 
 void DeleteFolderTree(benchmark::State& state) {

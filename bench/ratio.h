@@ -21,7 +21,7 @@ int Main(int argc, char** argv);
 
 #define KILN_BENCH_CONCAT2(a, b) a##b
 #define KILN_BENCH_CONCAT(a, b) KILN_BENCH_CONCAT2(a, b)
-#define KILN_COMPARE(subject, reference, maxTimeRatio) \
+#define KILN_COMPARE(subject, reference, maxTimeRatio)             \
     static const bool KILN_BENCH_CONCAT(kiln_compare_, __LINE__) = \
         ::kiln::bench::Compare(subject, reference, maxTimeRatio)
 #define KILN_BENCHMARK_MAIN() \

@@ -33,7 +33,8 @@ std::vector<unsigned char>& Bytes() {
 
 std::vector<unsigned char>& Text() {
     static std::vector<unsigned char> text = [] {
-        static const char* const kPieces[] = {"lda", "loop_lbl1234", "#$7f", "(12),y", ";", "next", "adc", "x"};
+        static const char* const kPieces[] = {"lda", "loop_lbl1234", "#$7f", "(12),y",
+                                              ";",   "next",         "adc",  "x"};
         static const char* const kGaps[] = {" ", "        ", "\t", " ", "\r\n", "  ", "\r\n        "};
         std::vector<unsigned char> v;
         unsigned int seed = 3;
@@ -130,8 +131,7 @@ void SkipCount(benchmark::State& state) {
     for (auto _ : state) {
         r->SetPC(0);
         unsigned int lines = 0;
-        while (r->Skip(64, lines)) {
-        }
+        while (r->Skip(64, lines)) {}
         benchmark::DoNotOptimize(lines);
     }
     state.SetBytesProcessed((int64_t)state.iterations() * kTextSize);
@@ -174,8 +174,14 @@ void SkipTokens(benchmark::State& state) {
 }
 void SkipTokensKnownPredicate(benchmark::State& state) { SkipTokens<false>(state); }
 void SkipTokensOpaquePredicate(benchmark::State& state) { SkipTokens<true>(state); }
-BENCHMARK(SkipTokensKnownPredicate)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
-BENCHMARK(SkipTokensOpaquePredicate)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(SkipTokensKnownPredicate)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(SkipTokensOpaquePredicate)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 void PointerLoopTokens(benchmark::State& state) {
     const unsigned char* begin = Text().data();

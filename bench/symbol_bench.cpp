@@ -107,7 +107,9 @@ const bool kRegistered = [] {
         for (unsigned int n : kSizes) {
             std::string suffix = std::string(oneHash ? "OneHash/" : "Identifiers/") + std::to_string(n);
             std::string subject = "SymbolFind/" + suffix, reference = "UnorderedMapFind/" + suffix;
-            benchmark::RegisterBenchmark(subject.c_str(), SymbolFind, oneHash, n)->Repetitions(3)->ReportAggregatesOnly(true);
+            benchmark::RegisterBenchmark(subject.c_str(), SymbolFind, oneHash, n)
+                ->Repetitions(3)
+                ->ReportAggregatesOnly(true);
             benchmark::RegisterBenchmark(reference.c_str(), UnorderedMapFind, oneHash, n)
                 ->Repetitions(3)
                 ->ReportAggregatesOnly(true);
@@ -147,7 +149,10 @@ void UnorderedMapEnterAndFind(benchmark::State& state) {
         benchmark::DoNotOptimize(sum);
     }
 }
-BENCHMARK(UnorderedMapEnterAndFind)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(UnorderedMapEnterAndFind)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 KILN_COMPARE("SymbolEnterAndFind", "UnorderedMapEnterAndFind", 0);
 

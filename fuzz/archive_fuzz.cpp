@@ -32,57 +32,55 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             BYTE op;
             ar >> op;
             switch (op % 10) {
-                case 0: {
-                    CObject* pOb = nullptr;
-                    ar >> pOb;
-                    bool known = false;
-                    for (const auto& owned : objects) known = known || owned.get() == pOb;
-                    if (pOb != nullptr && !known) objects.emplace(pOb);
-                    break;
-                }
-                case 1: {
-                    CAlloc block;
-                    block.Serialize(ar);
-                    break;
-                }
-                case 2: {
-                    CTextAlloc text;
-                    text.Serialize(ar);
-                    break;
-                }
-                case 3: {
-                    CTextAlloc text;
-                    text.ReadSerialize(ar);
-                    break;
-                }
-                case 4: {
-                    CDecode out;
-                    out.Serialize(ar);
-                    break;
-                }
-                case 5: {
-                    CString s;
-                    ar >> s;
-                    break;
-                }
-                case 6: {
-                    CString line;
-                    ar.ReadString(line);
-                    break;
-                }
-                case 7:
-                    ar.ReadClass();
-                    break;
-                case 8: {
-                    BYTE bytes[300];
-                    ar.Read(bytes, op);
-                    break;
-                }
-                default: {
-                    CTextAlloc raw;  // the rest of the file
-                    raw.SerializeRaw(ar);
-                    break;
-                }
+            case 0: {
+                CObject* pOb = nullptr;
+                ar >> pOb;
+                bool known = false;
+                for (const auto& owned : objects) known = known || owned.get() == pOb;
+                if (pOb != nullptr && !known) objects.emplace(pOb);
+                break;
+            }
+            case 1: {
+                CAlloc block;
+                block.Serialize(ar);
+                break;
+            }
+            case 2: {
+                CTextAlloc text;
+                text.Serialize(ar);
+                break;
+            }
+            case 3: {
+                CTextAlloc text;
+                text.ReadSerialize(ar);
+                break;
+            }
+            case 4: {
+                CDecode out;
+                out.Serialize(ar);
+                break;
+            }
+            case 5: {
+                CString s;
+                ar >> s;
+                break;
+            }
+            case 6: {
+                CString line;
+                ar.ReadString(line);
+                break;
+            }
+            case 7: ar.ReadClass(); break;
+            case 8: {
+                BYTE bytes[300];
+                ar.Read(bytes, op);
+                break;
+            }
+            default: {
+                CTextAlloc raw;  // the rest of the file
+                raw.SerializeRaw(ar);
+                break;
+            }
             }
         }
     } catch (CException* e) {

@@ -36,21 +36,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < scriptLength; ++i) {
         int arg = script[i] >> 3;
         switch (script[i] & 7) {
-            case 0: bits.FetchBits(arg + 1); break;
-            case 1: bits.FetchBit(); break;
-            case 2: bits.FetchBits(arg * 2 - 16); break;
-            case 3: bits.FetchByte(); bits.Fetch3ByteBA(); break;
-            case 4: bits.Seek(arg - 16); break;
-            case 5: bits.Read((unsigned int)arg * 7, sink.data(), (unsigned int)arg); break;
-            case 6: bits.Alignment((unsigned int)arg, 1); break;
-            default: bits.SeekFromEnd((unsigned int)arg); break;
+        case 0: bits.FetchBits(arg + 1); break;
+        case 1: bits.FetchBit(); break;
+        case 2: bits.FetchBits(arg * 2 - 16); break;
+        case 3:
+            bits.FetchByte();
+            bits.Fetch3ByteBA();
+            break;
+        case 4: bits.Seek(arg - 16); break;
+        case 5: bits.Read((unsigned int)arg * 7, sink.data(), (unsigned int)arg); break;
+        case 6: bits.Alignment((unsigned int)arg, 1); break;
+        default: bits.SeekFromEnd((unsigned int)arg); break;
         }
     }
     bits.Close();
 
     CReadTextStmPtr text(&heap);
-    while (!text.IsFinished() && text.Fetch(sink.data()) != 0) {
-    }
+    while (!text.IsFinished() && text.Fetch(sink.data()) != 0) {}
     text.ReadToSztext(length / 2, sink.data(), std::min<unsigned int>(length / 2, 15));
     text.Close();
     heap.Free();

@@ -18,12 +18,12 @@ namespace kiln::fuzz {
 inline void QuietBoxes() {
     SetMessageBoxHandler([](const MessageBoxCall& call) {
         switch (call.style & 0x0F) {
-            case MB_ABORTRETRYIGNORE: return IDIGNORE;
-            case MB_YESNO:
-            case MB_YESNOCANCEL: return IDNO;
-            case MB_OKCANCEL:
-            case MB_RETRYCANCEL: return IDCANCEL;
-            default: return IDOK;
+        case MB_ABORTRETRYIGNORE: return IDIGNORE;
+        case MB_YESNO:
+        case MB_YESNOCANCEL: return IDNO;
+        case MB_OKCANCEL:
+        case MB_RETRYCANCEL: return IDCANCEL;
+        default: return IDOK;
         }
     });
 }
@@ -35,7 +35,9 @@ inline const std::string& ScratchDir() {
     // Never destroyed: the exit handler that removes the folder runs after static destructors.
     static const std::string* dir = [] {
         const char* tmp = std::getenv("TMPDIR");
-        std::string base = tmp != nullptr && *tmp != '\0' ? tmp : access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        std::string base = tmp != nullptr && *tmp != '\0'  ? tmp
+                           : access("/dev/shm", W_OK) == 0 ? "/dev/shm"
+                                                           : "/tmp";
         auto* made = new std::string(base + "/kiln-fuzz-XXXXXX");
         if (mkdtemp(made->data()) == nullptr) std::abort();
         std::atexit([] { std::filesystem::remove_all(ScratchDir()); });
@@ -46,16 +48,17 @@ inline const std::string& ScratchDir() {
 
 inline void WriteWhole(const std::string& path, const void* data, size_t size) {
     FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr || (size != 0 && std::fwrite(data, 1, size, f) != size) || std::fclose(f) != 0) std::abort();
+    if (f == nullptr || (size != 0 && std::fwrite(data, 1, size, f) != size) || std::fclose(f) != 0)
+        std::abort();
 }
 
 // A promise broken: report it where libFuzzer shows it and stop with the input saved.
-#define KILN_FUZZ_CHECK(condition)                                                  \
-    do {                                                                            \
-        if (!(condition)) {                                                         \
+#define KILN_FUZZ_CHECK(condition)                                                             \
+    do {                                                                                       \
+        if (!(condition)) {                                                                    \
             std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                           \
-        }                                                                           \
+            std::abort();                                                                      \
+        }                                                                                      \
     } while (0)
 
 }  // namespace kiln::fuzz

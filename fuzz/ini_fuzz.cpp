@@ -26,7 +26,8 @@ std::vector<std::string> Names(const char* list, DWORD length, size_t limit) {
 
 std::string Value(const std::string& section, const std::string& key, const std::string& file) {
     static char value[4096];
-    DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "\x01", value, sizeof value, file.c_str());
+    DWORD n =
+        GetPrivateProfileStringA(section.c_str(), key.c_str(), "\x01", value, sizeof value, file.c_str());
     return std::string(value, n);
 }
 
@@ -68,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     KILN_FUZZ_CHECK(Value("fuzz-section", "k", file) == "v2");
     // Deleting an entry, then its whole section.
     if (!entries.empty()) {
-        WritePrivateProfileStringA(entries[0].first.c_str(), entries[0].second.c_str(), nullptr, file.c_str());
+        WritePrivateProfileStringA(entries[0].first.c_str(), entries[0].second.c_str(), nullptr,
+                                   file.c_str());
         WritePrivateProfileStringA(entries[0].first.c_str(), nullptr, nullptr, file.c_str());
     }
     return 0;

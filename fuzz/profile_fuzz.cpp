@@ -38,12 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CProfile copy(profile);
     for (size_t i = 0; i < keys.size(); ++i) {
         switch (i % 6) {
-            case 0: sum += copy.WriteProfile(keys[i], valiant((int)i)); break;
-            case 1: copy.CreateProfile(keys[i], "v{;}"); break;
-            case 2: sum += copy.DeleteProfile(keys[i]); break;
-            case 3: copy.Create(keys[i], 0x100000000ul + i); break;
-            case 4: copy.CreateProfile(keys[i], valiant(tagValiantNull{})); break;
-            default: copy.Omit((int)(i % 5), (int)(size % 7)); break;
+        case 0: sum += copy.WriteProfile(keys[i], valiant((int)i)); break;
+        case 1: copy.CreateProfile(keys[i], "v{;}"); break;
+        case 2: sum += copy.DeleteProfile(keys[i]); break;
+        case 3: copy.Create(keys[i], 0x100000000ul + i); break;
+        case 4: copy.CreateProfile(keys[i], valiant(tagValiantNull{})); break;
+        default: copy.Omit((int)(i % 5), (int)(size % 7)); break;
         }
     }
     CProfile assigned;

@@ -1,6 +1,7 @@
 // The source reader's skips, fetches and peeks over arbitrary text. The input is a script and a
 // text: its first byte says how many script bytes follow (at most 63), each one an operation and an
-// argument; the rest is the text the reader holds. No operation may reach outside the buffer, whatever the position.
+// argument; the rest is the text the reader holds. No operation may reach outside the buffer, whatever the
+// position.
 #include <kiln/convert/decode.h>
 #include <kiln/convert/read_stm.h>
 #include <kiln/convert/skip_object.h>
@@ -52,26 +53,44 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         unsigned int arg = script[i] >> 4;
         unsigned int before = reader.GetPC();
         switch (script[i] & 15) {
-            case 0: reader.Skip(arg, lines); break;
-            case 1: reader.SkipWhiteSpace(lines); break;
-            case 2: {
-                CSkipTo to((unsigned char)"\n\r ;:,\"'()"[arg % 10]);
-                reader.SkipEx(&to, lines);
-                break;
-            }
-            case 3: reader.SkipWhiteSpaceEx(arg & 1 ? static_cast<CSkipObject*>(&letters) : &toLetter, lines); break;
-            case 4: reader.SkipBlackSpaceEx(arg & 1 ? &letters : nullptr, lines); break;
-            case 5: reader.Fetch(sink.data(), arg); break;
-            case 6: reader.Fetch(sink.data()); break;
-            case 7: reader.FetchByte(); reader.Fetch2ByteBA(); reader.Fetch3ByteLA(); break;
-            case 8: reader.Fetch4ByteBA(); reader.FetchDword(); break;
-            case 9: reader.GetDword(before + arg); reader.GetWord(before - arg); reader.GetByte(arg * 997); break;
-            case 10: reader.GetsToSztext(before, sink.data(), std::min<unsigned int>(arg * 3, (unsigned)text.size())); break;
-            case 11: reader.Seek((int)arg - 8); break;
-            case 12: reader.SetPC(arg * 31); break;
-            case 13: reader.Alignment(arg + 1, arg >> 1); break;
-            case 14: reader.ToDecode(&out, before, before + arg); break;
-            default: reader.GetPtr(before + arg); reader.IsFinished(); break;
+        case 0: reader.Skip(arg, lines); break;
+        case 1: reader.SkipWhiteSpace(lines); break;
+        case 2: {
+            CSkipTo to((unsigned char)"\n\r ;:,\"'()"[arg % 10]);
+            reader.SkipEx(&to, lines);
+            break;
+        }
+        case 3:
+            reader.SkipWhiteSpaceEx(arg & 1 ? static_cast<CSkipObject*>(&letters) : &toLetter, lines);
+            break;
+        case 4: reader.SkipBlackSpaceEx(arg & 1 ? &letters : nullptr, lines); break;
+        case 5: reader.Fetch(sink.data(), arg); break;
+        case 6: reader.Fetch(sink.data()); break;
+        case 7:
+            reader.FetchByte();
+            reader.Fetch2ByteBA();
+            reader.Fetch3ByteLA();
+            break;
+        case 8:
+            reader.Fetch4ByteBA();
+            reader.FetchDword();
+            break;
+        case 9:
+            reader.GetDword(before + arg);
+            reader.GetWord(before - arg);
+            reader.GetByte(arg * 997);
+            break;
+        case 10:
+            reader.GetsToSztext(before, sink.data(), std::min<unsigned int>(arg * 3, (unsigned)text.size()));
+            break;
+        case 11: reader.Seek((int)arg - 8); break;
+        case 12: reader.SetPC(arg * 31); break;
+        case 13: reader.Alignment(arg + 1, arg >> 1); break;
+        case 14: reader.ToDecode(&out, before, before + arg); break;
+        default:
+            reader.GetPtr(before + arg);
+            reader.IsFinished();
+            break;
         }
     }
     reader.InterUnlock();

@@ -61,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             BYTE back[16] = {};
             DWORD type = 0, length = sizeof back;
             KILN_FUZZ_CHECK(RegQueryValueExA(key, "name", nullptr, &type, back, &length) == ERROR_SUCCESS);
-            KILN_FUZZ_CHECK(type == REG_SZ && length == sizeof written && std::memcmp(back, written, length) == 0);
+            KILN_FUZZ_CHECK(type == REG_SZ && length == sizeof written &&
+                            std::memcmp(back, written, length) == 0);
         }
         RegCloseKey(key);
     }

@@ -34,9 +34,7 @@ const char kUsage[] =
 bool ToCp932(const char* text, std::string& out) { return kiln::FromUserCharset(text, out); }
 
 // The answer in the terminal's charset.
-void PrintAnswer(const char* cp932) {
-    std::printf("%s\n", kiln::ToUserCharset(cp932).c_str());
-}
+void PrintAnswer(const char* cp932) { std::printf("%s\n", kiln::ToUserCharset(cp932).c_str()); }
 
 bool ParseInt(const char* text, int& value) {
     char* end = nullptr;

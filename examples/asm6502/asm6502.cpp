@@ -85,14 +85,10 @@ private:
 CSkipClass g_blanks(kBlank), g_name(kName), g_decimal(kDecimal), g_hex(kHex), g_binary(kBinary),
     g_line(kInLine), g_double(kInDouble), g_single(kInSingle);
 
-bool IsNameStart(unsigned char c) {
-    return (kClasses[c] & kName) && !(kClasses[c] & kDecimal);
-}
+bool IsNameStart(unsigned char c) { return (kClasses[c] & kName) && !(kClasses[c] & kDecimal); }
 
 // Where an operand or a list ends.
-bool IsStatementEnd(unsigned char c) {
-    return c == kEnd || c == ';' || c == ':';
-}
+bool IsStatementEnd(unsigned char c) { return c == kEnd || c == ';' || c == ':'; }
 
 // Compares a directive's name (without its period) with a lower-case word.
 bool IsWord(const char* text, unsigned int length, const char* word) {
@@ -613,33 +609,28 @@ bool CAsm6502::Primary(Value& out) {
     SkipBlanks();
     unsigned char c = Peek();
     switch (c) {
-        case '$':
-            Seek(1);
-            return Number(out, 16);
-        case '%':
-            Seek(1);
-            return Number(out, 2);
-        case '\'':
-        case '"':
-            return Character(out, c);
-        case '*':
-            Seek(1);
-            out = Value{(int32_t)m_nStatementAddr, true, true};
+    case '$': Seek(1); return Number(out, 16);
+    case '%': Seek(1); return Number(out, 2);
+    case '\'':
+    case '"': return Character(out, c);
+    case '*':
+        Seek(1);
+        out = Value{(int32_t)m_nStatementAddr, true, true};
+        return true;
+    case '(':
+        Seek(1);
+        if (!Expression(out)) return false;
+        SkipBlanks();
+        if (Peek() != ')') return Report(kSyntax);
+        Seek(1);
+        return true;
+    default:
+        if (c >= '0' && c <= '9') return Number(out, 10);
+        if (IsNameStart(c)) {
+            Label(out);
             return true;
-        case '(':
-            Seek(1);
-            if (!Expression(out)) return false;
-            SkipBlanks();
-            if (Peek() != ')') return Report(kSyntax);
-            Seek(1);
-            return true;
-        default:
-            if (c >= '0' && c <= '9') return Number(out, 10);
-            if (IsNameStart(c)) {
-                Label(out);
-                return true;
-            }
-            return Report(kSyntax);
+        }
+        return Report(kSyntax);
     }
 }
 
@@ -724,9 +715,7 @@ bool CAsm6502::CheckRange(const Value& value, int32_t low, int32_t high) {
     return Report(kRange);
 }
 
-void CAsm6502::Advance(unsigned int size) {
-    m_nAddr += size;
-}
+void CAsm6502::Advance(unsigned int size) { m_nAddr += size; }
 
 // "line  addr  bytes  source", four bytes a row; longer output goes on for up to three more rows,
 // the last marked with a + when there is more.
@@ -778,6 +767,4 @@ bool CAsm6502::Report(Message message, unsigned int offset, unsigned int length)
 
 // An error the list cannot take any more (or the label table running out of memory) stops the
 // conversion, as does a cancelled run.
-bool CAsm6502::Stopped() {
-    return m_bCancelled || (m_pError != nullptr && m_pError->IsRewind());
-}
+bool CAsm6502::Stopped() { return m_bCancelled || (m_pError != nullptr && m_pError->IsRewind()); }

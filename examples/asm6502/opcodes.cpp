@@ -72,9 +72,7 @@ constexpr Instruction kInstructions[kInstructionCount] = {
 namespace {
 
 // Three letters a-z as a number below 26^3.
-constexpr int LetterKey(char a, char b, char c) {
-    return ((a - 'a') * 26 + (b - 'a')) * 26 + (c - 'a');
-}
+constexpr int LetterKey(char a, char b, char c) { return ((a - 'a') * 26 + (b - 'a')) * 26 + (c - 'a'); }
 
 // Every three-letter key maps to its instruction's index + 1, or 0: one load finds a mnemonic.
 constexpr std::array<unsigned char, 26 * 26 * 26> MakeIndex() {

@@ -43,15 +43,12 @@ const Instruction* FindInstruction(const char* text, size_t length);
 // Bytes of an instruction in the mode, opcode included.
 inline unsigned int InstructionSize(Mode mode) {
     switch (mode) {
-        case kImplied:
-            return 1;
-        case kAbsolute:
-        case kAbsoluteX:
-        case kAbsoluteY:
-        case kIndirect:
-            return 3;
-        default:
-            return 2;
+    case kImplied: return 1;
+    case kAbsolute:
+    case kAbsoluteX:
+    case kAbsoluteY:
+    case kIndirect: return 3;
+    default: return 2;
     }
 }
 

@@ -113,36 +113,35 @@ std::string Generator::ByteExpr(int value, int depth, bool leadingParen) {
         return nested ? Cat("(", ByteExpr(v, depth + 1, true), ")") : ByteExpr(v, 3, false);
     };
     switch (form) {
-        case 1:
-        case 2:
-            for (const Equate& e : m_bytes) {
-                if (e.value == value) return e.name;
-                if (e.value < value && value - e.value < 8)
-                    return e.name + Spaced("+") + std::to_string(value - e.value);
-            }
-            break;
-        case 3: {
-            int a = Pick(value + 1);
-            return sub(a, true) + Spaced("+") + sub(value - a, false);
+    case 1:
+    case 2:
+        for (const Equate& e : m_bytes) {
+            if (e.value == value) return e.name;
+            if (e.value < value && value - e.value < 8)
+                return e.name + Spaced("+") + std::to_string(value - e.value);
         }
-        case 4: {
-            int b = Pick(40);
-            return sub(value + b, true) + Spaced("-") + sub(b, false);
-        }
-        case 5:
-            for (int f = 2; f <= 9; ++f)
-                if (value % f == 0 && value > 0) return sub(value / f, true) + Spaced("*") + sub(f, false);
-            break;
-        case 6: {
-            int d = Range(1, 5);
-            return sub(value * d + Pick(d), true) + Spaced("/") + sub(d, false);
-        }
-        case 7: {
-            int k = Range(1, 9);
-            return Cat("-", std::to_string(k), Spaced("+"), sub(value + k, false));
-        }
-        default:
-            break;
+        break;
+    case 3: {
+        int a = Pick(value + 1);
+        return sub(a, true) + Spaced("+") + sub(value - a, false);
+    }
+    case 4: {
+        int b = Pick(40);
+        return sub(value + b, true) + Spaced("-") + sub(b, false);
+    }
+    case 5:
+        for (int f = 2; f <= 9; ++f)
+            if (value % f == 0 && value > 0) return sub(value / f, true) + Spaced("*") + sub(f, false);
+        break;
+    case 6: {
+        int d = Range(1, 5);
+        return sub(value * d + Pick(d), true) + Spaced("/") + sub(d, false);
+    }
+    case 7: {
+        int k = Range(1, 9);
+        return Cat("-", std::to_string(k), Spaced("+"), sub(value + k, false));
+    }
+    default: break;
     }
     return Number(value);
 }
@@ -208,32 +207,19 @@ std::string Generator::Instruction(int statement) {
     std::string x = Chance(50) ? "x" : "X", y = Chance(50) ? "y" : "Y";
     std::string comma = Spaced(",");
     switch (mode) {
-        case kImplied:
-            return text;
-        case kImmediate:
-            return text + Blank() + "#" + ByteOperand(true);
-        case kZeroPage:
-            return text + Blank() + ByteOperand(false);
-        case kZeroPageX:
-            return text + Blank() + ByteOperand(false) + comma + x;
-        case kZeroPageY:
-            return text + Blank() + ByteOperand(false) + comma + y;
-        case kAbsolute:
-            return text + Blank() + WordOperand();
-        case kAbsoluteX:
-            return text + Blank() + WordOperand() + comma + x;
-        case kAbsoluteY:
-            return text + Blank() + WordOperand() + comma + y;
-        case kIndirectX:
-            return text + Blank() + "(" + ByteOperand(false) + comma + x + ")";
-        case kIndirectY:
-            return text + Blank() + "(" + ByteOperand(false) + ")" + comma + y;
-        case kIndirect:
-            return text + Blank() + "(" + WordOperand() + ")";
-        case kRelative:
-            return text + Blank() + LabelNear(statement);
-        default:
-            return text;
+    case kImplied: return text;
+    case kImmediate: return text + Blank() + "#" + ByteOperand(true);
+    case kZeroPage: return text + Blank() + ByteOperand(false);
+    case kZeroPageX: return text + Blank() + ByteOperand(false) + comma + x;
+    case kZeroPageY: return text + Blank() + ByteOperand(false) + comma + y;
+    case kAbsolute: return text + Blank() + WordOperand();
+    case kAbsoluteX: return text + Blank() + WordOperand() + comma + x;
+    case kAbsoluteY: return text + Blank() + WordOperand() + comma + y;
+    case kIndirectX: return text + Blank() + "(" + ByteOperand(false) + comma + x + ")";
+    case kIndirectY: return text + Blank() + "(" + ByteOperand(false) + ")" + comma + y;
+    case kIndirect: return text + Blank() + "(" + WordOperand() + ")";
+    case kRelative: return text + Blank() + LabelNear(statement);
+    default: return text;
     }
 }
 
@@ -403,8 +389,6 @@ std::string RandomSource(uint32_t seed, unsigned int statements) {
     return Generator(seed).Random(statements);
 }
 
-std::string BenchmarkSource(uint32_t seed, unsigned int lines) {
-    return Generator(seed).Benchmark(lines);
-}
+std::string BenchmarkSource(uint32_t seed, unsigned int lines) { return Generator(seed).Benchmark(lines); }
 
 }  // namespace asm6502

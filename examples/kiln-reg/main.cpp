@@ -37,9 +37,7 @@ bool IsAscii(const std::string& s) {
 }
 
 // Hive text (CP932) for the terminal.
-std::string Show(const std::string& cp932) {
-    return IsAscii(cp932) ? cp932 : kiln::ToUserCharset(cp932);
-}
+std::string Show(const std::string& cp932) { return IsAscii(cp932) ? cp932 : kiln::ToUserCharset(cp932); }
 
 // Terminal text for the hive.
 std::string Take(const char* arg) {
@@ -49,19 +47,19 @@ std::string Take(const char* arg) {
 
 const char* ErrorText(LONG rc) {
     switch (rc) {
-        case ERROR_FILE_NOT_FOUND: return "not found";
-        case ERROR_ACCESS_DENIED: return "access denied";
-        case ERROR_INVALID_PARAMETER: return "invalid parameter";
-        case ERROR_BAD_PATHNAME: return "bad key path";
-        case ERROR_BUSY: return "the hive is busy";
-        case ERROR_DISK_FULL: return "disk full";
-        case ERROR_OUTOFMEMORY: return "out of memory";
-        case ERROR_BADDB: return "the hive's file is damaged";
-        case ERROR_CANTOPEN: return "the hive's file cannot be opened";
-        case ERROR_CANTREAD: return "the hive's file cannot be read";
-        case ERROR_CANTWRITE: return "the hive's file cannot be written";
-        case ERROR_KEY_DELETED: return "the key was deleted";
-        default: return "registry error";
+    case ERROR_FILE_NOT_FOUND: return "not found";
+    case ERROR_ACCESS_DENIED: return "access denied";
+    case ERROR_INVALID_PARAMETER: return "invalid parameter";
+    case ERROR_BAD_PATHNAME: return "bad key path";
+    case ERROR_BUSY: return "the hive is busy";
+    case ERROR_DISK_FULL: return "disk full";
+    case ERROR_OUTOFMEMORY: return "out of memory";
+    case ERROR_BADDB: return "the hive's file is damaged";
+    case ERROR_CANTOPEN: return "the hive's file cannot be opened";
+    case ERROR_CANTREAD: return "the hive's file cannot be read";
+    case ERROR_CANTWRITE: return "the hive's file cannot be written";
+    case ERROR_KEY_DELETED: return "the key was deleted";
+    default: return "registry error";
     }
 }
 
@@ -72,14 +70,14 @@ int Fail(const std::string& what, LONG rc) {
 
 const char* TypeName(DWORD type) {
     switch (type) {
-        case REG_NONE: return "REG_NONE";
-        case REG_SZ: return "REG_SZ";
-        case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
-        case REG_BINARY: return "REG_BINARY";
-        case REG_DWORD: return "REG_DWORD";
-        case REG_MULTI_SZ: return "REG_MULTI_SZ";
-        case REG_QWORD: return "REG_QWORD";
-        default: return "REG_UNKNOWN";
+    case REG_NONE: return "REG_NONE";
+    case REG_SZ: return "REG_SZ";
+    case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
+    case REG_BINARY: return "REG_BINARY";
+    case REG_DWORD: return "REG_DWORD";
+    case REG_MULTI_SZ: return "REG_MULTI_SZ";
+    case REG_QWORD: return "REG_QWORD";
+    default: return "REG_UNKNOWN";
     }
 }
 
@@ -139,8 +137,8 @@ struct Tool {
             key.erase(0, first.size() < key.size() ? first.size() + 1 : first.size());
             return nullptr;
         }
-        static const char* const otherRoots[] = {"HKCR", "HKU", "HKCC", "HKEY_CLASSES_ROOT", "HKEY_USERS",
-                                                 "HKEY_CURRENT_CONFIG"};
+        static const char* const otherRoots[] = {
+            "HKCR", "HKU", "HKCC", "HKEY_CLASSES_ROOT", "HKEY_USERS", "HKEY_CURRENT_CONFIG"};
         for (const char* root : otherRoots)
             if (SameAsciiNoCase(first, root)) return "only HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE exist";
         return nullptr;
@@ -280,15 +278,16 @@ struct Tool {
     }
 
     static void PrintUsage(FILE* out) {
-        fprintf(out,
-                "usage: kiln-reg [--user | --machine] list [KEY] [-r]\n"
-                "       kiln-reg [--user | --machine] get KEY [NAME]\n"
-                "       kiln-reg [--user | --machine] set KEY NAME dword|sz|expand_sz|binary DATA\n"
-                "       kiln-reg [--user | --machine] delete-value KEY NAME\n"
-                "       kiln-reg [--user | --machine] delete-key KEY [-r]\n"
-                "       kiln-reg [--user | --machine] where\n"
-                "KEY is a path such as Software\\Company\\App, or HKCU\\..., HKLM\\..., HKEY_CURRENT_USER\\...,\n"
-                "HKEY_LOCAL_MACHINE\\...; --user (HKEY_CURRENT_USER) is the default.\n");
+        fprintf(
+            out,
+            "usage: kiln-reg [--user | --machine] list [KEY] [-r]\n"
+            "       kiln-reg [--user | --machine] get KEY [NAME]\n"
+            "       kiln-reg [--user | --machine] set KEY NAME dword|sz|expand_sz|binary DATA\n"
+            "       kiln-reg [--user | --machine] delete-value KEY NAME\n"
+            "       kiln-reg [--user | --machine] delete-key KEY [-r]\n"
+            "       kiln-reg [--user | --machine] where\n"
+            "KEY is a path such as Software\\Company\\App, or HKCU\\..., HKLM\\..., HKEY_CURRENT_USER\\...,\n"
+            "HKEY_LOCAL_MACHINE\\...; --user (HKEY_CURRENT_USER) is the default.\n");
     }
 };
 

@@ -24,8 +24,10 @@ constexpr UINT IDR_NOTE = 101;
 
 // The menus of the two frames (the main frame's File menu, the note's Window menu), in the binary
 // menu form: flags, command id, UTF-16 text.
-const WORD kMainMenu[] = {0, 0, MF_POPUP | MF_END, 'F', 'i', 'l', 'e', 0, MF_END, ID_APP_EXIT, 'E', 'x', 'i', 't', 0};
-const WORD kNoteMenu[] = {0, 0, MF_POPUP | MF_END, 'N', 'o', 't', 'e', 0, MF_END, ID_FILE_CLOSE, 'C', 'l', 'o', 's', 'e', 0};
+const WORD kMainMenu[] = {
+    0, 0, MF_POPUP | MF_END, 'F', 'i', 'l', 'e', 0, MF_END, ID_APP_EXIT, 'E', 'x', 'i', 't', 0};
+const WORD kNoteMenu[] = {
+    0, 0, MF_POPUP | MF_END, 'N', 'o', 't', 'e', 0, MF_END, ID_FILE_CLOSE, 'C', 'l', 'o', 's', 'e', 0};
 const kiln::ResourceEntry kResources[] = {
     {RT_MENU, MAKEINTRESOURCE(IDR_MAINFRAME), kMainMenu, sizeof kMainMenu},
     {RT_MENU, MAKEINTRESOURCE(IDR_NOTE), kNoteMenu, sizeof kNoteMenu},
@@ -95,13 +97,14 @@ public:
         wp.length = sizeof wp;
         frame->GetWindowPlacement(&wp);
         const RECT& r = wp.rcNormalPosition;
-        std::printf("window %ld,%ld,%ld,%ld%s (%s)\n", (long)r.left, (long)r.top, (long)r.right, (long)r.bottom,
-                    frame->IsZoomed() ? " maximized" : "", saved ? "restored" : "default");
+        std::printf("window %ld,%ld,%ld,%ld%s (%s)\n", (long)r.left, (long)r.top, (long)r.right,
+                    (long)r.bottom, frame->IsZoomed() ? " maximized" : "", saved ? "restored" : "default");
 
         CFileListInfo cmdInfo;
         ParseCommandLine(cmdInfo);
         for (size_t i = 0; i < cmdInfo.m_files.size(); ++i) {
-            auto* doc = static_cast<CNoteDoc*>(i == 0 ? FindOpenDocument() : OpenDocumentFile(cmdInfo.m_files[i].c_str()));
+            auto* doc = static_cast<CNoteDoc*>(i == 0 ? FindOpenDocument()
+                                                      : OpenDocumentFile(cmdInfo.m_files[i].c_str()));
             if (doc == nullptr) {
                 m_failed = true;
                 continue;

@@ -33,7 +33,7 @@ int main(int argc, char* argv[]) {
     CReportDoc doc;
     const TCHAR* names[] = {_T("alpha.src"), _T("beta.src"), _T("gamma.inc")};
     DWORD sizes[] = {1200, 65536, 7};
-    for (int i = 0; i < _countof(names); ++i) {
+    for (UINT i = 0; i < _countof(names); ++i) {
         doc.m_names.AddTail(names[i]);
         doc.m_sizes.Add(sizes[i]);
     }

@@ -64,7 +64,9 @@ void Boxes() {
     NOTICE("お知らせ: a notice from the library");
     int answer = _ERRASK1("質問: continue after %d warnings?", 3);
     std::printf("  the question was answered %d (%s)\n", answer,
-                answer == IDRETRY ? "Retry" : answer == IDIGNORE ? "Ignore" : "no box");
+                answer == IDRETRY    ? "Retry"
+                : answer == IDIGNORE ? "Ignore"
+                                     : "no box");
     std::printf("  a warning below the error level is not shown and answers %d\n",
                 _ERRASKW0("this warning is silent at level 64"));
 }

@@ -6,12 +6,16 @@ namespace {
 constexpr unsigned int kMinPreConvert = 1024;
 }
 
-CConvert::CConvert()
-    : m_pError(nullptr), m_pDecode(nullptr), m_nOption(0), m_nPrepare(0), m_nConverter(0) {}
+CConvert::CConvert() : m_pError(nullptr), m_pDecode(nullptr), m_nOption(0), m_nPrepare(0), m_nConverter(0) {}
 
 CConvert::CConvert(CConvert& source)
-    : CReadStm(source), m_PreConvert(source.m_PreConvert), m_pError(source.m_pError), m_pDecode(source.m_pDecode),
-      m_nOption(source.m_nOption), m_nPrepare(source.m_nPrepare), m_nConverter(source.m_nConverter) {}
+    : CReadStm(source),
+      m_PreConvert(source.m_PreConvert),
+      m_pError(source.m_pError),
+      m_pDecode(source.m_pDecode),
+      m_nOption(source.m_nOption),
+      m_nPrepare(source.m_nPrepare),
+      m_nConverter(source.m_nConverter) {}
 
 CConvert::~CConvert() = default;
 

@@ -29,8 +29,12 @@ void SetPrecision(char* message, unsigned int precision) {
 CError::CError() : m_pLine(nullptr), m_bRewind(0), m_nErrorCount(0), m_nMaxError(128), m_nThreshold(0) {}
 
 CError::CError(CError& source)
-    : CDecode(), m_pLine(source.m_pLine), m_bRewind(source.m_bRewind), m_nErrorCount(source.m_nErrorCount),
-      m_nMaxError(source.m_nMaxError), m_nThreshold(source.m_nThreshold) {}
+    : CDecode(),
+      m_pLine(source.m_pLine),
+      m_bRewind(source.m_bRewind),
+      m_nErrorCount(source.m_nErrorCount),
+      m_nMaxError(source.m_nMaxError),
+      m_nThreshold(source.m_nThreshold) {}
 
 CError::~CError() = default;
 

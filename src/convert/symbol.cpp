@@ -119,7 +119,9 @@ inline KeyHash HashKey(const char* p, size_t n) {
     }
     return {(unsigned short)(sum & (kBuckets - 1)), Mix(h, k1), nul};
 }
-inline uint64_t IndexTag(uint64_t full, size_t length) { return (full & ~0xFFFFFFull) | (uint64_t)length << 16; }
+inline uint64_t IndexTag(uint64_t full, size_t length) {
+    return (full & ~0xFFFFFFull) | (uint64_t)length << 16;
+}
 
 inline size_t IndexHome(uint64_t tag, size_t mask) { return (size_t)(tag >> 24) & mask; }
 
@@ -136,10 +138,19 @@ CSymbol::CSymbol() : m_bEnable(1), m_bGrowing(0), m_bNulLabels(0), m_nIndexed(0)
 }
 
 CSymbol::CSymbol(CSymbol& source)
-    : CDecode(source), m_Records(source.m_Records), m_Buckets(source.m_Buckets), m_wLastHash(source.m_wLastHash),
-      m_nCount(source.m_nCount), m_bEnable(source.m_bEnable), m_pError(source.m_pError),
-      m_dwOwner(source.m_dwOwner), m_pPass(source.m_pPass), m_pBucket(source.m_pBucket),
-      m_bGrowing(0), m_bNulLabels(source.m_bNulLabels), m_Index(source.m_Index),
+    : CDecode(source),
+      m_Records(source.m_Records),
+      m_Buckets(source.m_Buckets),
+      m_wLastHash(source.m_wLastHash),
+      m_nCount(source.m_nCount),
+      m_bEnable(source.m_bEnable),
+      m_pError(source.m_pError),
+      m_dwOwner(source.m_dwOwner),
+      m_pPass(source.m_pPass),
+      m_pBucket(source.m_pBucket),
+      m_bGrowing(0),
+      m_bNulLabels(source.m_bNulLabels),
+      m_Index(source.m_Index),
       m_nIndexed(source.m_nIndexed) {}
 
 CSymbol::~CSymbol() = default;
@@ -216,7 +227,8 @@ unsigned int CSymbol::Find(const char* begin, const char* end, long) {
 
     if (key.nul || m_bNulLabels) {
         // A NUL inside a key or a label lets texts of other lengths match: walk the chain.
-        for (const BYTE* record; index != 0 && (record = RecordAt(index)) != nullptr; index = Le16(record + 6))
+        for (const BYTE* record; index != 0 && (record = RecordAt(index)) != nullptr;
+             index = Le16(record + 6))
             if (matches(record)) return index;
         return 0;
     }
@@ -370,7 +382,9 @@ const char* CSymbol::TextOf(const BYTE* record) {
     return (pool != nullptr && at < GetLength()) ? pool + at : nullptr;
 }
 
-unsigned int CSymbol::RewriteOffset(unsigned int n) { return (n != 0 && RecordAt(n) != nullptr) ? n * kRecordSize : 0; }
+unsigned int CSymbol::RewriteOffset(unsigned int n) {
+    return (n != 0 && RecordAt(n) != nullptr) ? n * kRecordSize : 0;
+}
 
 BOOL CSymbol::ReEntryPrm(unsigned int n, tagSYMPRM* prm) {
     const LONG keep = (LONG)0x80000000u;
@@ -490,7 +504,8 @@ unsigned int CSymbol::GetLabelExUser(unsigned int n) {
     size_t step = 4 * (size_t)(param < 0 ? -param : param);
     const BYTE* pool = static_cast<const BYTE*>((void*)*this);
     // Data behind a label lives in the pool: a value that would lie past its end reads as 0.
-    if (pool != nullptr && (uintptr_t)ex >= (uintptr_t)pool && (uintptr_t)ex <= (uintptr_t)pool + GetLength()) {
+    if (pool != nullptr && (uintptr_t)ex >= (uintptr_t)pool &&
+        (uintptr_t)ex <= (uintptr_t)pool + GetLength()) {
         size_t at = (size_t)(ex - pool) + step;
         if (at + 4 > GetLength()) return 0;
     }

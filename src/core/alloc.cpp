@@ -36,7 +36,10 @@ CAlloc::CAlloc(unsigned int size) {
 }
 
 CAlloc::CAlloc(CAlloc& source)
-    : CObject(), m_hMem(source.m_hMem), m_nLength(source.m_nLength), m_bAllocated(source.m_bAllocated),
+    : CObject(),
+      m_hMem(source.m_hMem),
+      m_nLength(source.m_nLength),
+      m_bAllocated(source.m_bAllocated),
       m_wFlags(source.m_wFlags) {}
 
 CAlloc::~CAlloc() { Terminate(); }
@@ -193,7 +196,8 @@ void CAlloc::Serialize(CArchive& ar) {
     if (!flag) return;
     m_bAllocated = 0;
     // A garbled length fails as a record cut short does, before a block of that size is claimed.
-    if (!kiln::ArchiveMayHold(ar, length)) AfxThrowArchiveException(CArchiveException::endOfFile, ar.m_strFileName);
+    if (!kiln::ArchiveMayHold(ar, length))
+        AfxThrowArchiveException(CArchiveException::endOfFile, ar.m_strFileName);
     UINT got = 0;
     if (Alloc(length) != nullptr) {
         void* p = const_cast<void*>(Lock());

@@ -133,7 +133,8 @@ BOOL CTextAlloc::Write(const char* name, const char* ext, char* data, unsigned i
     CWaitCursor wait;
     char buffer[MAX_PATH];
     const char* applied = (ext != nullptr && *ext != '\0') ? ext : nullptr;
-    if (!kiln::detail::FormFileName(buffer, name, applied)) return kiln::detail::RefuseFileName(name, applied);
+    if (!kiln::detail::FormFileName(buffer, name, applied))
+        return kiln::detail::RefuseFileName(name, applied);
     CFile file;
     if (!stdOpenWrite(buffer, &file)) return 0;
     if (!stdWrite(&file, data, size)) {

@@ -169,7 +169,8 @@ BOOL CTextAlloc::SerializeToFile(const char* name, const char* ext, BOOL raw) {
     CWaitCursor wait;
     char buffer[MAX_PATH];
     const char* applied = (ext != nullptr && *ext != '\0') ? ext : nullptr;
-    if (!kiln::detail::FormFileName(buffer, name, applied)) return kiln::detail::RefuseFileName(name, applied);
+    if (!kiln::detail::FormFileName(buffer, name, applied))
+        return kiln::detail::RefuseFileName(name, applied);
     CFile file;
     if (!stdOpenWrite(buffer, &file)) return 0;
     CArchive ar(&file, CArchive::store, kArchiveBuffer);

@@ -101,8 +101,9 @@ int BrowseFolderSpecialFolderBased(CString& folder, HWND owner, const char* titl
     if (FAILED(SHGetSpecialFolderLocation(owner, csidl, &root)) || root == nullptr) return 0;
     BrowseRecord record{folder, CString(), folder};
     char name[MAX_PATH] = "";
-    BROWSEINFOA info{owner, root, name, title != nullptr ? title : "フォルダの選択", flags, BrowseCallback,
-                     (LPARAM)&record, 0};
+    BROWSEINFOA info{
+        owner,           root, name, title != nullptr ? title : "フォルダの選択", flags, BrowseCallback,
+        (LPARAM)&record, 0};
     LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
     int result = 0;
     if (chosen != nullptr) {

@@ -20,7 +20,7 @@ constexpr int kMaxNest = 256;
 constexpr int kMaxEntry = 2047;
 
 constexpr UINT kOpenTruncate = CFile::modeCreate | CFile::shareDenyWrite | CFile::modeWrite;  // 0x1021
-constexpr UINT kOpenAppend = kOpenTruncate | CFile::modeNoTruncate;                          // 0x3021
+constexpr UINT kOpenAppend = kOpenTruncate | CFile::modeNoTruncate;                           // 0x3021
 
 const char kStartBanner[] = "\r\n<<Start Logging>>";
 const char kEndBanner[] = "\r\n<<End Logging>>";
@@ -172,7 +172,9 @@ void CLog::LogFormatted(const char* format, const INT_PTR* args, int count) {
     if (m_pFile == nullptr) return;
     // An entry longer than the buffer is cut at its end, never inside a double-byte character.
     CString entry = kiln::FormatArgs(format, args, count);
-    if (entry.GetLength() > kMaxEntry) entry = entry.Left((int)kiln::FittingLength(std::string_view((LPCTSTR)entry, entry.GetLength()), kMaxEntry));
+    if (entry.GetLength() > kMaxEntry)
+        entry = entry.Left(
+            (int)kiln::FittingLength(std::string_view((LPCTSTR)entry, entry.GetLength()), kMaxEntry));
     Log(entry);
 }
 

@@ -22,7 +22,8 @@ constexpr int kNoPercent = INT_MIN;  // no percentage shown yet: the label holds
 int Percent(int pos, int lower, int upper) {
     if (upper == lower) return pos >= lower ? 100 : 0;
     const uint32_t numerator = (static_cast<uint32_t>(pos) - static_cast<uint32_t>(lower)) * 100u;
-    const auto denominator = static_cast<int32_t>(static_cast<uint32_t>(upper) - static_cast<uint32_t>(lower));
+    const auto denominator =
+        static_cast<int32_t>(static_cast<uint32_t>(upper) - static_cast<uint32_t>(lower));
     const auto percent = denominator == -1 ? static_cast<int32_t>(0u - numerator)
                                            : static_cast<int32_t>(numerator) / denominator;
     return percent == 100 ? percent : percent % 100;

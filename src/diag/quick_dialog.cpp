@@ -159,7 +159,7 @@ BOOL CValueDialog::OnInitDialog() {
 // CJobDlg
 
 BEGIN_MESSAGE_MAP(CJobDlg, CQuickShowDialogBase)
-    ON_LBN_DBLCLK(kJobList, &CJobDlg::OnDblclkJobList)
+ON_LBN_DBLCLK(kJobList, &CJobDlg::OnDblclkJobList)
 END_MESSAGE_MAP()
 
 CJobDlg::CJobDlg(CWnd* pParentWnd) : CQuickShowDialogBase(kJobTemplate, pParentWnd) {

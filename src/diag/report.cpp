@@ -18,8 +18,8 @@ namespace {
 
 tagErrorLevel g_errorLevel = 64;
 
-constexpr unsigned kNoticeStyle = MB_OK | MB_ICONEXCLAMATION;                        // 48
-constexpr unsigned kQuestionStyle = MB_ABORTRETRYIGNORE | MB_DEFBUTTON3;              // 514
+constexpr unsigned kNoticeStyle = MB_OK | MB_ICONEXCLAMATION;             // 48
+constexpr unsigned kQuestionStyle = MB_ABORTRETRYIGNORE | MB_DEFBUTTON3;  // 514
 constexpr unsigned kFatalStyle = 0x12010;  // 73744: an error box brought to the foreground
 constexpr int kFatalLevel = 36;
 

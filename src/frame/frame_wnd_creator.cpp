@@ -1,6 +1,7 @@
 #include <kiln/frame/frame_wnd_creator.h>
 
-CFrameWnd* CFrameWndCreator::CreateFrameView(CRuntimeClass* frameClass, CRuntimeClass* viewClass, UINT resourceId) {
+CFrameWnd* CFrameWndCreator::CreateFrameView(CRuntimeClass* frameClass, CRuntimeClass* viewClass,
+                                             UINT resourceId) {
     CCreateContext context;
     context.m_pNewViewClass = viewClass;
     CObject* object = frameClass != nullptr ? frameClass->CreateObject() : nullptr;

@@ -16,8 +16,8 @@ const char kPlacementFormat[] = "%u,%u,%d,%d,%d,%d,%d,%d,%d,%d";
 IMPLEMENT_DYNCREATE(CMDIFrameWndEx, CMDIFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMDIFrameWndEx, CMDIFrameWnd)
-    ON_WM_CREATE()
-    ON_WM_CLOSE()
+ON_WM_CREATE()
+ON_WM_CLOSE()
 END_MESSAGE_MAP()
 
 CMDIFrameWndEx::CMDIFrameWndEx() = default;
@@ -32,8 +32,8 @@ void CMDIFrameWndEx::InitialShowWindow(UINT showCmd) {
     const bool saved =
         !text.IsEmpty() &&
         std::sscanf(text, kPlacementFormat, &wp.flags, &wp.showCmd, &wp.ptMinPosition.x, &wp.ptMinPosition.y,
-                    &wp.ptMaxPosition.x, &wp.ptMaxPosition.y, &wp.rcNormalPosition.left, &wp.rcNormalPosition.top,
-                    &wp.rcNormalPosition.right, &wp.rcNormalPosition.bottom) == 10;
+                    &wp.ptMaxPosition.x, &wp.ptMaxPosition.y, &wp.rcNormalPosition.left,
+                    &wp.rcNormalPosition.top, &wp.rcNormalPosition.right, &wp.rcNormalPosition.bottom) == 10;
     if (!saved) {
         ShowWindow((int)showCmd);
         return;
@@ -58,7 +58,8 @@ void CMDIFrameWndEx::OnClose() {
         CString text;
         text.Format(kPlacementFormat, wp.flags, wp.showCmd, (int)wp.ptMinPosition.x, (int)wp.ptMinPosition.y,
                     (int)wp.ptMaxPosition.x, (int)wp.ptMaxPosition.y, (int)wp.rcNormalPosition.left,
-                    (int)wp.rcNormalPosition.top, (int)wp.rcNormalPosition.right, (int)wp.rcNormalPosition.bottom);
+                    (int)wp.rcNormalPosition.top, (int)wp.rcNormalPosition.right,
+                    (int)wp.rcNormalPosition.bottom);
         app->WriteProfileString(kSettingsSection, kWindowPosEntry, text);
     }
     SaveBarState(kBarProfile);

@@ -19,8 +19,10 @@ constexpr bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c 
 // the text ends first.
 const char* MatchingCloser(const char* p, char open, char close) {
     for (int depth = 1; *p != '\0'; p = NextChar(p)) {
-        if (*p == open) ++depth;
-        else if (*p == close && --depth < 1) return p;
+        if (*p == open)
+            ++depth;
+        else if (*p == close && --depth < 1)
+            return p;
     }
     return nullptr;
 }
@@ -166,32 +168,29 @@ const unsigned char* CProfile::EnumProfile(const unsigned char* pos, CString& ke
     const char* begin = p + 1;
     const char* end = nullptr;
     switch (marker) {
-        case '"':
-            end = FindChar(begin, '"');
-            break;
-        case '{':
-            end = MatchingCloser(begin, '{', '}');
-            break;
-        case '<':
-            end = MatchingCloser(begin, '<', '>');
-            break;
-        case '#': {
-            // Blanks before the first digit or sign are passed, a blank after it ends the number; a
-            // sign counts only as the first character. A number that runs to the end of the text is
-            // still yielded (the last entry a writer leaves ends that way), and the next call ends the
-            // enumeration.
-            bool started = false;
-            for (end = begin; *end != '\0'; ++end) {
-                const char c = *end;
-                if (c >= '0' && c <= '9') started = true;
-                else if ((c == '+' || c == '-') && !started) started = true;
-                else if (IsBlank(c) && !started) continue;
-                else break;
-            }
-            break;
+    case '"': end = FindChar(begin, '"'); break;
+    case '{': end = MatchingCloser(begin, '{', '}'); break;
+    case '<': end = MatchingCloser(begin, '<', '>'); break;
+    case '#': {
+        // Blanks before the first digit or sign are passed, a blank after it ends the number; a
+        // sign counts only as the first character. A number that runs to the end of the text is
+        // still yielded (the last entry a writer leaves ends that way), and the next call ends the
+        // enumeration.
+        bool started = false;
+        for (end = begin; *end != '\0'; ++end) {
+            const char c = *end;
+            if (c >= '0' && c <= '9')
+                started = true;
+            else if ((c == '+' || c == '-') && !started)
+                started = true;
+            else if (IsBlank(c) && !started)
+                continue;
+            else
+                break;
         }
-        default:
-            return (const unsigned char*)NextChar(p);
+        break;
+    }
+    default: return (const unsigned char*)NextChar(p);
     }
     if (end == nullptr) return (const unsigned char*)begin;
     value.SetString(begin, (int)(end - begin));
@@ -286,21 +285,19 @@ void CProfile::Omit(int pos, int count) {
 const char* CProfile::GetNextSection(const char* p) const {
     while (*p != '\0') {
         switch (*p) {
-            case ';':
-                return p + 1;
-            case '{':
-            case '<': {
-                const char* closer = MatchingCloser(p + 1, *p, *p == '{' ? '}' : '>');
-                p = closer != nullptr ? closer + 1 : p + 1;
-                break;
-            }
-            case '"': {
-                const char* closer = FindChar(p + 1, '"');
-                p = closer != nullptr ? closer + 1 : p + 1;
-                break;
-            }
-            default:
-                p = NextChar(p);
+        case ';': return p + 1;
+        case '{':
+        case '<': {
+            const char* closer = MatchingCloser(p + 1, *p, *p == '{' ? '}' : '>');
+            p = closer != nullptr ? closer + 1 : p + 1;
+            break;
+        }
+        case '"': {
+            const char* closer = FindChar(p + 1, '"');
+            p = closer != nullptr ? closer + 1 : p + 1;
+            break;
+        }
+        default: p = NextChar(p);
         }
     }
     return p;
@@ -319,19 +316,16 @@ valiant CProfile::ReadKeyValue(const char* p) const {
     while (IsBlank(*p)) ++p;
     const char marker = *p++;
     switch (marker) {
-        case '#':
-            return valiant(Atoi(p));
-        case '"':
-            return valiant(GetSeparatedString(p, '"', 0));
-        case '{':
-        case '<': {
-            const char close = marker == '{' ? '}' : '>';
-            const char* closer = MatchingCloser(p, marker, close);
-            if (closer == nullptr) return valiant(GetSeparatedString(p, (unsigned char)close, 0));
-            return valiant(CString(p, (int)(closer - p)));
-        }
-        default:
-            return valiant();
+    case '#': return valiant(Atoi(p));
+    case '"': return valiant(GetSeparatedString(p, '"', 0));
+    case '{':
+    case '<': {
+        const char close = marker == '{' ? '}' : '>';
+        const char* closer = MatchingCloser(p, marker, close);
+        if (closer == nullptr) return valiant(GetSeparatedString(p, (unsigned char)close, 0));
+        return valiant(CString(p, (int)(closer - p)));
+    }
+    default: return valiant();
     }
 }
 

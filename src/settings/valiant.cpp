@@ -52,21 +52,14 @@ valiant& valiant::operator=(tagValiantNull) {
 
 valiant& valiant::operator=(const valiant& v) {
     switch (v.m_nType) {
-        case typeEmpty:
-            Destruct();
-            m_nType = typeEmpty;
-            break;
-        case typeNull:
-            Destruct();
-            break;
-        case typeInteger:
-            operator=((int)v.m_nValue);
-            break;
-        case typeString:
-            operator=(*v.Text());
-            break;
-        default:
-            break;
+    case typeEmpty:
+        Destruct();
+        m_nType = typeEmpty;
+        break;
+    case typeNull: Destruct(); break;
+    case typeInteger: operator=((int)v.m_nValue); break;
+    case typeString: operator=(*v.Text()); break;
+    default: break;
     }
     return *this;
 }
@@ -93,16 +86,11 @@ int valiant::operator!=(const char* s) const {
 
 int valiant::operator==(const valiant& v) const {
     switch (v.m_nType) {
-        case typeEmpty:
-            return IsTypeEmpty();
-        case typeNull:
-            return IsTypeNull();
-        case typeInteger:
-            return operator==((int)v.m_nValue);
-        case typeString:
-            return operator==(v.Text()->GetString());
-        default:
-            return 0;
+    case typeEmpty: return IsTypeEmpty();
+    case typeNull: return IsTypeNull();
+    case typeInteger: return operator==((int)v.m_nValue);
+    case typeString: return operator==(v.Text()->GetString());
+    default: return 0;
     }
 }
 
@@ -134,16 +122,13 @@ CString& valiant::CastString() const {
 
 CString valiant::ToString() {
     switch (m_nType) {
-        case typeEmpty:
-            return "Empty";
-        case typeNull:
-            return "null";
-        case typeString:
-            return *Text();
-        default: {
-            CString text;
-            text.Format("%d", (int)m_nValue);
-            return text;
-        }
+    case typeEmpty: return "Empty";
+    case typeNull: return "null";
+    case typeString: return *Text();
+    default: {
+        CString text;
+        text.Format("%d", (int)m_nValue);
+        return text;
+    }
     }
 }

@@ -19,8 +19,7 @@ LONG DeleteTree(HKEY parent, const char* name, unsigned depth) {
     if (rc != ERROR_SUCCESS) return rc;
     char sub[256];
     while ((rc = RegEnumKeyA(key, 0, sub, sizeof sub)) == ERROR_SUCCESS &&
-           (rc = DeleteTree(key, sub, depth + 1)) == ERROR_SUCCESS) {
-    }
+           (rc = DeleteTree(key, sub, depth + 1)) == ERROR_SUCCESS) {}
     if (rc == ERROR_NO_MORE_ITEMS || rc == ERROR_BADKEY) rc = RegDeleteKeyA(parent, name);
     RegCloseKey(key);
     return rc;

@@ -44,12 +44,9 @@ void OnInvalidInstruction(int signal, siginfo_t* info, void* context) {
 
 bool FeatureSupported(CpuFeature feature, const std::function<bool(CpuCheck)>& check) {
     switch (feature) {
-    case CpuFeature::Mmx:
-        return check(CpuCheck::MmxBit) && check(CpuCheck::MmxProbe);
-    case CpuFeature::Sse:
-        return check(CpuCheck::SseBit) && check(CpuCheck::SseProbe);
-    case CpuFeature::Sse2:
-        return check(CpuCheck::Sse2Bit) && check(CpuCheck::Sse2Probe);
+    case CpuFeature::Mmx: return check(CpuCheck::MmxBit) && check(CpuCheck::MmxProbe);
+    case CpuFeature::Sse: return check(CpuCheck::SseBit) && check(CpuCheck::SseProbe);
+    case CpuFeature::Sse2: return check(CpuCheck::Sse2Bit) && check(CpuCheck::Sse2Probe);
     case CpuFeature::Mmx2:
         return (check(CpuCheck::SseBit) && check(CpuCheck::SseProbe)) ||
                (check(CpuCheck::MmxBit) && check(CpuCheck::MmxProbe) && check(CpuCheck::MmxExtProbe) &&
@@ -128,22 +125,14 @@ void ProbeSse2(void*) { __asm__ __volatile__("pmulhw %%xmm1, %%xmm0" ::: "xmm0")
 
 bool RealCheck(CpuCheck check) {
     switch (check) {
-    case CpuCheck::MmxBit:
-        return StandardBit(23);
-    case CpuCheck::SseBit:
-        return StandardBit(25);
-    case CpuCheck::Sse2Bit:
-        return StandardBit(26);
-    case CpuCheck::MmxExtBit:
-        return ExtendedMmxBit();
-    case CpuCheck::MmxProbe:
-        return RunGuarded(ProbeMmx, nullptr);
-    case CpuCheck::MmxExtProbe:
-        return RunGuarded(ProbeMmxExt, nullptr);
-    case CpuCheck::SseProbe:
-        return RunGuarded(ProbeSse, nullptr);
-    case CpuCheck::Sse2Probe:
-        return RunGuarded(ProbeSse2, nullptr);
+    case CpuCheck::MmxBit: return StandardBit(23);
+    case CpuCheck::SseBit: return StandardBit(25);
+    case CpuCheck::Sse2Bit: return StandardBit(26);
+    case CpuCheck::MmxExtBit: return ExtendedMmxBit();
+    case CpuCheck::MmxProbe: return RunGuarded(ProbeMmx, nullptr);
+    case CpuCheck::MmxExtProbe: return RunGuarded(ProbeMmxExt, nullptr);
+    case CpuCheck::SseProbe: return RunGuarded(ProbeSse, nullptr);
+    case CpuCheck::Sse2Probe: return RunGuarded(ProbeSse2, nullptr);
     }
     return false;
 }

@@ -9,8 +9,8 @@
 namespace {
 
 constexpr UINT kWriteMode = CFile::modeCreate | CFile::shareDenyWrite | CFile::modeWrite;  // 0x1021
-constexpr UINT kReadMode = CFile::shareDenyWrite | CFile::modeRead;                       // 0x20
-constexpr UINT kWarning = MB_OK | MB_ICONEXCLAMATION;                                     // 0x30
+constexpr UINT kReadMode = CFile::shareDenyWrite | CFile::modeRead;                        // 0x20
+constexpr UINT kWarning = MB_OK | MB_ICONEXCLAMATION;                                      // 0x30
 
 const char kOpenWriteFailed[] = " の書き込みオープンに失敗しました";
 const char kOpenReadFailed[] = " の読み込みオープンに失敗しました";

@@ -34,8 +34,7 @@ int GetNextFileNameNumbered(CString name, CString& next, int tries) {
         if (++runValue >= limit) break;
         char number[16];
         std::snprintf(number, sizeof number, "%09u", (unsigned)runValue);
-        for (int k = 0; k < runDigits; ++k)
-            next.SetAt(runAt + k, number[9 - runDigits + k]);
+        for (int k = 0; k < runDigits; ++k) next.SetAt(runAt + k, number[9 - runDigits + k]);
         CFileStatus status;
         if (CFile::GetStatus(next, status)) return 1;
     }

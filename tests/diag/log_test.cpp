@@ -22,7 +22,9 @@ constexpr ULONGLONG kMarch5 = (1709615229ULL + 11644473600ULL) * 10000000ULL + 1
 const std::string kStamp = "[2024  3/05 14:07:09.123(-540)]";
 const std::string kOpenFailed = " の書き込みオープンに失敗しました";
 
-void SetClock(ULONGLONG now, LONG bias = -540) { kiln::detail::SetFixedClock(kiln::detail::FixedClock{now, bias}); }
+void SetClock(ULONGLONG now, LONG bias = -540) {
+    kiln::detail::SetFixedClock(kiln::detail::FixedClock{now, bias});
+}
 
 class LogFile : public ::testing::Test {
 protected:
@@ -66,8 +68,9 @@ TEST_F(LogFile, TimeStampsBannersFlagsAndCount) {
     ASSERT_EQ(utc.OpenEx(dir.win("b").c_str(), 0, 1, 0), 1);
     utc.Log("z");
     utc.Close();
-    EXPECT_EQ(dir.Read("b.log"), "[2024  3/05 05:07:09.128(+00)]x\r\n[2024  3/05 00:07:09.123(+00)]y\r\n"
-                                 "[2024  3/05 00:07:09.123(+300)]z\r\n");
+    EXPECT_EQ(dir.Read("b.log"),
+              "[2024  3/05 05:07:09.128(+00)]x\r\n[2024  3/05 00:07:09.123(+00)]y\r\n"
+              "[2024  3/05 00:07:09.123(+300)]z\r\n");
 }
 
 TEST_F(LogFile, NestingPastTimeAndFormattedEntries) {

@@ -33,10 +33,18 @@ TEST(ProgressDialog, ShowsThePercentageFromTheDefaultStepAndOfEachPosition) {
         int lower, upper, pos;
         const char* shown;
     } cases[] = {
-        {0, 200, 50, "25%"},   {0, 200, 200, "100%"}, {0, 100, 150, "50%"},  {0, 100, 99, "99%"},
-        {-50, 50, 0, "50%"},   {10, 20, 15, "50%"},   {0, 100, -30, "-30%"}, {0, 3, 1, "33%"},
+        {0, 200, 50, "25%"},
+        {0, 200, 200, "100%"},
+        {0, 100, 150, "50%"},
+        {0, 100, 99, "99%"},
+        {-50, 50, 0, "50%"},
+        {10, 20, 15, "50%"},
+        {0, 100, -30, "-30%"},
+        {0, 3, 1, "33%"},
         // An empty range: done once the bound is reached, never a division by zero.
-        {5, 5, 5, "100%"},     {5, 5, 4, "0%"},       {0, 0, 7, "100%"},
+        {5, 5, 5, "100%"},
+        {5, 5, 4, "0%"},
+        {0, 0, 7, "100%"},
     };
     for (const Case& c : cases) {
         dialog.SetRange(c.lower, c.upper);

@@ -116,17 +116,35 @@ void ExpectBoxes(std::vector<std::pair<std::string, unsigned>> expected, int ans
 
 TEST(ReportDeath, AbortFatalStopsAndFatalWarningsEndTheProcessWithCodeOne) {
     const char* oneBox = "^box0:ok $";
-    EXPECT_EXIT({ ExpectBoxes({{"abort", 514u}}, IDABORT); _ERRASK0("abort"); }, ExitedWithCode(1), oneBox);
+    EXPECT_EXIT(
+        {
+            ExpectBoxes({{"abort", 514u}}, IDABORT);
+            _ERRASK0("abort");
+        },
+        ExitedWithCode(1), oneBox);
 
     // One system-modal error box, whatever its answer (none at all here).
     const std::string head = "致命的なランタイムエラー： ";
     const std::string tail = "\n申し訳ありませんが、システムをダウンさせます。";
-    EXPECT_EXIT({ ExpectBoxes({{head + "abc" + tail, 73744u}}, 0); FatalRuntimeError("abc"); },
-                ExitedWithCode(1), oneBox);
-    EXPECT_EXIT({ ExpectBoxes({{head + "n=7" + tail, 73744u}}, IDOK); FatalRuntimeError1("n=%d", 7); },
-                ExitedWithCode(1), oneBox);
+    EXPECT_EXIT(
+        {
+            ExpectBoxes({{head + "abc" + tail, 73744u}}, 0);
+            FatalRuntimeError("abc");
+        },
+        ExitedWithCode(1), oneBox);
+    EXPECT_EXIT(
+        {
+            ExpectBoxes({{head + "n=7" + tail, 73744u}}, IDOK);
+            FatalRuntimeError1("n=%d", 7);
+        },
+        ExitedWithCode(1), oneBox);
     const std::string memory = head + "メモリーが不足しました。" + tail;
-    EXPECT_EXIT({ ExpectBoxes({{memory, 73744u}}, IDOK); KfxOutOfMemory(); }, ExitedWithCode(1), oneBox);
+    EXPECT_EXIT(
+        {
+            ExpectBoxes({{memory, 73744u}}, IDOK);
+            KfxOutOfMemory();
+        },
+        ExitedWithCode(1), oneBox);
 
     // A fatal warning that is shown ends the process after asking the user to contact the maker.
     EXPECT_EXIT(

@@ -22,8 +22,10 @@ constexpr UINT kNoteId = 7101;       // menu and the note type's strings
 constexpr UINT kNoMenuId = 7102;     // a string but no menu
 
 // Menu templates: a popup with one item, texts in UTF-16.
-const WORD kMainMenu[] = {0, 0, MF_POPUP | MF_END, 'F', 'i', 'l', 'e', 0, MF_END, ID_APP_EXIT, 'Q', 'u', 'i', 't', 0};
-const WORD kNoteMenu[] = {0, 0, MF_POPUP | MF_END, 'N', 'o', 't', 'e', 0, MF_END, ID_FILE_CLOSE, 'C', 'l', 'o', 's', 'e', 0};
+const WORD kMainMenu[] = {
+    0, 0, MF_POPUP | MF_END, 'F', 'i', 'l', 'e', 0, MF_END, ID_APP_EXIT, 'Q', 'u', 'i', 't', 0};
+const WORD kNoteMenu[] = {
+    0, 0, MF_POPUP | MF_END, 'N', 'o', 't', 'e', 0, MF_END, ID_FILE_CLOSE, 'C', 'l', 'o', 's', 'e', 0};
 const kiln::ResourceEntry kResources[] = {
     {RT_MENU, MAKEINTRESOURCE(kMainFrameId), kMainMenu, sizeof kMainMenu},
     {RT_MENU, MAKEINTRESOURCE(kNoteId), kNoteMenu, sizeof kNoteMenu},
@@ -102,8 +104,7 @@ protected:
     ~FrameTest() override {
         kiln::SetCommandLine(0, nullptr);
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}
     }
     static void SetArguments(std::vector<const char*> arguments) {
         arguments.insert(arguments.begin(), "program");
@@ -184,8 +185,8 @@ TEST_F(FrameTest, ClosingSavesPlacementThatTheNextRunRestores) {
 TEST_F(FrameTest, InitInstanceExKeepsSettingsUnderTheRegistryKey) {
     m_dir.Write("a.note", "first");
     SetArguments({m_dir.host("a.note").c_str()});
-    m_app.AddDocTemplate(
-        new CMultiDocTemplate(kNoteId, RUNTIME_CLASS(NoteDoc), RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(NoteView)));
+    m_app.AddDocTemplate(new CMultiDocTemplate(kNoteId, RUNTIME_CLASS(NoteDoc), RUNTIME_CLASS(CMDIChildWnd),
+                                               RUNTIME_CLASS(NoteView)));
     CMDIFrameWndEx* frame = MakeMainFrame();
     ASSERT_TRUE(m_app.InitInstanceEx(frame));
     EXPECT_STREQ(m_app.m_pszRegistryKey, "tavrin");
@@ -209,7 +210,8 @@ TEST_F(FrameTest, InitInstanceExKeepsSettingsUnderTheRegistryKey) {
     EXPECT_EQ(ReadUserValue(key + "\\Settings", "WindowPos").substr(0, 4), "0,1,");
     EXPECT_EQ(ReadUserValue(key + "\\Recent File List", "File1"), kiln::ToWindowsPath(m_dir.host("a.note")));
     EXPECT_EQ(ReadUserValue(key + "\\MDIFrameWndExBar-Summary", "Bars"), "0");
-    EXPECT_EQ(ReadUserValue(key + "\\MDIFrameWndExBar-Summary", "ScreenCX"), std::to_string(GetSystemMetrics(SM_CXSCREEN)));
+    EXPECT_EQ(ReadUserValue(key + "\\MDIFrameWndExBar-Summary", "ScreenCX"),
+              std::to_string(GetSystemMetrics(SM_CXSCREEN)));
     // The file type is recorded in the store and nowhere else.
     EXPECT_EQ(ReadUserValue("Classes\\.note", nullptr), "Kiln.Note");
     EXPECT_EQ(ReadUserValue("Classes\\Kiln.Note", nullptr), "Kiln Note");
@@ -218,8 +220,8 @@ TEST_F(FrameTest, InitInstanceExKeepsSettingsUnderTheRegistryKey) {
 TEST_F(FrameTest, InitInstanceExFailsWithoutShowingWhenTheFileCannotBeOpened) {
     kiln::test::BoxRecorder boxes;
     SetArguments({"FILE:x=missing.note"});
-    m_app.AddDocTemplate(
-        new CMultiDocTemplate(kNoteId, RUNTIME_CLASS(NoteDoc), RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(NoteView)));
+    m_app.AddDocTemplate(new CMultiDocTemplate(kNoteId, RUNTIME_CLASS(NoteDoc), RUNTIME_CLASS(CMDIChildWnd),
+                                               RUNTIME_CLASS(NoteView)));
     CMDIFrameWndEx* frame = MakeMainFrame();
     EXPECT_FALSE(m_app.InitInstanceEx(frame));
     EXPECT_FALSE(frame->IsWindowVisible());
@@ -236,8 +238,8 @@ TEST_F(FrameTest, BarLayoutIsReadBackAndSavedEmpty) {
     m_app.WriteProfileInt("Layout-Bar0", "BarID", 300);
     m_app.WriteProfileInt("Layout-Bar0", "Visible", 0);
     CMDIFrameWndEx* frame = MakeMainFrame();
-    HWND bar = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, frame->m_hWnd, (HMENU)300,
-                               nullptr, nullptr);
+    HWND bar = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, frame->m_hWnd,
+                               (HMENU)300, nullptr, nullptr);
     frame->ShowWindow(SW_SHOW);
     frame->LoadBarState("Layout");
     EXPECT_FALSE(IsWindowVisible(bar));
@@ -249,7 +251,8 @@ TEST_F(FrameTest, BarLayoutIsReadBackAndSavedEmpty) {
 }
 
 TEST_F(FrameTest, FramesAreMadeFromResources) {
-    CFrameWnd* frame = CFrameWndCreator::CreateFrameView(RUNTIME_CLASS(CFrameWnd), RUNTIME_CLASS(NoteView), kNoteId);
+    CFrameWnd* frame =
+        CFrameWndCreator::CreateFrameView(RUNTIME_CLASS(CFrameWnd), RUNTIME_CLASS(NoteView), kNoteId);
     ASSERT_NE(frame, nullptr);
     EXPECT_TRUE(frame->GetDlgItem(AFX_IDW_PANE_FIRST)->IsKindOf(RUNTIME_CLASS(NoteView)));
     HMENU popup = GetSubMenu(frame->GetMenu(), 0);
@@ -257,12 +260,15 @@ TEST_F(FrameTest, FramesAreMadeFromResources) {
     EXPECT_EQ(frame->GetStyle() & WS_OVERLAPPEDWINDOW, (DWORD)WS_OVERLAPPEDWINDOW);
     frame->DestroyWindow();
 
-    frame = CFrameWndCreator::CreateFrameView(RUNTIME_CLASS(CFrameWnd), RUNTIME_CLASS(NoteView), kMainFrameId);
+    frame =
+        CFrameWndCreator::CreateFrameView(RUNTIME_CLASS(CFrameWnd), RUNTIME_CLASS(NoteView), kMainFrameId);
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(Title(frame), "Main");
     frame->DestroyWindow();
 
     // No menu of that id, or a class that makes no frame: nothing.
-    EXPECT_EQ(CFrameWndCreator::CreateFrameView(RUNTIME_CLASS(CFrameWnd), RUNTIME_CLASS(NoteView), kNoMenuId), nullptr);
-    EXPECT_EQ(CFrameWndCreator::CreateFrameView(RUNTIME_CLASS(NoteView), RUNTIME_CLASS(NoteView), kNoteId), nullptr);
+    EXPECT_EQ(CFrameWndCreator::CreateFrameView(RUNTIME_CLASS(CFrameWnd), RUNTIME_CLASS(NoteView), kNoMenuId),
+              nullptr);
+    EXPECT_EQ(CFrameWndCreator::CreateFrameView(RUNTIME_CLASS(NoteView), RUNTIME_CLASS(NoteView), kNoteId),
+              nullptr);
 }

@@ -31,22 +31,26 @@ const char kLeadSemicolon[] = "\x81;";
 // What a read gave, as one comparable text: "E" empty, "N" null, "I<n>" integer, "S<text>" string.
 std::string Kind(valiant v) {
     switch (v.IsType()) {
-        case valiant::typeEmpty: return "E";
-        case valiant::typeNull: return "N";
-        case valiant::typeString: return "S" + std::string(v.CastString().GetString());
-        default: return "I" + std::to_string((int)v);
+    case valiant::typeEmpty: return "E";
+    case valiant::typeNull: return "N";
+    case valiant::typeString: return "S" + std::string(v.CastString().GetString());
+    default: return "I" + std::to_string((int)v);
     }
 }
 
 TEST(Profile, ReadsEachMarkerAndItsEdges) {
-    struct { std::string text; std::string key; const char* read; } cases[] = {
+    struct {
+        std::string text;
+        std::string key;
+        const char* read;
+    } cases[] = {
         {"a=#5;b={x}", "b", "Sx"},
-        {" a=#5; b = #6", "b", "E"},         // the blank before "=" belongs to the key
+        {" a=#5; b = #6", "b", "E"},  // the blank before "=" belongs to the key
         {" a=#5; b = #6", "b ", "I6"},
         {"a=  {x{y}z};b=#2", "a", "Sx{y}z"},
         {"a={x", "a", "Sx"},
-        {"a={x{y};b=#1", "a", "Sx{y"},      // no match: up to the first closer
-        {"a={x;b=#1", "a", "Sx;b=#1"},      // no closer at all: the rest of the text
+        {"a={x{y};b=#1", "a", "Sx{y"},  // no match: up to the first closer
+        {"a={x;b=#1", "a", "Sx;b=#1"},  // no closer at all: the rest of the text
         {"a=<p<q>r>;b=#1", "a", "Sp<q>r"},
         {"a=\"q{u\";b=#1", "a", "Sq{u"},
         {"a=\"open", "a", "Sopen"},
@@ -60,13 +64,13 @@ TEST(Profile, ReadsEachMarkerAndItsEdges) {
         {"A=#1", "a", "E"},
         {"ab=#1;a=#2", "a", "I2"},
         {"a=#1", "ab", "E"},
-        {"x={p;y=#1};y=#2", "y", "I1"},     // the search ends entries at any ";"
+        {"x={p;y=#1};y=#2", "y", "I1"},  // the search ends entries at any ";"
         {"=#4", "", "I4"},
         {std::string(kBo) + "=#7;b=#8", kBo, "I7"},
         {std::string(kLeadSemicolon) + "b=#5", "b", "E"},  // a trail ";" never ends an entry
         {std::string(kLeadSemicolon) + "b=#5", std::string(kLeadSemicolon) + "b", "I5"},
         {"a\x81\x40=#1", "a\x81", "E"},
-        {"a=#1;\x81", "\x81", "E"},          // a lead byte at the very end stands alone
+        {"a=#1;\x81", "\x81", "E"},           // a lead byte at the very end stands alone
         {"a={\x83\x7D}}", "a", "S\x83\x7D"},  // a trail "}" does not close
     };
     for (const auto& c : cases) {
@@ -86,7 +90,12 @@ TEST(Profile, TypedReadersAndDefaults) {
     EXPECT_EQ(p.ReadProfileString("i", "d"), "d");
     EXPECT_EQ(p.ReadProfileString("s", "d"), "abc");
     EXPECT_EQ(p.ReadProfileString("none", nullptr), "");
-    struct { const char* key; int readInt; int read; unsigned long readUnsigned; } ints[] = {
+    struct {
+        const char* key;
+        int readInt;
+        int read;
+        unsigned long readUnsigned;
+    } ints[] = {
         {"i", 5, 9, 9},  // an integer entry is no string for Read
         {"s", 0, 0, 0},
         {"n", 0, 42, 42},
@@ -111,7 +120,13 @@ TEST(Profile, WritesKeepTheRestByteForByte) {
     p.CreateProfile("a", 7);
     EXPECT_EQ(p.Text(), "a=#7;b={x}");
 
-    struct { const char* text; const char* key; valiant value; int result; const char* after; } cases[] = {
+    struct {
+        const char* text;
+        const char* key;
+        valiant value;
+        int result;
+        const char* after;
+    } cases[] = {
         {"a=#5", "z", 1, 0, "a=#5"},
         {"a=#1;\t b={o{l}d;x};c=<k>", "b", 9, 1, "a=#1;\t b=#9;c=<k>"},
         {"a=#1;b=#2;", "b", 3, 1, "a=#1;b=#3"},
@@ -138,7 +153,12 @@ TEST(Profile, WritesKeepTheRestByteForByte) {
 }
 
 TEST(Profile, DeletesWholeEntries) {
-    struct { std::string text; std::string key; int result; std::string after; } cases[] = {
+    struct {
+        std::string text;
+        std::string key;
+        int result;
+        std::string after;
+    } cases[] = {
         {"a=#1;b=#2;c=#3", "b", 1, "a=#1;c=#3"},
         {"a=#1;b=#2", "b", 1, "a=#1;"},
         {"a=#1;b=#2", "a", 1, "b=#2"},
@@ -154,7 +174,10 @@ TEST(Profile, DeletesWholeEntries) {
         EXPECT_EQ(p.Text(), c.after) << c.text;
     }
 
-    struct { int pos, count; const char* after; } omits[] = {
+    struct {
+        int pos, count;
+        const char* after;
+    } omits[] = {
         {2, 10, "abcde"}, {-1, 1, "abcde"}, {1, -1, "abcde"}, {INT_MAX, INT_MAX, "abcde"},
         {1, 2, "ade"},    {0, 5, ""},       {5, 0, "abcde"},
     };
@@ -167,7 +190,10 @@ TEST(Profile, DeletesWholeEntries) {
 
 TEST(Profile, EnumeratesKeysAndRawValues) {
     using Pairs = std::vector<std::pair<std::string, std::string>>;
-    struct { const char* text; Pairs pairs; } cases[] = {
+    struct {
+        const char* text;
+        Pairs pairs;
+    } cases[] = {
         {"a=#1;b={x};c=<y>", {{"a", "1"}, {"b", "x"}, {"c", "y"}}},
         {"a=#1 ;b=\"q;\";e=? ;f=#-2", {{"a", "1"}, {"b", "q;"}, {"e", ""}, {"f", "-2"}}},
         {" k x =<p<q>r>;;junk;z=#", {{"k x ", "p<q>r"}, {"z", ""}}},
@@ -222,8 +248,8 @@ TEST(Profile, MalformedTextIsOfferedForCorrection) {
         const char* typed;  // null: Cancel; else typed, then OK
         const char* textAfter;
     };
-    for (const Case& c : {Case{"x=#0;a", "x=#0;a"}, Case{"x=#0;a;b=#1", "x=#0;a;b=#1"},
-                          Case{nullptr, "x=#0;a;b=#1"}}) {
+    for (const Case& c :
+         {Case{"x=#0;a", "x=#0;a"}, Case{"x=#0;a;b=#1", "x=#0;a;b=#1"}, Case{nullptr, "x=#0;a;b=#1"}}) {
         kiln::test::DialogScript script;
         std::string shownText, shownPrompt;
         script.OnWait([&](HWND dialog) {

@@ -39,9 +39,14 @@ protected:
 
 TEST_F(Valiant, KindsAndRendering) {
     // A null text makes a string with an empty text, not a null value.
-    struct { valiant v; unsigned short type; int number; const char* text; } kinds[] = {
-        {empty, 0, 0, "Empty"},         {null, 1, 0, "null"},       {valiant(-7), 2, 1, "-7"},
-        {2147483647, 2, 1, "2147483647"}, {(const char*)nullptr, 8, 0, ""}, {CString("漢字"), 8, 0, "漢字"}};
+    struct {
+        valiant v;
+        unsigned short type;
+        int number;
+        const char* text;
+    } kinds[] = {{empty, 0, 0, "Empty"},           {null, 1, 0, "null"},
+                 {valiant(-7), 2, 1, "-7"},        {2147483647, 2, 1, "2147483647"},
+                 {(const char*)nullptr, 8, 0, ""}, {CString("漢字"), 8, 0, "漢字"}};
     for (auto& kind : kinds) {
         EXPECT_EQ(kind.type, kind.v.IsType());
         EXPECT_EQ(kind.type == 0, kind.v.IsTypeEmpty() == 1) << kind.text;
@@ -60,9 +65,12 @@ TEST_F(Valiant, ComparisonsReportANonStringAgainstAText) {
     const int exact[][2] = {{five == 5, 1},    {five == 6, 0},    {valiant("5") == 5, 0}, {empty == 0, 0},
                             {abc == "abc", 1}, {abc == "ABC", 0}, {abc != "ABC", 1},      {abc != "abc", 0}};
     for (const auto& row : exact) EXPECT_EQ(row[0], row[1]) << "row " << &row - exact;
-    const struct { valiant a, b; int equal; } pairs[] = {
-        {empty, valiant(), 1}, {null, null, 1}, {null, empty, 0}, {empty, null, 0}, {1, 1, 1},
-        {1, 2, 0},             {"a", "a", 1},   {"a", "b", 0},    {"A", "a", 0},    {"a", 1, 0}};
+    const struct {
+        valiant a, b;
+        int equal;
+    } pairs[] = {
+        {empty, valiant(), 1}, {null, null, 1}, {null, empty, 0}, {empty, null, 0}, {1, 1, 1}, {1, 2, 0},
+        {"a", "a", 1},         {"a", "b", 0},   {"A", "a", 0},    {"a", 1, 0}};
     for (const auto& pair : pairs) {
         EXPECT_EQ(pair.equal, pair.a == pair.b) << &pair - pairs;
         EXPECT_EQ(!pair.equal, pair.a != pair.b) << &pair - pairs;

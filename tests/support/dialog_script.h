@@ -55,10 +55,10 @@ private:
 };
 
 // What a user does, through ordinary window calls.
-void Type(HWND dialog, int id, const char* text);   // the control's text becomes text
-void Click(HWND dialog, int id);                     // BM_CLICK on the button
-void Pick(HWND dialog, int id, int index);           // a click on the list box's item
-void Press(HWND window, int virtualKey);             // posts WM_KEYDOWN and WM_KEYUP to the window
+void Type(HWND dialog, int id, const char* text);  // the control's text becomes text
+void Click(HWND dialog, int id);                   // BM_CLICK on the button
+void Pick(HWND dialog, int id, int index);         // a click on the list box's item
+void Press(HWND window, int virtualKey);           // posts WM_KEYDOWN and WM_KEYUP to the window
 std::string TextOf(HWND window);
 
 }  // namespace kiln::test

@@ -102,8 +102,7 @@ int PseudoTerminal::Wait(int timeoutMs) {
         int status = 0;
         pid_t done = waitpid(pid_, &status, WNOHANG);
         if (done == pid_) {
-            while (ReadSome(0)) {
-            }
+            while (ReadSome(0)) {}
             status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
             break;
         }

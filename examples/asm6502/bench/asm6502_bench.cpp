@@ -102,16 +102,17 @@ bool IsOrigin(const std::string& line) { return line == "*=$0200"; }
 // 64tass writes one image: each stretch is placed behind the one before with .logical.
 std::string For64tass(const std::string& text) {
     bool first = true;
-    return EachLine(text, [&first](const std::string& line) {
-               if (IsOrigin(line)) {
-                   std::string head = first ? "*=$0000" : "        .here";
-                   first = false;
-                   return head + "\n        .logical $0200";
-               }
-               std::string out = line;
-               Replace(out, ".byt ", ".text ");  // .byte takes no texts
-               return out;
-           }) +
+    return EachLine(text,
+                    [&first](const std::string& line) {
+                        if (IsOrigin(line)) {
+                            std::string head = first ? "*=$0000" : "        .here";
+                            first = false;
+                            return head + "\n        .logical $0200";
+                        }
+                        std::string out = line;
+                        Replace(out, ".byt ", ".text ");  // .byte takes no texts
+                        return out;
+                    }) +
            "        .here\n";
 }
 
@@ -164,7 +165,8 @@ struct Peer {
     std::string program;  // the first program it runs, which must be installed
     std::function<std::string(const std::string&)> translate;
     // The commands that assemble source into out; dir holds any file they need.
-    std::function<std::vector<Command>(const std::string& source, const std::string& out, const std::string& dir)>
+    std::function<std::vector<Command>(const std::string& source, const std::string& out,
+                                       const std::string& dir)>
         commands;
     size_t maxOutput;  // the largest output it can write
 };
@@ -195,8 +197,9 @@ std::vector<Peer> Peers() {
          0x10000},
         {"ca65+ld65", "/usr/bin/ca65", ForCa65,
          [](const std::string& s, const std::string& o, const std::string& dir) {
-             return std::vector<Command>{{"/usr/bin/ca65", "-o", dir + "/ca65.o", s},
-                                         {"/usr/bin/ld65", "-C", dir + "/ld65.cfg", "-o", o, dir + "/ca65.o"}};
+             return std::vector<Command>{
+                 {"/usr/bin/ca65", "-o", dir + "/ca65.o", s},
+                 {"/usr/bin/ld65", "-C", dir + "/ld65.cfg", "-o", o, dir + "/ca65.o"}};
          },
          SIZE_MAX},
     };
@@ -295,10 +298,12 @@ int main(int argc, char** argv) {
         perLine.push_back(t);
     }
     std::printf("\nkiln-asm6502 per line:");
-    for (size_t i = 0; i < sizes.size(); ++i) std::printf("  %.3f us at %u lines", perLine[i] * 1e6, sizes[i]);
+    for (size_t i = 0; i < sizes.size(); ++i)
+        std::printf("  %.3f us at %u lines", perLine[i] * 1e6, sizes[i]);
     if (perLine.size() > 1) std::printf("  (last/first %.3f)", perLine.back() / perLine.front());
     std::printf("\n");
-    for (const char* name : {"bench.s", "kiln.bin", "ld65.cfg", "ca65.o"}) std::remove((dir + "/" + name).c_str());
+    for (const char* name : {"bench.s", "kiln.bin", "ld65.cfg", "ca65.o"})
+        std::remove((dir + "/" + name).c_str());
     for (const Peer& peer : Peers())
         for (const char* ext : {".s", ".bin"}) std::remove((dir + "/" + peer.name + ext).c_str());
     rmdir(folder);

@@ -111,7 +111,9 @@ public:
     }
 
     // Peeks at absolute offsets; the PC does not move.
-    unsigned char GetByte(unsigned int off) const { return (off < m_nLength && m_pInter) ? m_pInter[off] : 0; }
+    unsigned char GetByte(unsigned int off) const {
+        return (off < m_nLength && m_pInter) ? m_pInter[off] : 0;
+    }
     unsigned char operator[](unsigned int off) const { return GetByte(off); }
     // The int form keeps reader[5] from being ambiguous with the pointer conversions.
     unsigned char operator[](int off) const { return GetByte((unsigned int)off); }

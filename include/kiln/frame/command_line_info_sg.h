@@ -22,7 +22,9 @@ public:
 
     void ParseParam(const char* param, BOOL flag, BOOL last) override;
     const CProfile& GetProfile() const { return m_profile; }
-    CString ReadProfileString(const char* key, const char* def) const { return m_profile.ReadProfileString(key, def); }
+    CString ReadProfileString(const char* key, const char* def) const {
+        return m_profile.ReadProfileString(key, def);
+    }
 
 protected:
     void ParseParamNotFlag(const char* param);

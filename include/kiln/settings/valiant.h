@@ -18,10 +18,10 @@ public:
     enum : unsigned short { typeEmpty = 0, typeNull = 1, typeInteger = 2, typeString = 8 };
 
     valiant() = default;
-    valiant(int n);                   // NOLINT(google-explicit-constructor)
-    valiant(const char* s);           // NOLINT(google-explicit-constructor): null is an empty text
-    valiant(const CString& s);        // NOLINT(google-explicit-constructor)
-    valiant(tagValiantNull);          // NOLINT(google-explicit-constructor)
+    valiant(int n);             // NOLINT(google-explicit-constructor)
+    valiant(const char* s);     // NOLINT(google-explicit-constructor): null is an empty text
+    valiant(const CString& s);  // NOLINT(google-explicit-constructor)
+    valiant(tagValiantNull);    // NOLINT(google-explicit-constructor)
     valiant(const valiant& v);
     ~valiant();
 

@@ -44,10 +44,10 @@ struct CArchive::ObjectMap {
         UINT nSchema;
         Kind kind;
     };
-    std::unordered_map<const void*, DWORD> store;  // storing: class or object -> index
+    std::unordered_map<const void*, DWORD> store;   // storing: class or object -> index
     std::vector<Entry> load{{nullptr, 0, object}};  // loading: index -> entry; 0 is the null pointer
-    DWORD nCount = 1;                                // next index
-    UINT nDepth = 0;                                 // objects being loaded, one inside the other
+    DWORD nCount = 1;                               // next index
+    UINT nDepth = 0;                                // objects being loaded, one inside the other
 };
 
 CArchive::CArchive(CFile* pFile, UINT nMode, int nBufSize, void* lpBuf)
@@ -68,12 +68,10 @@ CArchive::~CArchive() {
             Close();
         } catch (CException* e) {
             e->Delete();
-        } catch (...) {
-        }
+        } catch (...) {}
     }
     Abort();
-    if (!m_bUserBuf)
-        delete[] m_lpBufStart;
+    if (!m_bUserBuf) delete[] m_lpBufStart;
 }
 
 UINT CArchive::GetObjectSchema() {
@@ -85,15 +83,12 @@ UINT CArchive::GetObjectSchema() {
 void CArchive::Throw(int cause) const { AfxThrowArchiveException(cause, m_strFileName); }
 
 void CArchive::Flush() {
-    if (m_pFile == nullptr)
-        return;
+    if (m_pFile == nullptr) return;
     if (IsLoading()) {
-        if (m_lpBufMax != m_lpBufCur)
-            m_pFile->Seek(-(LONGLONG)(m_lpBufMax - m_lpBufCur), CFile::current);
+        if (m_lpBufMax != m_lpBufCur) m_pFile->Seek(-(LONGLONG)(m_lpBufMax - m_lpBufCur), CFile::current);
         m_lpBufCur = m_lpBufMax;
     } else {
-        if (m_lpBufCur != m_lpBufStart)
-            m_pFile->Write(m_lpBufStart, (UINT)(m_lpBufCur - m_lpBufStart));
+        if (m_lpBufCur != m_lpBufStart) m_pFile->Write(m_lpBufStart, (UINT)(m_lpBufCur - m_lpBufStart));
         m_lpBufCur = m_lpBufStart;
     }
 }
@@ -119,8 +114,7 @@ UINT CArchive::Fill(UINT nNeeded) {
     }
     while (nHave < nNeeded) {
         UINT nRead = m_pFile->Read(m_lpBufMax, m_nBufSize - nHave);
-        if (nRead == 0)
-            break;
+        if (nRead == 0) break;
         nHave += nRead;
         m_lpBufMax += nRead;
     }
@@ -130,21 +124,16 @@ UINT CArchive::Fill(UINT nNeeded) {
 void CArchive::PutSlow(const void* p, UINT n) { Write(p, n); }
 
 void CArchive::GetSlow(void* p, UINT n) {
-    if (!IsLoading())
-        Throw(CArchiveException::writeOnly);
-    if (m_pFile == nullptr)
-        Throw(CArchiveException::genericException);
-    if (Fill(n) < n)
-        Throw(CArchiveException::endOfFile);
+    if (!IsLoading()) Throw(CArchiveException::writeOnly);
+    if (m_pFile == nullptr) Throw(CArchiveException::genericException);
+    if (Fill(n) < n) Throw(CArchiveException::endOfFile);
     memcpy(p, m_lpBufCur, n);
     m_lpBufCur += n;
 }
 
 UINT CArchive::Read(void* lpBuf, UINT nMax) {
-    if (nMax == 0)
-        return 0;
-    if (!IsLoading())
-        Throw(CArchiveException::writeOnly);
+    if (nMax == 0) return 0;
+    if (!IsLoading()) Throw(CArchiveException::writeOnly);
     BYTE* pDest = static_cast<BYTE*>(lpBuf);
     UINT nLeft = nMax;
     UINT n = std::min(nLeft, (UINT)(m_lpBufMax - m_lpBufCur));
@@ -152,16 +141,13 @@ UINT CArchive::Read(void* lpBuf, UINT nMax) {
     m_lpBufCur += n;
     pDest += n;
     nLeft -= n;
-    if (nLeft == 0)
-        return nMax;
-    if (m_pFile == nullptr)
-        Throw(CArchiveException::genericException);
+    if (nLeft == 0) return nMax;
+    if (m_pFile == nullptr) Throw(CArchiveException::genericException);
     // Whole buffers' worth go straight from the file; the rest through the buffer.
     UINT nDirect = nLeft - nLeft % m_nBufSize;
     while (nDirect > 0) {
         UINT nRead = m_pFile->Read(pDest, nDirect);
-        if (nRead == 0)
-            return nMax - nLeft;
+        if (nRead == 0) return nMax - nLeft;
         pDest += nRead;
         nLeft -= nRead;
         nDirect -= nRead;
@@ -176,48 +162,39 @@ UINT CArchive::Read(void* lpBuf, UINT nMax) {
 }
 
 void CArchive::Write(const void* lpBuf, UINT nMax) {
-    if (nMax == 0)
-        return;
-    if (!IsStoring())
-        Throw(CArchiveException::readOnly);
-    if (m_pFile == nullptr)
-        Throw(CArchiveException::genericException);
+    if (nMax == 0) return;
+    if (!IsStoring()) Throw(CArchiveException::readOnly);
+    if (m_pFile == nullptr) Throw(CArchiveException::genericException);
     const BYTE* pSrc = static_cast<const BYTE*>(lpBuf);
     UINT n = std::min(nMax, (UINT)(m_lpBufMax - m_lpBufCur));
     memcpy(m_lpBufCur, pSrc, n);
     m_lpBufCur += n;
     pSrc += n;
     nMax -= n;
-    if (nMax == 0)
-        return;
+    if (nMax == 0) return;
     // The buffer is full: write it, then whole buffers' worth straight to the file.
     Flush();
     UINT nDirect = nMax - nMax % m_nBufSize;
-    if (nDirect > 0)
-        m_pFile->Write(pSrc, nDirect);
+    if (nDirect > 0) m_pFile->Write(pSrc, nDirect);
     memcpy(m_lpBufCur, pSrc + nDirect, nMax - nDirect);
     m_lpBufCur += nMax - nDirect;
 }
 
 void CArchive::WriteString(LPCTSTR lpsz) {
-    if (lpsz != nullptr)
-        Write(lpsz, (UINT)strlen(lpsz));
+    if (lpsz != nullptr) Write(lpsz, (UINT)strlen(lpsz));
 }
 
 BOOL CArchive::ReadString(CString& rString) {
-    if (!IsLoading())
-        Throw(CArchiveException::writeOnly);
+    if (!IsLoading()) Throw(CArchiveException::writeOnly);
     std::string line;
     bool bAny = false;
     char ch;
     while (Read(&ch, 1) == 1) {
         bAny = true;
-        if (ch == '\n')
-            break;
+        if (ch == '\n') break;
         if (ch == '\r') {
             // "\r\n" is one line end; a lone "\r" ends the line too and the next byte stays unread.
-            if ((m_lpBufCur != m_lpBufMax || Fill(1) > 0) && *m_lpBufCur == '\n')
-                ++m_lpBufCur;
+            if ((m_lpBufCur != m_lpBufMax || Fill(1) > 0) && *m_lpBufCur == '\n') ++m_lpBufCur;
             break;
         }
         line += ch;
@@ -280,21 +257,17 @@ ULONGLONG ReadStringLength(CArchive& ar, bool& bUnicode) {
     ULONGLONG qwLength;
     bUnicode = false;
     ar >> bLength;
-    if (bLength < 0xFF)
-        return bLength;
+    if (bLength < 0xFF) return bLength;
     ar >> wLength;
     if (wLength == 0xFFFE) {
         bUnicode = true;
         ar >> bLength;
-        if (bLength < 0xFF)
-            return bLength;
+        if (bLength < 0xFF) return bLength;
         ar >> wLength;
     }
-    if (wLength < 0xFFFF)
-        return wLength;
+    if (wLength < 0xFFFF) return wLength;
     ar >> dwLength;
-    if (dwLength < 0xFFFFFFFF)
-        return dwLength;
+    if (dwLength < 0xFFFFFFFF) return dwLength;
     ar >> qwLength;
     return qwLength;
 }
@@ -305,13 +278,11 @@ std::string ReadExactly(CArchive& ar, size_t nBytes) {
     bytes.resize(std::min(nBytes, nStringChunk));
     size_t nDone = 0;
     while (nDone < nBytes) {
-        if (bytes.size() == nDone)
-            bytes.resize(std::min(nBytes, nDone + nStringChunk));
+        if (bytes.size() == nDone) bytes.resize(std::min(nBytes, nDone + nStringChunk));
         UINT nWant = (UINT)(bytes.size() - nDone);
         UINT nRead = ar.Read(bytes.data() + nDone, nWant);
         nDone += nRead;
-        if (nRead < nWant)
-            AfxThrowArchiveException(CArchiveException::endOfFile, ar.m_strFileName);
+        if (nRead < nWant) AfxThrowArchiveException(CArchiveException::endOfFile, ar.m_strFileName);
     }
     return bytes;
 }
@@ -320,8 +291,7 @@ std::string ReadExactly(CArchive& ar, size_t nBytes) {
 // one '?', as Windows' own conversion substitutes its default character.
 std::string Utf16ToCp932(const std::string& in, LPCTSTR lpszArchiveName) {
     iconv_t cd = iconv_open("CP932", "UTF-16LE");
-    if (cd == (iconv_t)-1)
-        AfxThrowArchiveException(CArchiveException::genericException, lpszArchiveName);
+    if (cd == (iconv_t)-1) AfxThrowArchiveException(CArchiveException::genericException, lpszArchiveName);
     // Every UTF-16 unit gives at most two bytes, so the output never outgrows the input.
     std::string out(in.size(), '\0');
     char* pIn = const_cast<char*>(in.data());
@@ -329,15 +299,13 @@ std::string Utf16ToCp932(const std::string& in, LPCTSTR lpszArchiveName) {
     char* pOut = out.data();
     size_t nOut = out.size();
     while (nIn > 0) {
-        if (iconv(cd, &pIn, &nIn, &pOut, &nOut) != (size_t)-1)
-            break;
+        if (iconv(cd, &pIn, &nIn, &pOut, &nOut) != (size_t)-1) break;
         // Skip the unit (or the whole surrogate pair) that could not be converted.
         WORD unit = (WORD)kiln::LoadLE((const unsigned char*)pIn, 2);
         size_t nSkip = 2;
         if (unit >= 0xD800 && unit < 0xDC00 && nIn >= 4) {
             WORD next = (WORD)kiln::LoadLE((const unsigned char*)pIn + 2, 2);
-            if (next >= 0xDC00 && next < 0xE000)
-                nSkip = 4;
+            if (next >= 0xDC00 && next < 0xE000) nSkip = 4;
         }
         pIn += nSkip;
         nIn -= nSkip;
@@ -359,8 +327,7 @@ CArchive& operator>>(CArchive& ar, CString& str) {
     if (nLength > (ULONGLONG)INT_MAX)
         AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
     std::string bytes = ReadExactly(ar, (size_t)nLength * (bUnicode ? 2 : 1));
-    if (bUnicode)
-        bytes = Utf16ToCp932(bytes, ar.m_strFileName);
+    if (bUnicode) bytes = Utf16ToCp932(bytes, ar.m_strFileName);
     str.SetString(bytes.data(), (int)bytes.size());
     return ar;
 }
@@ -377,33 +344,27 @@ const CRuntimeClass* CRuntimeClass::Load(CArchive& ar, UINT* pwSchemaNum) {
     WORD wSchema;
     WORD nLen;
     ar >> wSchema >> nLen;
-    if (pwSchemaNum != nullptr)
-        *pwSchemaNum = wSchema;
+    if (pwSchemaNum != nullptr) *pwSchemaNum = wSchema;
     char szClassName[nMaxClassName];
-    if (nLen >= nMaxClassName || ar.Read(szClassName, nLen) != nLen)
-        return nullptr;
+    if (nLen >= nMaxClassName || ar.Read(szClassName, nLen) != nLen) return nullptr;
     // A name with a NUL inside is garbage, not a prefix of some class's name.
-    if (memchr(szClassName, '\0', nLen) != nullptr)
-        return nullptr;
+    if (memchr(szClassName, '\0', nLen) != nullptr) return nullptr;
     szClassName[nLen] = '\0';
     return FromName(szClassName);
 }
 
 CArchive::ObjectMap& CArchive::Map() {
-    if (!m_pMap)
-        m_pMap = std::make_unique<ObjectMap>();
+    if (!m_pMap) m_pMap = std::make_unique<ObjectMap>();
     return *m_pMap;
 }
 
 void CArchive::CheckCount() {
-    if (Map().nCount >= nMaxMapCount)
-        Throw(CArchiveException::badIndex);
+    if (Map().nCount >= nMaxMapCount) Throw(CArchiveException::badIndex);
 }
 
 void CArchive::MapObject(const CObject* pOb) {
     ObjectMap& map = Map();
-    if (pOb == nullptr)
-        return;
+    if (pOb == nullptr) return;
     CheckCount();
     if (IsStoring())
         map.store[pOb] = map.nCount;
@@ -413,10 +374,8 @@ void CArchive::MapObject(const CObject* pOb) {
 }
 
 void CArchive::WriteClass(const CRuntimeClass* pClassRef) {
-    if (pClassRef->m_wSchema == 0xFFFF)
-        AfxThrowNotSupportedException();
-    if (!IsStoring())
-        Throw(CArchiveException::readOnly);
+    if (pClassRef->m_wSchema == 0xFFFF) AfxThrowNotSupportedException();
+    if (!IsStoring()) Throw(CArchiveException::readOnly);
     ObjectMap& map = Map();
     auto it = map.store.find(pClassRef);
     if (it != map.store.end()) {
@@ -433,8 +392,7 @@ void CArchive::WriteClass(const CRuntimeClass* pClassRef) {
 }
 
 void CArchive::WriteObject(const CObject* pOb) {
-    if (!IsStoring())
-        Throw(CArchiveException::readOnly);
+    if (!IsStoring()) Throw(CArchiveException::readOnly);
     ObjectMap& map = Map();
     if (pOb == nullptr) {
         *this << wNullTag;
@@ -464,8 +422,7 @@ void CArchive::SerializeClass(const CRuntimeClass* pClassRef) {
 CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* pClassRefRequested, UINT* pSchema, DWORD* pObTag) {
     if (pClassRefRequested != nullptr && pClassRefRequested->m_wSchema == 0xFFFF)
         AfxThrowNotSupportedException();
-    if (!IsLoading())
-        Throw(CArchiveException::writeOnly);
+    if (!IsLoading()) Throw(CArchiveException::writeOnly);
     ObjectMap& map = Map();
     WORD wTag;
     DWORD obTag;
@@ -477,8 +434,7 @@ CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* pClassRefRequested, UINT
 
     if (!(obTag & dwBigClassTag)) {
         // An object reference where only a class may stand.
-        if (pObTag == nullptr)
-            Throw(CArchiveException::badIndex);
+        if (pObTag == nullptr) Throw(CArchiveException::badIndex);
         *pObTag = obTag;
         return nullptr;
     }
@@ -487,16 +443,17 @@ CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* pClassRefRequested, UINT
     UINT nSchema;
     if (wTag == wNewClassTag) {
         pClassRef = CRuntimeClass::Load(*this, &nSchema);
-        if (pClassRef == nullptr)
-            Throw(CArchiveException::badClass);
-        if ((pClassRef->m_wSchema & ~VERSIONABLE_SCHEMA) != nSchema && !(pClassRef->m_wSchema & VERSIONABLE_SCHEMA))
+        if (pClassRef == nullptr) Throw(CArchiveException::badClass);
+        if ((pClassRef->m_wSchema & ~VERSIONABLE_SCHEMA) != nSchema &&
+            !(pClassRef->m_wSchema & VERSIONABLE_SCHEMA))
             Throw(CArchiveException::badSchema);
         CheckCount();
         map.load.push_back({pClassRef, nSchema, ObjectMap::klass});
         ++map.nCount;
     } else {
         DWORD nClassIndex = obTag & ~dwBigClassTag;
-        if (nClassIndex == 0 || nClassIndex >= map.load.size() || map.load[nClassIndex].kind != ObjectMap::klass)
+        if (nClassIndex == 0 || nClassIndex >= map.load.size() ||
+            map.load[nClassIndex].kind != ObjectMap::klass)
             Throw(CArchiveException::badIndex);
         pClassRef = static_cast<const CRuntimeClass*>(map.load[nClassIndex].p);
         nSchema = map.load[nClassIndex].nSchema;
@@ -508,8 +465,7 @@ CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* pClassRefRequested, UINT
         *pSchema = nSchema;
     else
         m_nObjectSchema = nSchema;
-    if (pObTag != nullptr)
-        *pObTag = obTag;
+    if (pObTag != nullptr) *pObTag = obTag;
     return const_cast<CRuntimeClass*>(pClassRef);
 }
 
@@ -529,8 +485,7 @@ CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
     }
 
     CObject* pOb = pClassRef->CreateObject();
-    if (pOb == nullptr)
-        AfxThrowMemoryException();
+    if (pOb == nullptr) AfxThrowMemoryException();
     size_t nIndex = map.load.size();
     try {
         CheckCount();
@@ -544,20 +499,16 @@ CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
     m_nObjectSchema = nSchema;
     bool bEntered = false;
     try {
-        if (map.nDepth >= nMaxObjectDepth)
-            Throw(CArchiveException::genericException);
+        if (map.nDepth >= nMaxObjectDepth) Throw(CArchiveException::genericException);
         ++map.nDepth;
         bEntered = true;
         pOb->Serialize(*this);
         // Serialize may have closed the archive, taking the map with it.
-        if (m_pMap && m_pMap->nDepth > 0)
-            --m_pMap->nDepth;
+        if (m_pMap && m_pMap->nDepth > 0) --m_pMap->nDepth;
     } catch (...) {
-        if (bEntered && m_pMap && m_pMap->nDepth > 0)
-            --m_pMap->nDepth;
+        if (bEntered && m_pMap && m_pMap->nDepth > 0) --m_pMap->nDepth;
         // Nobody else holds the half-loaded object: free it and make any later reference to it fail.
-        if (m_pMap && nIndex < m_pMap->load.size())
-            m_pMap->load[nIndex] = {nullptr, 0, ObjectMap::lost};
+        if (m_pMap && nIndex < m_pMap->load.size()) m_pMap->load[nIndex] = {nullptr, 0, ObjectMap::lost};
         delete pOb;
         m_nObjectSchema = nSchemaSave;
         throw;
@@ -584,8 +535,7 @@ CArchive& operator>>(CArchive& ar, const CObject*& pOb) {
 ULONGLONG kiln::ArchiveBytesLeft(const CArchive& ar) {
     ULONGLONG nBuffered = (ULONGLONG)(ar.m_lpBufMax - ar.m_lpBufCur);
     CFile* pFile = ar.m_pFile;
-    if (pFile == nullptr)
-        return nBuffered;
+    if (pFile == nullptr) return nBuffered;
     struct stat st;
     if (pFile->m_hFile != CFile::hFileNull &&
         (fstat((int)(intptr_t)pFile->m_hFile, &st) != 0 || !S_ISREG(st.st_mode)))

@@ -48,8 +48,7 @@ UINT DriveTypeOfFileSystem(uint32_t magic, std::string_view mountType, bool remo
                                         "fuse.curlftpfs", "fuse.glusterfs", "fuse.smbnetfs"})
             if (mountType == remote) return DRIVE_REMOTE;
         return DRIVE_FIXED;
-    default:
-        break;
+    default: break;
     }
     constexpr unsigned kScsiCdromMajor = 11;
     if (deviceMajor == kScsiCdromMajor) return DRIVE_CDROM;

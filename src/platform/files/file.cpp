@@ -73,10 +73,12 @@ OpenResult OpenHost(const std::string& host, UINT flags) {
     int markerFd = regular ? fd : -1;
     if (error == ERROR_SUCCESS && regular && access == CFile::modeWrite)
         markerFd = shareFd = open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (error == ERROR_SUCCESS && markerFd >= 0) error = kiln::detail::TakeShareMarkers(markerFd, ShareOf(flags));
+    if (error == ERROR_SUCCESS && markerFd >= 0)
+        error = kiln::detail::TakeShareMarkers(markerFd, ShareOf(flags));
     // Emptied only now: an open that is refused must not have touched the file. Only a regular file
     // has contents to empty: a device, a pipe or a FIFO is opened for writing as it is.
-    if (error == ERROR_SUCCESS && regular && (flags & CFile::modeCreate) && !(flags & CFile::modeNoTruncate)) {
+    if (error == ERROR_SUCCESS && regular && (flags & CFile::modeCreate) &&
+        !(flags & CFile::modeNoTruncate)) {
         int done = access == CFile::modeRead ? truncate(host.c_str(), 0) : ftruncate(fd, 0);
         if (done != 0) error = kiln::Win32ErrorFromErrno(errno, host.c_str());
     }
@@ -218,7 +220,8 @@ void CFile::Write(const void* lpBuf, UINT nCount) {
     const char* data = static_cast<const char*>(lpBuf);
     UINT done = 0;
     while (done < nCount) {
-        ssize_t n = kiln::detail::WriteSome(Descriptor(), data + done, std::min<size_t>(nCount - done, kMaxTransfer));
+        ssize_t n =
+            kiln::detail::WriteSome(Descriptor(), data + done, std::min<size_t>(nCount - done, kMaxTransfer));
         if (n < 0) ThrowLastErrno();
         if (n == 0) AfxThrowFileException(CFileException::diskFull, ERROR_DISK_FULL, m_strFileName);
         done += (UINT)n;

@@ -79,8 +79,7 @@ BOOL CFileFind::FindFile(LPCTSTR pstrName, DWORD /*dwUnused*/) {
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
         return a.first != b.first ? a.first < b.first : a.second.name.str() < b.second.name.str();
     });
-    for (auto& f : found)
-        m_entries.push_back(std::move(f.second));
+    for (auto& f : found) m_entries.push_back(std::move(f.second));
     m_strRoot = root.c_str();
     return TRUE;
 }

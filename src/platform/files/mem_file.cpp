@@ -42,38 +42,26 @@ ULONGLONG CMemFile::GetLength() const { return m_nFileSize; }
 ULONGLONG CMemFile::Seek(LONGLONG lOff, UINT nFrom) {
     LONGLONG base;
     switch (nFrom) {
-    case begin:
-        base = 0;
-        break;
-    case current:
-        base = (LONGLONG)m_nPosition;
-        break;
-    case end:
-        base = (LONGLONG)m_nFileSize;
-        break;
-    default:
-        AfxThrowFileException(CFileException::badSeek);
+    case begin: base = 0; break;
+    case current: base = (LONGLONG)m_nPosition; break;
+    case end: base = (LONGLONG)m_nFileSize; break;
+    default: AfxThrowFileException(CFileException::badSeek);
     }
     LONGLONG pos;
-    if (__builtin_add_overflow(base, lOff, &pos) || pos < 0)
-        AfxThrowFileException(CFileException::badSeek);
+    if (__builtin_add_overflow(base, lOff, &pos) || pos < 0) AfxThrowFileException(CFileException::badSeek);
     m_nPosition = (size_t)pos;
     return m_nPosition;
 }
 
 void CMemFile::SetLength(ULONGLONG dwNewLen) {
-    if (dwNewLen > m_nBufferSize)
-        GrowFile(dwNewLen);
-    if (dwNewLen > m_nFileSize)
-        ZeroTo(dwNewLen);
-    if (dwNewLen < m_nPosition)
-        m_nPosition = dwNewLen;
+    if (dwNewLen > m_nBufferSize) GrowFile(dwNewLen);
+    if (dwNewLen > m_nFileSize) ZeroTo(dwNewLen);
+    if (dwNewLen < m_nPosition) m_nPosition = dwNewLen;
     m_nFileSize = dwNewLen;
 }
 
 UINT CMemFile::Read(void* lpBuf, UINT nCount) {
-    if (m_nPosition >= m_nFileSize || nCount == 0)
-        return 0;
+    if (m_nPosition >= m_nFileSize || nCount == 0) return 0;
     size_t nRead = std::min<size_t>(nCount, m_nFileSize - m_nPosition);
     memcpy(lpBuf, m_lpBuffer + m_nPosition, nRead);
     m_nPosition += nRead;
@@ -81,15 +69,12 @@ UINT CMemFile::Read(void* lpBuf, UINT nCount) {
 }
 
 void CMemFile::Write(const void* lpBuf, UINT nCount) {
-    if (nCount == 0)
-        return;
+    if (nCount == 0) return;
     size_t nEnd;
     if (__builtin_add_overflow(m_nPosition, (size_t)nCount, &nEnd))
         AfxThrowFileException(CFileException::diskFull);
-    if (nEnd > m_nBufferSize)
-        GrowFile(nEnd);
-    if (m_nPosition > m_nFileSize)
-        ZeroTo(m_nPosition);
+    if (nEnd > m_nBufferSize) GrowFile(nEnd);
+    if (m_nPosition > m_nFileSize) ZeroTo(m_nPosition);
     memcpy(m_lpBuffer + m_nPosition, lpBuf, nCount);
     m_nPosition = nEnd;
     m_nFileSize = std::max(m_nFileSize, nEnd);
@@ -98,8 +83,7 @@ void CMemFile::Write(const void* lpBuf, UINT nCount) {
 void CMemFile::Flush() {}
 
 void CMemFile::Close() {
-    if (m_bAutoDelete)
-        free(m_lpBuffer);
+    if (m_bAutoDelete) free(m_lpBuffer);
     m_lpBuffer = nullptr;
     m_nBufferSize = 0;
     m_nFileSize = 0;
@@ -112,18 +96,15 @@ void CMemFile::Abort() { Close(); }
 CString CMemFile::GetFilePath() const { return CString(); }
 
 void CMemFile::GrowFile(size_t nNewSize) {
-    if (nNewSize <= m_nBufferSize)
-        return;
-    if (m_nGrowBytes == 0)
-        AfxThrowFileException(CFileException::diskFull);
+    if (nNewSize <= m_nBufferSize) return;
+    if (m_nGrowBytes == 0) AfxThrowFileException(CFileException::diskFull);
     // Double the block (at least), in whole steps of the grow size.
     size_t nSize = std::max(nNewSize, m_nBufferSize * 2);
     size_t nRounded;
     if (!__builtin_add_overflow(nSize, m_nGrowBytes - 1, &nRounded))
         nSize = nRounded / m_nGrowBytes * m_nGrowBytes;
     BYTE* lpNew = (BYTE*)realloc(m_lpBuffer, nSize);
-    if (lpNew == nullptr)
-        AfxThrowMemoryException();
+    if (lpNew == nullptr) AfxThrowMemoryException();
     // Once reallocated, the caller's pointer is stale: the block is the file's to free from now on.
     m_lpBuffer = lpNew;
     m_nBufferSize = nSize;

@@ -38,8 +38,7 @@ bool Match(const char* mask, const char* name) {
         starName += CharLength(starName);
         name = starName;
     }
-    while (*mask == '*')
-        ++mask;
+    while (*mask == '*') ++mask;
     return *mask == '\0';
 }
 
@@ -56,8 +55,7 @@ std::string FindOrderKey(const std::string& name) {
     if (name == ".") return std::string(1, '\0');
     if (name == "..") return std::string(2, '\0');
     std::string key = name;
-    for (size_t i = 0; i < key.size(); i += CharLength(key.c_str() + i))
-        key[i] = ToAsciiUpper(key[i]);
+    for (size_t i = 0; i < key.size(); i += CharLength(key.c_str() + i)) key[i] = ToAsciiUpper(key[i]);
     return key;
 }
 

@@ -17,7 +17,8 @@ namespace kiln::detail {
 // and renamed over it, then the folder is synced. A symbolic link is followed: the file it names is
 // replaced. With noReplace an existing file is not replaced (EEXIST), atomically. Returns 0 or the
 // errno value of the step that failed; the old file is then untouched and no temporary file remains.
-int AtomicReplace(const std::string& hostPath, const std::function<int(int fd)>& fill, bool noReplace = false);
+int AtomicReplace(const std::string& hostPath, const std::function<int(int fd)>& fill,
+                  bool noReplace = false);
 
 // AtomicReplace with bytes, the new file taking the mode and owner of the file it replaces (or the
 // usual mode for a new file). A device, pipe or FIFO has no contents to replace: it is written to.

@@ -14,15 +14,13 @@ void Descriptor::Reset(int fd) {
 
 ssize_t ReadSome(int fd, void* buffer, size_t size) {
     ssize_t n;
-    while ((n = read(fd, buffer, size)) < 0 && errno == EINTR) {
-    }
+    while ((n = read(fd, buffer, size)) < 0 && errno == EINTR) {}
     return n;
 }
 
 ssize_t WriteSome(int fd, const void* data, size_t size) {
     ssize_t n;
-    while ((n = write(fd, data, size)) < 0 && errno == EINTR) {
-    }
+    while ((n = write(fd, data, size)) < 0 && errno == EINTR) {}
     return n;
 }
 

@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr uint32_t kMagic = 0x4B474D42;     // "KGMB"
-constexpr size_t kMaxBlock = 0x7FFFFFFF;    // the largest block of a 32-bit process
+constexpr uint32_t kMagic = 0x4B474D42;   // "KGMB"
+constexpr size_t kMaxBlock = 0x7FFFFFFF;  // the largest block of a 32-bit process
 
 // A movable block: the handle points here, the data lives elsewhere and may move on resize.
 struct Block {

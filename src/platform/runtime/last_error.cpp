@@ -108,8 +108,7 @@ struct Insert {
 // The values of inserts 1..count, each kept as a pointer-sized slot (a string pointer or an integer).
 std::vector<INT_PTR> TakeArguments(const std::vector<Insert>& inserts, DWORD flags, va_list* args) {
     int count = 0;
-    for (const Insert& i : inserts)
-        count = std::max(count, i.index);
+    for (const Insert& i : inserts) count = std::max(count, i.index);
     std::vector<INT_PTR> values((size_t)count);
     if (flags & FORMAT_MESSAGE_ARGUMENT_ARRAY) {
         const DWORD_PTR* array = reinterpret_cast<const DWORD_PTR*>(args);
@@ -128,15 +127,11 @@ std::vector<INT_PTR> TakeArguments(const std::vector<Insert>& inserts, DWORD fla
     va_copy(ap, *args);
     for (int i = 0; i < count; ++i) {
         switch (kinds[(size_t)i]) {
-            case kiln::PrintfValueKind::Int:
-                values[(size_t)i] = va_arg(ap, int);
-                break;
-            case kiln::PrintfValueKind::LongLong:
-                values[(size_t)i] = (INT_PTR)va_arg(ap, long long);
-                break;
-            default:  // the system's inserts have no floating values: anything else is a pointer slot
-                values[(size_t)i] = (INT_PTR)va_arg(ap, void*);
-                break;
+        case kiln::PrintfValueKind::Int: values[(size_t)i] = va_arg(ap, int); break;
+        case kiln::PrintfValueKind::LongLong: values[(size_t)i] = (INT_PTR)va_arg(ap, long long); break;
+        default:  // the system's inserts have no floating values: anything else is a pointer slot
+            values[(size_t)i] = (INT_PTR)va_arg(ap, void*);
+            break;
         }
     }
     va_end(ap);
@@ -195,23 +190,12 @@ std::string Expand(const char* pattern, DWORD flags, va_list* args) {
         }
         char c = pattern[++i];
         switch (c) {
-            case '\0':
-                out += '%';
-                return out;
-            case '0':
-                return out;
-            case 'n':
-                out += "\r\n";
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            default:
-                out += c;
-                break;  // %% %. %! and "% "
+        case '\0': out += '%'; return out;
+        case '0': return out;
+        case 'n': out += "\r\n"; break;
+        case 'r': out += '\r'; break;
+        case 't': out += '\t'; break;
+        default: out += c; break;  // %% %. %! and "% "
         }
     }
     return out;
@@ -266,50 +250,30 @@ namespace kiln {
 
 DWORD Win32ErrorFromErrno(int errnoValue, const char* hostPath) {
     switch (errnoValue) {
-        case 0:
-            return ERROR_SUCCESS;
-        case ENOENT:
-            return ParentFolderExists(hostPath) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
-        case ENOTDIR:
-            return ERROR_PATH_NOT_FOUND;
-        case EACCES:
-        case EPERM:
-        case EISDIR:
-            return ERROR_ACCESS_DENIED;
-        case EEXIST:
-            return ERROR_ALREADY_EXISTS;
-        case ENOSPC:
-        case EDQUOT:
-            return ERROR_DISK_FULL;
-        case EMFILE:
-        case ENFILE:
-            return ERROR_TOO_MANY_OPEN_FILES;
-        case EBADF:
-            return ERROR_INVALID_HANDLE;
-        case ENOMEM:
-            return ERROR_NOT_ENOUGH_MEMORY;
-        case EINVAL:
-            return ERROR_INVALID_PARAMETER;
-        case EROFS:
-            return ERROR_WRITE_PROTECT;
-        case ENAMETOOLONG:
-            return ERROR_FILENAME_EXCED_RANGE;
-        case ENOTEMPTY:
-            return ERROR_DIR_NOT_EMPTY;
-        case EXDEV:
-            return ERROR_NOT_SAME_DEVICE;
-        case EIO:
-            return ERROR_IO_DEVICE;
-        case EFBIG:
-            return ERROR_FILE_TOO_LARGE;
-        case EBUSY:
-            return ERROR_BUSY;
-        case ETXTBSY:
-            return ERROR_SHARING_VIOLATION;  // a running program opened for writing
-        case ELOOP:
-            return ERROR_CANT_RESOLVE_FILENAME;
-        default:
-            return ERROR_GEN_FAILURE;
+    case 0: return ERROR_SUCCESS;
+    case ENOENT: return ParentFolderExists(hostPath) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EISDIR: return ERROR_ACCESS_DENIED;
+    case EEXIST: return ERROR_ALREADY_EXISTS;
+    case ENOSPC:
+    case EDQUOT: return ERROR_DISK_FULL;
+    case EMFILE:
+    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
+    case EBADF: return ERROR_INVALID_HANDLE;
+    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case EINVAL: return ERROR_INVALID_PARAMETER;
+    case EROFS: return ERROR_WRITE_PROTECT;
+    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
+    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
+    case EXDEV: return ERROR_NOT_SAME_DEVICE;
+    case EIO: return ERROR_IO_DEVICE;
+    case EFBIG: return ERROR_FILE_TOO_LARGE;
+    case EBUSY: return ERROR_BUSY;
+    case ETXTBSY: return ERROR_SHARING_VIOLATION;  // a running program opened for writing
+    case ELOOP: return ERROR_CANT_RESOLVE_FILENAME;
+    default: return ERROR_GEN_FAILURE;
     }
 }
 

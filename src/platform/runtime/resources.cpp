@@ -188,4 +188,3 @@ BOOL CString::LoadString(UINT nID) {
     *this = text;
     return TRUE;
 }
-

@@ -175,7 +175,8 @@ BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExis
         // Held until the copy replaced it, so no one opens it meanwhile in a mode that excludes us.
         existing.Reset(open(destination.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
         if (existing.get() >= 0) {
-            if (DWORD e = kiln::detail::TakeShareMarkers(existing.get(), {false, true, false, false})) return Fail(e);
+            if (DWORD e = kiln::detail::TakeShareMarkers(existing.get(), {false, true, false, false}))
+                return Fail(e);
         }
     }
 
@@ -200,7 +201,8 @@ DWORD GetFileAttributesA(LPCSTR lpFileName) {
         return INVALID_FILE_ATTRIBUTES;
     }
     bool writable = faccessat(AT_FDCWD, host.c_str(), W_OK, AT_EACCESS) == 0;
-    return kiln::detail::FileAttributes(st, writable, std::string_view(host).substr(kiln::detail::FileNameOffset(host)));
+    return kiln::detail::FileAttributes(st, writable,
+                                        std::string_view(host).substr(kiln::detail::FileNameOffset(host)));
 }
 
 DWORD GetCurrentThreadId() { return (DWORD)gettid(); }
@@ -222,8 +224,7 @@ void Sleep(DWORD dwMilliseconds) {
     bool forever = dwMilliseconds == 0xFFFFFFFFu;
     struct timespec left = {(time_t)(dwMilliseconds / 1000), (long)(dwMilliseconds % 1000) * 1000000L};
     do {
-        while (nanosleep(&left, &left) != 0 && errno == EINTR) {
-        }
+        while (nanosleep(&left, &left) != 0 && errno == EINTR) {}
         left = {1 << 30, 0};
     } while (forever);
 }

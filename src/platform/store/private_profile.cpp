@@ -51,8 +51,7 @@ Parsed Parse(const std::string& text) {
     if (t.empty() || t[0] == ';') return p;
     if (t[0] == '[') {
         size_t i = 1;
-        while (i < t.size() && t[i] != ']')
-            i += kiln::CharLength(t.data() + i, t.data() + t.size());
+        while (i < t.size() && t[i] != ']') i += kiln::CharLength(t.data() + i, t.data() + t.size());
         p.kind = Kind::Section;
         p.name = TrimBlanks(t.substr(1, i - 1));
         return p;
@@ -100,7 +99,8 @@ public:
     long FindSection(std::string_view name) const {
         std::string fold = kiln::detail::FoldName(name);
         for (size_t i = 0; i < m_parsed.size(); ++i)
-            if (m_parsed[i].kind == Kind::Section && kiln::detail::FoldName(m_parsed[i].name) == fold) return (long)i;
+            if (m_parsed[i].kind == Kind::Section && kiln::detail::FoldName(m_parsed[i].name) == fold)
+                return (long)i;
         return -1;
     }
     // One past the last line of the section that starts at header.
@@ -113,7 +113,8 @@ public:
     long FindKey(long header, std::string_view key) const {
         std::string fold = kiln::detail::FoldName(key);
         for (size_t i = (size_t)header + 1, end = SectionEnd(header); i < end; ++i)
-            if (m_parsed[i].kind == Kind::Entry && kiln::detail::FoldName(m_parsed[i].name) == fold) return (long)i;
+            if (m_parsed[i].kind == Kind::Entry && kiln::detail::FoldName(m_parsed[i].name) == fold)
+                return (long)i;
         return -1;
     }
 
@@ -240,8 +241,7 @@ public:
     explicit FolderLock(const std::string& folder)
         : m_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
         if (m_fd)
-            while (flock(m_fd.get(), LOCK_EX) != 0 && errno == EINTR) {
-            }
+            while (flock(m_fd.get(), LOCK_EX) != 0 && errno == EINTR) {}
     }
 
 private:

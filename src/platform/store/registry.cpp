@@ -40,8 +40,8 @@ struct Target {
 
 LONG Resolve(HKEY h, Target& t) {
     if (h == HKEY_CURRENT_USER || h == HKEY_LOCAL_MACHINE) {
-        t.store =
-            kiln::detail::StoreFor(h == HKEY_CURRENT_USER ? kiln::detail::Hive::User : kiln::detail::Hive::Machine);
+        t.store = kiln::detail::StoreFor(h == HKEY_CURRENT_USER ? kiln::detail::Hive::User
+                                                                : kiln::detail::Hive::Machine);
         t.id = 0;
         t.access = KEY_ALL_ACCESS;
         return ERROR_SUCCESS;

@@ -23,10 +23,12 @@ namespace {
 
 // The SQLite functions the store uses, loaded from libsqlite3 when a hive is first used.
 struct Sqlite {
+// clang-format off
 #define KILN_SQLITE_FUNCTIONS(X)                                                                         \
     X(bind_blob) X(bind_int64) X(busy_handler) X(clear_bindings) X(close) X(column_blob) X(column_bytes) \
     X(column_int64) X(column_text) X(db_readonly) X(exec) X(finalize) X(get_autocommit)                 \
     X(last_insert_rowid) X(open_v2) X(prepare_v2) X(prepare_v3) X(reset) X(step)
+// clang-format on
 #define KILN_SQLITE_MEMBER(name) decltype(&sqlite3_##name) name = nullptr;
     KILN_SQLITE_FUNCTIONS(KILN_SQLITE_MEMBER)
 #undef KILN_SQLITE_MEMBER
@@ -43,7 +45,7 @@ const Sqlite* LoadSqlite() {
         if (lib == nullptr) return nullptr;
         static Sqlite api;
         bool complete = true;
-#define KILN_SQLITE_LOAD(name)                                                          \
+#define KILN_SQLITE_LOAD(name)                                                     \
     api.name = reinterpret_cast<decltype(api.name)>(dlsym(lib, "sqlite3_" #name)); \
     complete = complete && api.name != nullptr;
         KILN_SQLITE_FUNCTIONS(KILN_SQLITE_LOAD)
@@ -107,29 +109,29 @@ struct SqlFailure {
 LONG ErrorFromErrno(int e) {
     DWORD code = Win32ErrorFromErrno(e, nullptr);
     switch (code) {
-        case ERROR_ACCESS_DENIED:
-        case ERROR_WRITE_PROTECT: return ERROR_ACCESS_DENIED;
-        case ERROR_DISK_FULL:
-        case ERROR_NOT_ENOUGH_MEMORY: return (LONG)code;
-        default: return ERROR_CANTOPEN;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT: return ERROR_ACCESS_DENIED;
+    case ERROR_DISK_FULL:
+    case ERROR_NOT_ENOUGH_MEMORY: return (LONG)code;
+    default: return ERROR_CANTOPEN;
     }
 }
 
 LONG ErrorFromSqlite(int rc, bool write) {
     switch (rc & 0xFF) {
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED: return ERROR_BUSY;
-        case SQLITE_READONLY:
-        case SQLITE_PERM:
-        case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
-        case SQLITE_CORRUPT:
-        case SQLITE_NOTADB:
-        case SQLITE_FORMAT: return ERROR_BADDB;
-        case SQLITE_CANTOPEN: return ERROR_CANTOPEN;
-        case SQLITE_FULL: return ERROR_DISK_FULL;
-        case SQLITE_NOMEM: return ERROR_OUTOFMEMORY;
-        case SQLITE_TOOBIG: return ERROR_INVALID_PARAMETER;
-        default: return write ? ERROR_CANTWRITE : ERROR_CANTREAD;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return ERROR_BUSY;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_FORMAT: return ERROR_BADDB;
+    case SQLITE_CANTOPEN: return ERROR_CANTOPEN;
+    case SQLITE_FULL: return ERROR_DISK_FULL;
+    case SQLITE_NOMEM: return ERROR_OUTOFMEMORY;
+    case SQLITE_TOOBIG: return ERROR_INVALID_PARAMETER;
+    default: return write ? ERROR_CANTWRITE : ERROR_CANTREAD;
     }
 }
 
@@ -179,7 +181,6 @@ std::string ImmutableUri(const std::string& path) {
     return uri + "?immutable=1";
 }
 
-
 // A cached statement in use; reset when it goes out of scope.
 class Statement {
 public:
@@ -199,8 +200,8 @@ public:
     Statement& Bind(int i, std::string_view bytes) {
         // A blob bound from a null pointer would be SQL NULL; an empty blob needs a real pointer. The
         // bytes are copied, so callers may bind temporaries.
-        int rc = g_sql->bind_blob(m_s, i, bytes.empty() ? "" : bytes.data(), (int)bytes.size(),
-                                  SQLITE_TRANSIENT);
+        int rc =
+            g_sql->bind_blob(m_s, i, bytes.empty() ? "" : bytes.data(), (int)bytes.size(), SQLITE_TRANSIENT);
         if (rc != SQLITE_OK) throw SqlFailure{rc};
         return *this;
     }
@@ -253,7 +254,9 @@ struct Transaction::Connection {
 
 // ---- the typed operations ----
 
-bool Transaction::KeyExists(int64_t id) { return m_c.Prepare("SELECT 1 FROM keys WHERE id = ?").Bind(1, id).Step(); }
+bool Transaction::KeyExists(int64_t id) {
+    return m_c.Prepare("SELECT 1 FROM keys WHERE id = ?").Bind(1, id).Step();
+}
 
 int64_t Transaction::FindChild(int64_t parent, std::string_view name) {
     Statement s = m_c.Prepare("SELECT id FROM keys WHERE parent = ? AND fold = ?");
@@ -294,7 +297,8 @@ void Transaction::DeleteKey(int64_t id) {
 }
 
 std::optional<KeyEntry> Transaction::ChildAt(int64_t parent, int64_t index) {
-    Statement s = m_c.Prepare("SELECT name, written FROM keys WHERE parent = ? ORDER BY fold LIMIT 1 OFFSET ?");
+    Statement s =
+        m_c.Prepare("SELECT name, written FROM keys WHERE parent = ? ORDER BY fold LIMIT 1 OFFSET ?");
     if (!s.Bind(1, parent).Bind(2, index).Step()) return std::nullopt;
     return KeyEntry{s.Blob(0), (uint64_t)s.Int(1)};
 }
@@ -309,8 +313,8 @@ std::optional<KeySummary> Transaction::Summary(int64_t id) {
         "SELECT count(*), coalesce(max(length(name)), 0), coalesce(max(length(data)), 0) FROM vals WHERE "
         "key = ?");
     values.Bind(1, id).Step();
-    return KeySummary{(uint64_t)key.Int(0),     (DWORD)subkeys.Int(0), (DWORD)subkeys.Int(1),
-                      (DWORD)values.Int(0),     (DWORD)values.Int(1),  (DWORD)values.Int(2)};
+    return KeySummary{(uint64_t)key.Int(0), (DWORD)subkeys.Int(0), (DWORD)subkeys.Int(1),
+                      (DWORD)values.Int(0), (DWORD)values.Int(1),  (DWORD)values.Int(2)};
 }
 
 std::optional<ValueEntry> Transaction::FindValue(int64_t key, std::string_view name) {
@@ -336,15 +340,15 @@ bool Transaction::DeleteValue(int64_t key, std::string_view name) {
     {
         Statement s = m_c.Prepare("DELETE FROM vals WHERE key = ? AND fold = ? RETURNING 1");
         if (!s.Bind(1, key).Bind(2, FoldName(name)).Step()) return false;
-        while (s.Step()) {
-        }
+        while (s.Step()) {}
     }
     Touch(key);
     return true;
 }
 
 std::optional<ValueEntry> Transaction::ValueAt(int64_t key, int64_t index) {
-    Statement s = m_c.Prepare("SELECT name, type, data FROM vals WHERE key = ? ORDER BY rowid LIMIT 1 OFFSET ?");
+    Statement s =
+        m_c.Prepare("SELECT name, type, data FROM vals WHERE key = ? ORDER BY rowid LIMIT 1 OFFSET ?");
     if (!s.Bind(1, key).Bind(2, index).Step()) return std::nullopt;
     return ValueEntry{s.Blob(0), (DWORD)s.Int(1), s.Blob(2)};
 }
@@ -430,7 +434,7 @@ LONG HiveStore::Connect(bool write) {
 LONG HiveStore::OpenFile(bool write) {
     auto c = std::make_unique<Connection>();
     int rc = g_sql->open_v2(m_path.c_str(), &c->db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         int e = errno;
         g_sql->close(c->db);
@@ -450,7 +454,7 @@ LONG HiveStore::OpenFile(bool write) {
         // sees later changes, so it serves one call only.
         c = std::make_unique<Connection>();
         rc = g_sql->open_v2(ImmutableUri(m_path).c_str(), &c->db,
-                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+                            SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK) return ERROR_CANTOPEN;
         c->readOnly = true;
         c->snapshot = true;

@@ -38,7 +38,8 @@ char* ToText(unsigned long long magnitude, bool negative, char* buffer, int radi
 
 template <class Signed, class Unsigned>
 char* SignedToText(Signed value, char* buffer, int radix) {
-    if (radix == 10 && value < 0) return ToText(0 - (unsigned long long)(long long)value, true, buffer, radix);
+    if (radix == 10 && value < 0)
+        return ToText(0 - (unsigned long long)(long long)value, true, buffer, radix);
     return ToText((Unsigned)value, false, buffer, radix);
 }
 

@@ -20,7 +20,9 @@ void AfxFormatStrings(CString& rString, UINT nIDS, LPCTSTR const* rglpsz, int nS
     AfxFormatStrings(rString, format, rglpsz, nString);
 }
 
-void AfxFormatString1(CString& rString, UINT nIDS, LPCTSTR lpsz1) { AfxFormatStrings(rString, nIDS, &lpsz1, 1); }
+void AfxFormatString1(CString& rString, UINT nIDS, LPCTSTR lpsz1) {
+    AfxFormatStrings(rString, nIDS, &lpsz1, 1);
+}
 
 void AfxFormatString2(CString& rString, UINT nIDS, LPCTSTR lpsz1, LPCTSTR lpsz2) {
     LPCTSTR strings[] = {lpsz1, lpsz2};

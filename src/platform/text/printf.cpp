@@ -63,9 +63,9 @@ public:
     TypedSource(const PrintfArg* args, size_t count) : m_args(args), m_count(count) {}
     long long Integer(bool wide) override {
         const PrintfArg a = Next();
-        long long v = a.kind == PrintfArg::Integer ? a.i
+        long long v = a.kind == PrintfArg::Integer    ? a.i
                       : a.kind == PrintfArg::Floating ? (long long)a.d
-                                                        : (long long)(UINT_PTR)a.p;
+                                                      : (long long)(UINT_PTR)a.p;
         return wide ? v : (int)v;
     }
     double Floating() override {
@@ -126,7 +126,8 @@ const char* Parse(const char* p, Directive& d) {
             d.starPrecision = true;
             ++p;
         } else {
-            for (; *p >= '0' && *p <= '9'; ++p) d.precision = d.precision < 100000000 ? d.precision * 10 + (*p - '0') : d.precision;
+            for (; *p >= '0' && *p <= '9'; ++p)
+                d.precision = d.precision < 100000000 ? d.precision * 10 + (*p - '0') : d.precision;
         }
     }
     for (;;) {
@@ -166,19 +167,28 @@ const char* Parse(const char* p, Directive& d) {
 
 bool WideInteger(Size size) { return size == Size::Int64 || (size == Size::Pointer && sizeof(void*) == 8); }
 
-PrintfValueKind IntegerKind(Size size) { return WideInteger(size) ? PrintfValueKind::LongLong : PrintfValueKind::Int; }
+PrintfValueKind IntegerKind(Size size) {
+    return WideInteger(size) ? PrintfValueKind::LongLong : PrintfValueKind::Int;
+}
 
 // The kind of value the conversion itself consumes.
 PrintfValueKind ValueKind(const Directive& d) {
     switch (d.conversion) {
-        case 's': case 'S': case 'p': case 'n':
-            return PrintfValueKind::Pointer;
-        case 'c': case 'C':
-            return PrintfValueKind::Int;
-        case 'e': case 'E': case 'f': case 'F': case 'g': case 'G': case 'a': case 'A':
-            return PrintfValueKind::Double;
-        default:
-            return IntegerKind(d.size);
+    case 's':
+    case 'S':
+    case 'p':
+    case 'n': return PrintfValueKind::Pointer;
+    case 'c':
+    case 'C': return PrintfValueKind::Int;
+    case 'e':
+    case 'E':
+    case 'f':
+    case 'F':
+    case 'g':
+    case 'G':
+    case 'a':
+    case 'A': return PrintfValueKind::Double;
+    default: return IntegerKind(d.size);
     }
 }
 
@@ -295,67 +305,67 @@ std::string Translate(const char* format, ValueSource& values) {
         Directive shown = d;
         shown.flags = flags;
         std::string directive = "%" + flags + (hasWidth ? std::to_string(width) : "") +
-                           (hasPrecision ? "." + std::to_string(precision) : "");
+                                (hasPrecision ? "." + std::to_string(precision) : "");
         char c = d.conversion;
         switch (c) {
-            case 'd':
-            case 'i': {
-                long long v = values.Integer(WideInteger(d.size));
-                if (d.size == Size::Short) v = (short)v;
-                if (d.size == Size::Char) v = (signed char)v;
-                Append(out, directive + "lld", v);
-                break;
+        case 'd':
+        case 'i': {
+            long long v = values.Integer(WideInteger(d.size));
+            if (d.size == Size::Short) v = (short)v;
+            if (d.size == Size::Char) v = (signed char)v;
+            Append(out, directive + "lld", v);
+            break;
+        }
+        case 'o':
+        case 'u':
+        case 'x':
+        case 'X': {
+            long long raw = values.Integer(WideInteger(d.size));
+            unsigned long long v = WideInteger(d.size) ? (unsigned long long)raw : (unsigned)raw;
+            if (d.size == Size::Short) v = (unsigned short)v;
+            if (d.size == Size::Char) v = (unsigned char)v;
+            Append(out, directive + "ll" + c, v);
+            break;
+        }
+        case 'c':
+        case 'C': {
+            long long v = values.Integer(false);
+            if ((c == 'C' || d.wideText) && !d.narrowText) {
+                wchar_t wide[2] = {(wchar_t)(unsigned)v, L'\0'};
+                Append(out, "%" + flags + (hasWidth ? std::to_string(width) : "") + "s",
+                       WideToCp932(wide, 1).c_str());
+            } else {
+                Append(out, "%" + flags + (hasWidth ? std::to_string(width) : "") + "c",
+                       (int)(unsigned char)v);
             }
-            case 'o':
-            case 'u':
-            case 'x':
-            case 'X': {
-                long long raw = values.Integer(WideInteger(d.size));
-                unsigned long long v = WideInteger(d.size) ? (unsigned long long)raw : (unsigned)raw;
-                if (d.size == Size::Short) v = (unsigned short)v;
-                if (d.size == Size::Char) v = (unsigned char)v;
-                Append(out, directive + "ll" + c, v);
-                break;
+            break;
+        }
+        case 's':
+        case 'S': {
+            const void* text = values.Text();
+            if ((c == 'S' || d.wideText) && !d.narrowText && text != nullptr) {
+                size_t limit = hasPrecision ? (size_t)precision : (size_t)-1;
+                Append(out, directive + "s", WideToCp932(static_cast<const wchar_t*>(text), limit).c_str());
+            } else {
+                Append(out, directive + "s", text != nullptr ? static_cast<const char*>(text) : "(null)");
             }
-            case 'c':
-            case 'C': {
-                long long v = values.Integer(false);
-                if ((c == 'C' || d.wideText) && !d.narrowText) {
-                    wchar_t wide[2] = {(wchar_t)(unsigned)v, L'\0'};
-                    Append(out, "%" + flags + (hasWidth ? std::to_string(width) : "") + "s",
-                           WideToCp932(wide, 1).c_str());
-                } else {
-                    Append(out, "%" + flags + (hasWidth ? std::to_string(width) : "") + "c", (int)(unsigned char)v);
-                }
-                break;
-            }
-            case 's':
-            case 'S': {
-                const void* text = values.Text();
-                if ((c == 'S' || d.wideText) && !d.narrowText && text != nullptr) {
-                    size_t limit = hasPrecision ? (size_t)precision : (size_t)-1;
-                    Append(out, directive + "s", WideToCp932(static_cast<const wchar_t*>(text), limit).c_str());
-                } else {
-                    Append(out, directive + "s", text != nullptr ? static_cast<const char*>(text) : "(null)");
-                }
-                break;
-            }
-            case 'p':
-                Append(out, "%" + flags + (hasWidth ? std::to_string(width) : "") + "." +
-                                std::to_string(2 * sizeof(void*)) + "llX",
-                       (unsigned long long)(UINT_PTR)values.Pointer());
-                break;
-            case 'n':
-                values.Pointer();
-                break;
-            default: {  // floating conversions
-                double v = values.Floating();
-                std::string text;
-                Append(text, "%" + flags + (hasPrecision ? "." + std::to_string(precision) : "") + c, v);
-                if (c != 'a' && c != 'A' && std::isfinite(v)) WidenExponent(text);
-                Pad(out, text, shown, hasWidth ? width : 0);
-                break;
-            }
+            break;
+        }
+        case 'p':
+            Append(out,
+                   "%" + flags + (hasWidth ? std::to_string(width) : "") + "." +
+                       std::to_string(2 * sizeof(void*)) + "llX",
+                   (unsigned long long)(UINT_PTR)values.Pointer());
+            break;
+        case 'n': values.Pointer(); break;
+        default: {  // floating conversions
+            double v = values.Floating();
+            std::string text;
+            Append(text, "%" + flags + (hasPrecision ? "." + std::to_string(precision) : "") + c, v);
+            if (c != 'a' && c != 'A' && std::isfinite(v)) WidenExponent(text);
+            Pad(out, text, shown, hasWidth ? width : 0);
+            break;
+        }
         }
     }
     return out;

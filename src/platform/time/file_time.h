@@ -27,7 +27,8 @@ inline long long UnixSeconds(ULONGLONG ticks) {
 }
 
 inline ULONGLONG FileTimeOfUnix(long long seconds, long nanoseconds) {
-    return (ULONGLONG)(seconds + kSecondsFrom1601To1970) * kFileTimeTicksPerSecond + (ULONGLONG)nanoseconds / 100;
+    return (ULONGLONG)(seconds + kSecondsFrom1601To1970) * kFileTimeTicksPerSecond +
+           (ULONGLONG)nanoseconds / 100;
 }
 
 // Now: the test clock while one is set, else the system's clock.

@@ -55,7 +55,9 @@ CTime::CTime(const FILETIME& ft, int /*nDST*/) {
     m_time = (time_t)kiln::detail::UnixSeconds(kiln::detail::FileTimeTicks(ft));
 }
 
-CTime CTime::GetCurrentTime() { return CTime((time_t)kiln::detail::UnixSeconds(kiln::detail::FileTimeNow())); }
+CTime CTime::GetCurrentTime() {
+    return CTime((time_t)kiln::detail::UnixSeconds(kiln::detail::FileTimeNow()));
+}
 
 int CTime::GetYear() const { return LocalField(m_time, &tm::tm_year) + 1900; }
 int CTime::GetMonth() const { return LocalField(m_time, &tm::tm_mon) + 1; }

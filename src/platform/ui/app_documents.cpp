@@ -21,8 +21,8 @@ const char kClassesKey[] = "Software\\Classes";
 
 LONG SetDefaultValue(const std::string& path, const std::string& value) {
     HKEY key = nullptr;
-    LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                                  nullptr, &key, nullptr);
+    LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_WRITE, nullptr, &key, nullptr);
     if (result != ERROR_SUCCESS) return result;
     result = RegSetValueExA(key, nullptr, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
     RegCloseKey(key);
@@ -153,8 +153,9 @@ BOOL CWinApp::Unregister() {
             DWORD size = sizeof value;
             HKEY key = nullptr;
             if (RegOpenKeyExA(HKEY_CURRENT_USER, extKey.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-                const bool ours = RegQueryValueExA(key, nullptr, nullptr, nullptr, (LPBYTE)value, &size) == ERROR_SUCCESS &&
-                                  typeId.Compare(value) == 0;
+                const bool ours =
+                    RegQueryValueExA(key, nullptr, nullptr, nullptr, (LPBYTE)value, &size) == ERROR_SUCCESS &&
+                    typeId.Compare(value) == 0;
                 RegCloseKey(key);
                 if (ours) DeleteTree(HKEY_CURRENT_USER, extKey);
             }
@@ -170,8 +171,7 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
     case CCommandLineInfo::FileNew:
         if (!OnCmdMsg(ID_FILE_NEW, CN_COMMAND, nullptr, nullptr)) OnFileNew();
         return m_pMainWnd != nullptr;
-    case CCommandLineInfo::FileOpen:
-        return OpenDocumentFile(rCmdInfo.m_strFileName) != nullptr;
+    case CCommandLineInfo::FileOpen: return OpenDocumentFile(rCmdInfo.m_strFileName) != nullptr;
     case CCommandLineInfo::FilePrint:
     case CCommandLineInfo::FilePrintTo:
         // There is no printer to print to: the document is opened hidden and the program ends, as
@@ -180,12 +180,8 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
         if (OpenDocumentFile(rCmdInfo.m_strFileName) != nullptr && m_pMainWnd != nullptr)
             m_pMainWnd->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT);
         return FALSE;
-    case CCommandLineInfo::AppRegister:
-        RegisterShellFileTypes(TRUE);
-        return FALSE;
-    case CCommandLineInfo::AppUnregister:
-        Unregister();
-        return FALSE;
+    case CCommandLineInfo::AppRegister: RegisterShellFileTypes(TRUE); return FALSE;
+    case CCommandLineInfo::AppUnregister: Unregister(); return FALSE;
     default:
         // FileDDE waits for a conversation with the desktop that never comes here: nothing to do.
         return TRUE;

@@ -27,7 +27,8 @@ void ReplaceText(LPCTSTR& field, const char* text) {
 
 // Opens the section key for reading only: reading a setting never makes keys in the store.
 HKEY OpenSectionForRead(const CWinApp& app, LPCTSTR section) {
-    std::string path = std::string("Software\\") + app.m_pszRegistryKey + "\\" + app.m_pszProfileName + "\\" + section;
+    std::string path =
+        std::string("Software\\") + app.m_pszRegistryKey + "\\" + app.m_pszProfileName + "\\" + section;
     HKEY key = nullptr;
     return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS ? key : nullptr;
 }
@@ -37,7 +38,9 @@ struct KeyCloser {
 };
 using OpenKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
-bool UsesRegistry(const CWinApp& app) { return app.m_pszRegistryKey != nullptr && *app.m_pszRegistryKey != '\0'; }
+bool UsesRegistry(const CWinApp& app) {
+    return app.m_pszRegistryKey != nullptr && *app.m_pszRegistryKey != '\0';
+}
 
 }  // namespace
 
@@ -64,16 +67,18 @@ HKEY CWinApp::GetSectionKey(LPCTSTR lpszSection) {
     OpenKey app(GetAppRegistryKey());
     if (!app || lpszSection == nullptr) return nullptr;
     HKEY key = nullptr;
-    LONG result = RegCreateKeyExA(app.get(), lpszSection, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
-                                  nullptr, &key, nullptr);
+    LONG result = RegCreateKeyExA(app.get(), lpszSection, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
     return result == ERROR_SUCCESS ? key : nullptr;
 }
 
 UINT CWinApp::GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault) {
-    if (!UsesRegistry(*this)) return GetPrivateProfileIntA(lpszSection, lpszEntry, nDefault, m_pszProfileName);
+    if (!UsesRegistry(*this))
+        return GetPrivateProfileIntA(lpszSection, lpszEntry, nDefault, m_pszProfileName);
     OpenKey key(OpenSectionForRead(*this, lpszSection));
     DWORD value = 0, type = 0, size = sizeof value;
-    if (!key || RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, (LPBYTE)&value, &size) != ERROR_SUCCESS ||
+    if (!key ||
+        RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, (LPBYTE)&value, &size) != ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof value)
         return (UINT)nDefault;
     return value;
@@ -87,15 +92,16 @@ BOOL CWinApp::WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue
     }
     OpenKey key(GetSectionKey(lpszSection));
     DWORD value = (DWORD)nValue;
-    return key && RegSetValueExA(key.get(), lpszEntry, 0, REG_DWORD, (const BYTE*)&value, sizeof value) == ERROR_SUCCESS;
+    return key && RegSetValueExA(key.get(), lpszEntry, 0, REG_DWORD, (const BYTE*)&value, sizeof value) ==
+                      ERROR_SUCCESS;
 }
 
 CString CWinApp::GetProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTSTR lpszDefault) {
     if (!UsesRegistry(*this)) {
         // Private profile values are at most a line; 4096 bytes hold any a program writes here.
         char text[4096];
-        GetPrivateProfileStringA(lpszSection, lpszEntry, lpszDefault != nullptr ? lpszDefault : "", text, sizeof text,
-                                 m_pszProfileName);
+        GetPrivateProfileStringA(lpszSection, lpszEntry, lpszDefault != nullptr ? lpszDefault : "", text,
+                                 sizeof text, m_pszProfileName);
         return CString(text);
     }
     CString fallback(lpszDefault != nullptr ? lpszDefault : "");
@@ -111,7 +117,8 @@ CString CWinApp::GetProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTST
 }
 
 BOOL CWinApp::WriteProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTSTR lpszValue) {
-    if (!UsesRegistry(*this)) return WritePrivateProfileStringA(lpszSection, lpszEntry, lpszValue, m_pszProfileName);
+    if (!UsesRegistry(*this))
+        return WritePrivateProfileStringA(lpszSection, lpszEntry, lpszValue, m_pszProfileName);
     if (lpszEntry == nullptr) {
         OpenKey app(GetAppRegistryKey());
         return app && RegDeleteKeyA(app.get(), lpszSection) == ERROR_SUCCESS;
@@ -119,8 +126,8 @@ BOOL CWinApp::WriteProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTSTR
     OpenKey key(GetSectionKey(lpszSection));
     if (!key) return FALSE;
     if (lpszValue == nullptr) return RegDeleteValueA(key.get(), lpszEntry) == ERROR_SUCCESS;
-    return RegSetValueExA(key.get(), lpszEntry, 0, REG_SZ, (const BYTE*)lpszValue, (DWORD)std::strlen(lpszValue) + 1) ==
-           ERROR_SUCCESS;
+    return RegSetValueExA(key.get(), lpszEntry, 0, REG_SZ, (const BYTE*)lpszValue,
+                          (DWORD)std::strlen(lpszValue) + 1) == ERROR_SUCCESS;
 }
 
 BOOL CWinApp::GetProfileBinary(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPBYTE* ppData, UINT* pBytes) {
@@ -143,7 +150,8 @@ BOOL CWinApp::GetProfileBinary(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPBYTE* p
         type != REG_BINARY)
         return FALSE;
     auto data = std::make_unique<BYTE[]>(size > 0 ? size : 1);
-    if (RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, data.get(), &size) != ERROR_SUCCESS) return FALSE;
+    if (RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, data.get(), &size) != ERROR_SUCCESS)
+        return FALSE;
     *ppData = data.release();
     *pBytes = size;
     return TRUE;

@@ -7,8 +7,8 @@
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-    ON_COMMAND(IDOK, &CDialog::OnOK)
-    ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
+ON_COMMAND(IDOK, &CDialog::OnOK)
+ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
 END_MESSAGE_MAP()
 
 CDialog::CDialog() = default;

@@ -19,8 +19,8 @@ struct Predefined {
     WORD atom;
     const char* name;
 };
-constexpr Predefined kPredefined[] = {{0x0080, "Button"},    {0x0081, "Edit"},    {0x0082, "Static"},
-                                      {0x0083, "ListBox"},   {0x0084, "ScrollBar"}, {0x0085, "ComboBox"}};
+constexpr Predefined kPredefined[] = {{0x0080, "Button"},  {0x0081, "Edit"},      {0x0082, "Static"},
+                                      {0x0083, "ListBox"}, {0x0084, "ScrollBar"}, {0x0085, "ComboBox"}};
 
 // Reads little-endian fields and strings from a byte range; any read past the end sets failed.
 class Reader {

@@ -15,7 +15,10 @@ IMPLEMENT_DYNAMIC(CDocTemplate, CCmdTarget)
 
 CDocTemplate::CDocTemplate(UINT nIDResource, CRuntimeClass* pDocClass, CRuntimeClass* pFrameClass,
                            CRuntimeClass* pViewClass)
-    : m_nIDResource(nIDResource), m_pDocClass(pDocClass), m_pFrameClass(pFrameClass), m_pViewClass(pViewClass) {}
+    : m_nIDResource(nIDResource),
+      m_pDocClass(pDocClass),
+      m_pFrameClass(pFrameClass),
+      m_pViewClass(pViewClass) {}
 
 CDocTemplate::~CDocTemplate() = default;
 
@@ -53,7 +56,8 @@ CDocTemplate::Confidence CDocTemplate::MatchDocType(LPCTSTR lpszPathName, CDocum
     CString ext;
     if (GetDocString(ext, filterExt)) {
         const int length = full.GetLength();
-        if (length >= ext.GetLength() && full.Right(ext.GetLength()).CompareNoCase(ext) == 0) return yesAttemptNative;
+        if (length >= ext.GetLength() && full.Right(ext.GetLength()).CompareNoCase(ext) == 0)
+            return yesAttemptNative;
     }
     return yesAttemptForeign;
 }
@@ -84,7 +88,8 @@ CFrameWnd* CDocTemplate::CreateNewFrame(CDocument* pDoc, CFrameWnd* pOther) {
         return nullptr;
     }
     // A frame whose creation fails has deleted itself (PostNcDestroy).
-    if (!frame->LoadFrame(m_nIDResource, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, &context)) return nullptr;
+    if (!frame->LoadFrame(m_nIDResource, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, &context))
+        return nullptr;
     return frame;
 }
 

@@ -23,9 +23,7 @@ struct EditState : ControlState {
 };
 
 // The offset of the character boundary at or before offset.
-size_t Boundary(const std::string& text, size_t offset) {
-    return FittingLength(text, offset);
-}
+size_t Boundary(const std::string& text, size_t offset) { return FittingLength(text, offset); }
 
 // Replaces the selection with insert, cut to what the limit leaves room for; FALSE when nothing changed.
 bool ReplaceSelection(Window* window, EditState* state, std::string insert) {

@@ -49,8 +49,7 @@ std::string CommonStart(const std::vector<std::string>& names) {
     std::string common = names.front();
     for (const std::string& name : names) {
         size_t length = 0;
-        while (length < common.size() && length < name.size() && common[length] == name[length])
-            ++length;
+        while (length < common.size() && length < name.size() && common[length] == name[length]) ++length;
         common.resize(length);
     }
     return common.substr(0, FittingLength(common, common.size()));
@@ -82,7 +81,8 @@ public:
             at += std::strlen(at) + (*at != '\0' ? 1 : 0);
             m_filters.push_back(std::move(filter));
         }
-        if (ofn.nFilterIndex >= 1 && ofn.nFilterIndex <= m_filters.size()) m_filter = (int)ofn.nFilterIndex - 1;
+        if (ofn.nFilterIndex >= 1 && ofn.nFilterIndex <= m_filters.size())
+            m_filter = (int)ofn.nFilterIndex - 1;
         m_template = BuildDialogTemplate(Description());
         InitModalIndirect((LPCDLGTEMPLATE)m_template.data(), CWnd::FromHandle(ofn.hwndOwner));
     }
@@ -168,7 +168,8 @@ protected:
             return;
         }
         if (m_open && (m_ofn.Flags & OFN_FILEMUSTEXIST) && !IsFilePath(path)) {
-            Tell(path + "\nファイルが見つかりません。\nファイル名を確認してください。", MB_OK | MB_ICONEXCLAMATION);
+            Tell(path + "\nファイルが見つかりません。\nファイル名を確認してください。",
+                 MB_OK | MB_ICONEXCLAMATION);
             return;
         }
         if (!m_open && (m_ofn.Flags & OFN_OVERWRITEPROMPT) && IsFilePath(path) &&
@@ -179,9 +180,19 @@ protected:
 
 private:
     DialogDescription Description() const {
-        const char* title = m_ofn.lpstrTitle != nullptr ? m_ofn.lpstrTitle : m_open ? "開く" : "名前を付けて保存";
-        DialogDescription dialog{title, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 0, 0, 280, 190,
-                                 9, "ＭＳ Ｐゴシック", {}};
+        const char* title = m_ofn.lpstrTitle != nullptr ? m_ofn.lpstrTitle
+                            : m_open                    ? "開く"
+                                                        : "名前を付けて保存";
+        DialogDescription dialog{title,
+                                 WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                                 0,
+                                 0,
+                                 0,
+                                 280,
+                                 190,
+                                 9,
+                                 "ＭＳ Ｐゴシック",
+                                 {}};
         const DWORD input = WS_VISIBLE | WS_TABSTOP;
         dialog.items.push_back({"Static", stc1, "", 5, 5, 270, 10, WS_VISIBLE | SS_NOPREFIX});
         dialog.items.push_back({"Edit", edt1, "", 5, 18, 270, 12, input | WS_BORDER | ES_AUTOHSCROLL});
@@ -190,9 +201,10 @@ private:
         if (!m_filters.empty())
             dialog.items.push_back({"ListBox", cmb1, "", 5, 138, 200, 30, input | WS_BORDER | LBS_NOTIFY});
         if (!(m_ofn.Flags & OFN_HIDEREADONLY))
-            dialog.items.push_back({"Button", chx1, "読み取り専用(&R)", 5, 172, 100, 12, input | BS_AUTOCHECKBOX});
-        dialog.items.push_back({"Button", IDOK, m_open ? "開く(&O)" : "保存(&S)", 170, 172, 50, 14,
-                                input | BS_DEFPUSHBUTTON});
+            dialog.items.push_back(
+                {"Button", chx1, "読み取り専用(&R)", 5, 172, 100, 12, input | BS_AUTOCHECKBOX});
+        dialog.items.push_back(
+            {"Button", IDOK, m_open ? "開く(&O)" : "保存(&S)", 170, 172, 50, 14, input | BS_DEFPUSHBUTTON});
         dialog.items.push_back({"Button", IDCANCEL, "キャンセル", 225, 172, 50, 14, input});
         return dialog;
     }
@@ -214,7 +226,7 @@ private:
         ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
         FolderEntries entries;
         ListFolder(folder, Masks(), entries);
-        if (!IsRootFolder(folder)) ::SendMessageA(list, LB_INSERTSTRING, (WPARAM)-1, (LPARAM)"..\\");
+        if (!IsRootFolder(folder)) ::SendMessageA(list, LB_INSERTSTRING, (WPARAM)-1, (LPARAM) "..\\");
         for (const std::string& name : entries.folders)
             ::SendMessageA(list, LB_INSERTSTRING, (WPARAM)-1, (LPARAM)(name + '\\').c_str());
         for (const std::string& name : entries.files)
@@ -261,8 +273,8 @@ private:
         m_ofn.nFileOffset = (WORD)nameOffset;
         const size_t period = path.rfind('.');
         m_ofn.nFileExtension = period == std::string::npos || period < nameOffset ? (WORD)path.size()
-                               : period + 1 == path.size()                       ? 0
-                                                                                 : (WORD)(period + 1);
+                               : period + 1 == path.size()                        ? 0
+                                                                                  : (WORD)(period + 1);
         const std::string name = path.substr(nameOffset);
         if (m_ofn.lpstrFileTitle != nullptr && name.size() < m_ofn.nMaxFileTitle)
             std::memcpy(m_ofn.lpstrFileTitle, name.c_str(), name.size() + 1);
@@ -340,8 +352,7 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCTSTR lpszDefExt, LPCTSTR lpszF
         // The '|' separators become NULs in place; the buffer keeps its full length.
         m_strFilter = lpszFilter;
         char* filter = m_strFilter.GetBuffer(0);
-        for (char* at = filter; (at = std::strchr(at, '|')) != nullptr;)
-            *at++ = '\0';
+        for (char* at = filter; (at = std::strchr(at, '|')) != nullptr;) *at++ = '\0';
         m_ofn.lpstrFilter = filter;
     }
 }

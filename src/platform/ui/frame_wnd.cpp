@@ -45,9 +45,9 @@ const RECT CFrameWnd::rectDefault = {CW_USEDEFAULT, CW_USEDEFAULT, 0, 0};
 IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
 
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
-    ON_WM_CREATE()
-    ON_WM_CLOSE()
-    ON_MESSAGE(WM_NCDESTROY, &CFrameWnd::OnNcDestroyMessage)
+ON_WM_CREATE()
+ON_WM_CLOSE()
+ON_MESSAGE(WM_NCDESTROY, &CFrameWnd::OnNcDestroyMessage)
 END_MESSAGE_MAP()
 
 CFrameWnd::CFrameWnd() = default;
@@ -56,14 +56,15 @@ CFrameWnd::~CFrameWnd() {
     if (m_hMenuDefault != nullptr) DestroyMenu(m_hMenuDefault);
 }
 
-BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext) {
+BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd,
+                          CCreateContext* pContext) {
     m_nIDHelp = nIDResource;
     if (const char* text = kiln::FindStringResource(nIDResource)) {
         const char* end = std::strchr(text, '\n');
         m_strTitle = end != nullptr ? CString(text, (int)(end - text)) : CString(text);
     }
-    return Create(nullptr, m_strTitle, dwDefaultStyle, rectDefault, pParentWnd, MAKEINTRESOURCE(nIDResource), 0,
-                  pContext);
+    return Create(nullptr, m_strTitle, dwDefaultStyle, rectDefault, pParentWnd, MAKEINTRESOURCE(nIDResource),
+                  0, pContext);
 }
 
 BOOL CFrameWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
@@ -205,7 +206,8 @@ void CFrameWnd::SaveBarState(LPCTSTR lpszProfileName) const {
     summary.Format("%s-Summary", lpszProfileName);
     app->WriteProfileString(summary, nullptr, nullptr);
     // Sections of bars saved before and not there now go; none of these frames has a control bar.
-    for (int bar = 0; app->GetProfileInt(BarSection(lpszProfileName, bar), kBarIdEntry, -1) != (UINT)-1; ++bar)
+    for (int bar = 0; app->GetProfileInt(BarSection(lpszProfileName, bar), kBarIdEntry, -1) != (UINT)-1;
+         ++bar)
         app->WriteProfileString(BarSection(lpszProfileName, bar), nullptr, nullptr);
     app->WriteProfileInt(summary, "Bars", 0);
     app->WriteProfileInt(summary, "ScreenCX", GetSystemMetrics(SM_CXSCREEN));

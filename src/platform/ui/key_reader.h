@@ -7,10 +7,10 @@
 namespace kiln {
 
 enum class KeyKind {
-    Text,        // one byte of a character in the user's charset
+    Text,  // one byte of a character in the user's charset
     Enter,
     Tab,
-    Escape,      // the Escape key alone
+    Escape,  // the Escape key alone
     Backspace,
     Delete,
     Left,

@@ -74,15 +74,19 @@ std::string Shown(const std::string& cp932, bool password) {
 // Redraws the line and leaves the cursor after the text before it (saved and restored by the
 // terminal, so wide characters need no counting). A line wider than the terminal scrolls
 // sideways: first is the first byte shown, moved so that the cursor stays in view.
-void Draw(const LineOptions& options, const std::string& text, size_t cursor, size_t& first,
-          std::FILE* out) {
+void Draw(const LineOptions& options, const std::string& text, size_t cursor, size_t& first, std::FILE* out) {
     size_t room = (size_t)std::max(TerminalColumns(fileno(out)) - 1 - (int)options.prompt.size(), 8);
     if (text.size() <= room || cursor < first) first = text.size() <= room ? 0 : cursor;
     while (cursor - first > room) first = NextChar(text, first);
     std::string shown = text.substr(first, FittingLength(std::string_view(text).substr(first), room));
     size_t before = cursor - first;
     std::string line = "\r" + options.prompt + Shown(shown.substr(0, before), options.password);
-    line += "\x1b" "7" + Shown(shown.substr(before), options.password) + "\x1b[K\x1b" "8";
+    line +=
+        "\x1b"
+        "7" +
+        Shown(shown.substr(before), options.password) +
+        "\x1b[K\x1b"
+        "8";
     std::fputs(line.c_str(), out);
     std::fflush(out);
 }
@@ -110,9 +114,7 @@ bool EditLine(std::string& text, const LineOptions& options, int in, std::FILE* 
             text = line;
             return true;
         case KeyKind::Escape:
-        case KeyKind::EndOfInput:
-            std::fputs("\n", out);
-            return false;
+        case KeyKind::EndOfInput: std::fputs("\n", out); return false;
         case KeyKind::Backspace:
             if (cursor > 0) {
                 size_t from = PreviousChar(line, cursor);
@@ -138,8 +140,8 @@ bool EditLine(std::string& text, const LineOptions& options, int in, std::FILE* 
             TypedText::Result r = typed.Add(key.byte, character);
             if (r == TypedText::Result::Incomplete) continue;
             bool fits = options.limit == 0 || line.size() + character.size() <= options.limit;
-            bool allowed = !options.digitsOnly || (character.size() == 1 && character[0] >= '0' &&
-                                                   character[0] <= '9');
+            bool allowed =
+                !options.digitsOnly || (character.size() == 1 && character[0] >= '0' && character[0] <= '9');
             if (r == TypedText::Result::Refused || !fits || !allowed || character.empty()) {
                 std::fputs("\a", out);
                 std::fflush(out);

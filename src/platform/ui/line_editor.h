@@ -24,7 +24,8 @@ struct LineOptions {
 // cursor, Backspace and Delete remove one, Left, Right, Home (Ctrl-A) and End (Ctrl-E) move, Ctrl-U
 // empties the line. Keys come from in (in KeyMode), the line is drawn on out in the user's charset;
 // a character code page 932 cannot hold is refused with a bell; a line wider than the terminal
-// scrolls sideways. True on Enter (or Tab, without completion) with text holding the result; false on Escape or the end of the input, with text as it was.
+// scrolls sideways. True on Enter (or Tab, without completion) with text holding the result; false on Escape
+// or the end of the input, with text as it was.
 bool EditLine(std::string& text, const LineOptions& options, int in, std::FILE* out);
 
 }  // namespace kiln

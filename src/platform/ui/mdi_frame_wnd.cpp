@@ -14,14 +14,16 @@ CMDIFrameWnd::CMDIFrameWnd() = default;
 
 CMDIFrameWnd::~CMDIFrameWnd() = default;
 
-BOOL CMDIFrameWnd::OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext*) { return CreateClient(lpcs, nullptr); }
+BOOL CMDIFrameWnd::OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext*) {
+    return CreateClient(lpcs, nullptr);
+}
 
 BOOL CMDIFrameWnd::CreateClient(LPCREATESTRUCT, CMenu*) {
     RECT client;
     ::GetClientRect(m_hWnd, &client);
-    m_hWndMDIClient = ::CreateWindowExA(WS_EX_CLIENTEDGE, "MDIClient", nullptr,
-                                        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, client.right, client.bottom,
-                                        m_hWnd, (HMENU)(UINT_PTR)AFX_IDW_PANE_FIRST, AfxGetInstanceHandle(), nullptr);
+    m_hWndMDIClient = ::CreateWindowExA(
+        WS_EX_CLIENTEDGE, "MDIClient", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, client.right,
+        client.bottom, m_hWnd, (HMENU)(UINT_PTR)AFX_IDW_PANE_FIRST, AfxGetInstanceHandle(), nullptr);
     return m_hWndMDIClient != nullptr;
 }
 
@@ -34,7 +36,8 @@ CMDIChildWnd* CMDIFrameWnd::MDIGetActive(BOOL* pbMaximized) const {
         for (HWND child = ::GetWindow(m_hWndMDIClient, GW_CHILD); child != nullptr;
              child = ::GetWindow(child, GW_HWNDNEXT)) {
             CWnd* wnd = CWnd::FromHandlePermanent(child);
-            if (wnd != nullptr && wnd->IsKindOf(RUNTIME_CLASS(CMDIChildWnd))) active = static_cast<CMDIChildWnd*>(wnd);
+            if (wnd != nullptr && wnd->IsKindOf(RUNTIME_CLASS(CMDIChildWnd)))
+                active = static_cast<CMDIChildWnd*>(wnd);
         }
     }
     if (pbMaximized != nullptr) *pbMaximized = active != nullptr && active->IsZoomed();
@@ -55,14 +58,15 @@ CFrameWnd* CMDIFrameWnd::GetActiveFrame() {
 IMPLEMENT_DYNCREATE(CMDIChildWnd, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMDIChildWnd, CFrameWnd)
-    ON_WM_DESTROY()
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 CMDIChildWnd::CMDIChildWnd() = default;
 
 CMDIChildWnd::~CMDIChildWnd() = default;
 
-BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext) {
+BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd,
+                             CCreateContext* pContext) {
     if (pParentWnd == nullptr) pParentWnd = AfxGetMainWnd();
     auto* mdiFrame = dynamic_cast<CMDIFrameWnd*>(pParentWnd);
     if (mdiFrame == nullptr || mdiFrame->m_hWndMDIClient == nullptr) {
@@ -76,7 +80,8 @@ BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pPare
     }
     // The menu is the frame's own (a screen would show it in the main frame's bar while the child is
     // active); the child window itself has an id, not a menu.
-    m_hMenuDefault = LoadMenuA(AfxFindResourceHandle(MAKEINTRESOURCE(nIDResource), RT_MENU), MAKEINTRESOURCE(nIDResource));
+    m_hMenuDefault =
+        LoadMenuA(AfxFindResourceHandle(MAKEINTRESOURCE(nIDResource), RT_MENU), MAKEINTRESOURCE(nIDResource));
     if (m_hMenuDefault == nullptr) {
         PostNcDestroy();
         return FALSE;
@@ -84,7 +89,8 @@ BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pPare
     RECT client;
     ::GetClientRect(mdiFrame->m_hWndMDIClient, &client);
     if (!CreateEx(WS_EX_MDICHILD, nullptr, m_strTitle, (dwDefaultStyle | WS_CHILD) & ~WS_VISIBLE, 0, 0,
-                  client.right * 3 / 4, client.bottom * 3 / 4, mdiFrame->m_hWndMDIClient, nullptr, (LPVOID)pContext))
+                  client.right * 3 / 4, client.bottom * 3 / 4, mdiFrame->m_hWndMDIClient, nullptr,
+                  (LPVOID)pContext))
         return FALSE;
     mdiFrame->MDIActivate(this);
     return TRUE;

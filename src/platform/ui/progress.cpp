@@ -57,7 +57,8 @@ LRESULT Move(ProgressState& bar, int position) {
 // A job may step its bar once per item: the common case, a bar with its state, comes first.
 LRESULT CALLBACK ProgressProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* bar = ControlOf<ProgressState>(hWnd);
-    if (bar == nullptr) [[unlikely]] return WithoutState(hWnd, message, wParam, lParam);
+    if (bar == nullptr) [[unlikely]]
+        return WithoutState(hWnd, message, wParam, lParam);
     switch (message) {
     case PBM_SETRANGE: return SetRange(*bar, LOWORD(lParam), HIWORD(lParam));
     case PBM_SETRANGE32: return SetRange(*bar, (int)wParam, (int)lParam);

@@ -31,16 +31,16 @@ constexpr int kPercentId = 3005;
 constexpr int kStatusId = 3006;
 constexpr int kBarWidth = 20;
 constexpr long long kDrawIntervalMs = 100;  // at most ten redraws a second
-constexpr long kTickNs = 30'000'000;       // keys answer well within a tenth of a second
+constexpr long kTickNs = 30'000'000;        // keys answer well within a tenth of a second
 constexpr char kClearLine[] = "\r\x1b[K";
 
 struct LineState {
     std::vector<HWND> dialogs;  // oldest first
     std::unique_ptr<KeyMode> keys;
-    std::string drawn;          // the line on the screen, empty when none
+    std::string drawn;  // the line on the screen, empty when none
     unsigned lastTick = 0;
     long long nextDraw = 0;
-    bool busy = false;          // drawing sends messages, which must not poll again
+    bool busy = false;  // drawing sends messages, which must not poll again
     int aside = 0;
 };
 
@@ -125,9 +125,7 @@ long long NowMs() {
     return (long long)now.tv_sec * 1000 + now.tv_nsec / 1000000;
 }
 
-bool Usable(HWND control) {
-    return control && (StyleOf(control) & WS_VISIBLE) && IsWindowEnabled(control);
-}
+bool Usable(HWND control) { return control && (StyleOf(control) & WS_VISIBLE) && IsWindowEnabled(control); }
 
 // Control bytes (line breaks in a status text) would move the cursor: they become blanks.
 std::string OneLine(std::string text) {

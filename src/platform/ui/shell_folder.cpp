@@ -83,12 +83,8 @@ protected:
             if (lParam != 0)
                 Select(wParam ? std::string((const char*)lParam) : PathOf((LPCITEMIDLIST)lParam), true);
             return 0;
-        case BFFM_SETSTATUSTEXTA:
-            SetDlgItemText(kStatus, lParam != 0 ? (const char*)lParam : "");
-            return 0;
-        case BFFM_ENABLEOK:
-            ::EnableWindow(::GetDlgItem(m_hWnd, IDOK), lParam != 0);
-            return 0;
+        case BFFM_SETSTATUSTEXTA: SetDlgItemText(kStatus, lParam != 0 ? (const char*)lParam : ""); return 0;
+        case BFFM_ENABLEOK: ::EnableWindow(::GetDlgItem(m_hWnd, IDOK), lParam != 0); return 0;
         }
         return CDialog::WindowProc(message, wParam, lParam);
     }
@@ -120,18 +116,25 @@ protected:
 
 private:
     DialogDescription Description() const {
-        DialogDescription dialog{"フォルダの参照", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 0, 0,
-                                 230, 200, 9, "ＭＳ Ｐゴシック", {}};
+        DialogDescription dialog{"フォルダの参照",
+                                 WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                                 0,
+                                 0,
+                                 0,
+                                 230,
+                                 200,
+                                 9,
+                                 "ＭＳ Ｐゴシック",
+                                 {}};
         const DWORD input = WS_VISIBLE | WS_TABSTOP;
         const DWORD status = (m_info.ulFlags & BIF_STATUSTEXT) ? WS_VISIBLE : 0;
-        dialog.items = {
-            {"Static", kTitle, m_info.lpszTitle != nullptr ? m_info.lpszTitle : "", 5, 5, 220, 20,
-             WS_VISIBLE | SS_NOPREFIX},
-            {"Static", kStatus, "", 5, 26, 220, 10, status | (DWORD)SS_NOPREFIX},
-            {"ListBox", kTree, "", 5, 38, 220, 110, input | WS_BORDER | WS_VSCROLL | LBS_NOTIFY},
-            {"Edit", kEdit, "", 5, 152, 220, 12, input | WS_BORDER | ES_AUTOHSCROLL},
-            {"Button", IDOK, "OK", 120, 180, 50, 14, input | BS_DEFPUSHBUTTON},
-            {"Button", IDCANCEL, "キャンセル", 175, 180, 50, 14, input}};
+        dialog.items = {{"Static", kTitle, m_info.lpszTitle != nullptr ? m_info.lpszTitle : "", 5, 5, 220, 20,
+                         WS_VISIBLE | SS_NOPREFIX},
+                        {"Static", kStatus, "", 5, 26, 220, 10, status | (DWORD)SS_NOPREFIX},
+                        {"ListBox", kTree, "", 5, 38, 220, 110, input | WS_BORDER | WS_VSCROLL | LBS_NOTIFY},
+                        {"Edit", kEdit, "", 5, 152, 220, 12, input | WS_BORDER | ES_AUTOHSCROLL},
+                        {"Button", IDOK, "OK", 120, 180, 50, 14, input | BS_DEFPUSHBUTTON},
+                        {"Button", IDCANCEL, "キャンセル", 175, 180, 50, 14, input}};
         return dialog;
     }
 
@@ -155,7 +158,7 @@ private:
         ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
         FolderEntries entries;
         ListFolder(folder, "", entries);
-        if (folder.size() > m_root.size()) ::SendMessageA(list, LB_INSERTSTRING, (WPARAM)-1, (LPARAM)"..\\");
+        if (folder.size() > m_root.size()) ::SendMessageA(list, LB_INSERTSTRING, (WPARAM)-1, (LPARAM) "..\\");
         for (const std::string& name : entries.folders)
             ::SendMessageA(list, LB_INSERTSTRING, (WPARAM)-1, (LPARAM)(name + '\\').c_str());
         if (notify) Notify();
@@ -164,7 +167,7 @@ private:
     BROWSEINFOA& m_info;
     const std::string m_root;  // with a trailing backslash
     std::vector<BYTE> m_template;
-    std::string m_selection;   // with a trailing backslash
+    std::string m_selection;  // with a trailing backslash
     std::string m_result;
     bool m_notified = false;
 };

@@ -28,8 +28,8 @@ struct Control {
     HWND window;
     Kind kind;
     DWORD style;
-    std::string label;  // the text without its '&' marks, code page 932
-    char mnemonic;      // the letter after '&', lower case, or 0
+    std::string label;        // the text without its '&' marks, code page 932
+    char mnemonic;            // the letter after '&', lower case, or 0
     bool labelsNext = false;  // a text just before an edit or a list: shown as that field's label
 };
 
@@ -117,9 +117,7 @@ std::string Printable(const std::string& cp932) {
     return ToUserCharset(text);
 }
 
-void Print(const std::string& cp932) {
-    std::fputs((Printable(cp932) + "\n").c_str(), stderr);
-}
+void Print(const std::string& cp932) { std::fputs((Printable(cp932) + "\n").c_str(), stderr); }
 
 class Presenter {
 public:
@@ -264,10 +262,10 @@ private:
     bool AskCheck(const Control& box) {
         for (;;) {
             LRESULT check = SendMessageA(box.window, BM_GETCHECK, 0, 0);
-            const char* mark = box.kind == Kind::Radio ? (check ? "(*) " : "( ) ")
-                               : check == BST_CHECKED   ? "[x] "
+            const char* mark = box.kind == Kind::Radio      ? (check ? "(*) " : "( ) ")
+                               : check == BST_CHECKED       ? "[x] "
                                : check == BST_INDETERMINATE ? "[-] "
-                                                           : "[ ] ";
+                                                            : "[ ] ";
             std::string line = "\r" + Printable(mark + box.label) + "  (Space: change)\x1b[K";
             std::fputs(line.c_str(), stderr);
             std::fflush(stderr);

@@ -6,8 +6,8 @@
 IMPLEMENT_DYNAMIC(CView, CWnd)
 
 BEGIN_MESSAGE_MAP(CView, CWnd)
-    ON_WM_CREATE()
-    ON_WM_DESTROY()
+ON_WM_CREATE()
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 CView::CView() = default;
@@ -17,7 +17,8 @@ CView::~CView() {
 }
 
 CFrameWnd* CView::GetParentFrame() const {
-    for (HWND hWnd = m_hWnd != nullptr ? ::GetParent(m_hWnd) : nullptr; hWnd != nullptr; hWnd = ::GetParent(hWnd)) {
+    for (HWND hWnd = m_hWnd != nullptr ? ::GetParent(m_hWnd) : nullptr; hWnd != nullptr;
+         hWnd = ::GetParent(hWnd)) {
         CWnd* wnd = CWnd::FromHandlePermanent(hWnd);
         if (wnd != nullptr && wnd->IsKindOf(RUNTIME_CLASS(CFrameWnd))) return static_cast<CFrameWnd*>(wnd);
         if ((GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CHILD) == 0) break;

@@ -166,8 +166,7 @@ CWaitCursor::~CWaitCursor() {
         return;
     }
     int count = g_waitCursorCount.load();
-    while (count > 0 && !g_waitCursorCount.compare_exchange_weak(count, count - 1)) {
-    }
+    while (count > 0 && !g_waitCursorCount.compare_exchange_weak(count, count - 1)) {}
 }
 
 void CWaitCursor::Restore() {

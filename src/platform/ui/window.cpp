@@ -178,7 +178,8 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
     kiln::SiblingList(window).push_back(hWnd);
     if (auto hook = kiln::g_creationHook.load()) hook(hWnd);
 
-    CREATESTRUCTA cs{lpParam, hInstance, hMenu, hWndParent, nHeight, nWidth, Y, X, (LONG)dwStyle,  //
+    CREATESTRUCTA cs{lpParam,      hInstance,   hMenu,    hWndParent,    nHeight,
+                     nWidth,       Y,           X,        (LONG)dwStyle,  //
                      lpWindowName, lpClassName, dwExStyle};
     if (!SendMessageA(hWnd, WM_NCCREATE, 0, (LPARAM)&cs) ||
         SendMessageA(hWnd, WM_CREATE, 0, (LPARAM)&cs) == -1) {

@@ -26,7 +26,8 @@ Allocation& Allocator() {
 }
 
 WindowSlot* SlotAt(uint32_t index) {
-    return &g_windowChunks[index / kWindowChunkSize].load(std::memory_order_acquire)[index % kWindowChunkSize];
+    return &g_windowChunks[index / kWindowChunkSize].load(
+        std::memory_order_acquire)[index % kWindowChunkSize];
 }
 
 HWND MakeHandle(uint32_t index, uint32_t generation) {
@@ -47,7 +48,8 @@ HWND AddWindow(std::unique_ptr<Window> window, DWORD threadId) {
             if (table.used == kWindowChunkSize * kWindowChunkCount) return nullptr;
             index = table.used++;
             std::atomic<WindowSlot*>& chunk = g_windowChunks[index / kWindowChunkSize];
-            if (chunk.load() == nullptr) chunk.store(new WindowSlot[kWindowChunkSize], std::memory_order_release);
+            if (chunk.load() == nullptr)
+                chunk.store(new WindowSlot[kWindowChunkSize], std::memory_order_release);
         }
     }
     WindowSlot* slot = SlotAt(index);

@@ -42,13 +42,13 @@ struct Window {
     LONG_PTR id = 0;
     LONG_PTR userData = 0;
     HINSTANCE instance = nullptr;
-    HMENU menu = nullptr;  // a top-level window's menu
-    std::string text;      // code page 932
-    HWND parent = nullptr; // children only
-    HWND owner = nullptr;  // top-level windows only
+    HMENU menu = nullptr;        // a top-level window's menu
+    std::string text;            // code page 932
+    HWND parent = nullptr;       // children only
+    HWND owner = nullptr;        // top-level windows only
     std::vector<HWND> children;  // creation (tab) order
-    RECT rect{};           // in the parent's client area, or on the screen
-    RECT normalRect{};     // the restored rectangle while minimized or maximized
+    RECT rect{};                 // in the parent's client area, or on the screen
+    RECT normalRect{};           // the restored rectangle while minimized or maximized
     POINT minPosition{-1, -1};
     POINT maxPosition{-1, -1};
     bool restoreToMaximized = false;
@@ -94,7 +94,8 @@ inline Window* LookupWindow(HWND hWnd) {
 // The same, setting ERROR_INVALID_WINDOW_HANDLE when there is none.
 inline Window* GetWindowRecord(HWND hWnd) {
     Window* window = LookupWindow(hWnd);
-    if (window == nullptr) [[unlikely]] SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    if (window == nullptr) [[unlikely]]
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return window;
 }
 // The thread that owns a live window, 0 when there is none; any thread may ask.

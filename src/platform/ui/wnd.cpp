@@ -227,8 +227,9 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
 
 BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, int x,
                     int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam) {
-    CREATESTRUCT cs{lpParam, AfxGetInstanceHandle(), nIDorHMenu, hWndParent, nHeight, nWidth, y, x,  //
-                    (LONG)dwStyle, lpszWindowName, lpszClassName, dwExStyle};
+    CREATESTRUCT cs{
+        lpParam,       AfxGetInstanceHandle(), nIDorHMenu,    hWndParent, nHeight, nWidth, y, x,  //
+        (LONG)dwStyle, lpszWindowName,         lpszClassName, dwExStyle};
     if (!PreCreateWindow(cs)) {
         PostNcDestroy();
         return FALSE;

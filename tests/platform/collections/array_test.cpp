@@ -73,8 +73,9 @@ TEST(CArray, ArchiveBytesAsMfcStoresThem) {
     // A count far beyond the data fails at the end of the data instead of allocating for the count.
     CDWordArray forged;
     std::string header("\xFF\xFF\xFF\xFF\xFF\x7F", 6);
-    EXPECT_EQ(kiln::test::CauseOf<CArchiveException>([&] { LoadBytes(forged, header + std::string(16, '\1')); }),
-              CArchiveException::endOfFile);
+    EXPECT_EQ(
+        kiln::test::CauseOf<CArchiveException>([&] { LoadBytes(forged, header + std::string(16, '\1')); }),
+        CArchiveException::endOfFile);
 }
 
 TEST(CArray, ObArrayStoresObjectsOnce) {

@@ -17,13 +17,15 @@ namespace {
 
 std::vector<std::string> Items(const CStringList& list) {
     std::vector<std::string> out;
-    for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) out.emplace_back(list.GetNext(pos).GetString());
+    for (POSITION pos = list.GetHeadPosition(); pos != nullptr;)
+        out.emplace_back(list.GetNext(pos).GetString());
     return out;
 }
 
 std::vector<std::string> ItemsBackwards(const CStringList& list) {
     std::vector<std::string> out;
-    for (POSITION pos = list.GetTailPosition(); pos != nullptr;) out.insert(out.begin(), list.GetPrev(pos).GetString());
+    for (POSITION pos = list.GetTailPosition(); pos != nullptr;)
+        out.insert(out.begin(), list.GetPrev(pos).GetString());
     return out;
 }
 
@@ -71,7 +73,13 @@ TEST(CStringList, ArchiveHoldsTheCountAndLengthPrefixedStrings) {
     list.AddTail("");
     list.AddTail(CString('x', 300));
     std::string bytes = StoreBytes(list);
-    EXPECT_EQ(bytes, std::string("\x03\x00" "\x02" "ab" "\x00" "\xFF\x2C\x01", 9) + std::string(300, 'x'));
+    EXPECT_EQ(bytes, std::string("\x03\x00"
+                                 "\x02"
+                                 "ab"
+                                 "\x00"
+                                 "\xFF\x2C\x01",
+                                 9) +
+                         std::string(300, 'x'));
 
     CStringList loaded;
     loaded.AddTail("kept");  // loading appends
@@ -105,8 +113,18 @@ TEST(CObList, StoresObjectsInTheArchiveObjectFormat) {
     list.AddTail((CObject*)nullptr);
     std::string bytes = StoreBytes(list);
     // count 3; new class tag, schema 0, name; the string list; a back reference to object 2; null.
-    std::string expected("\x03\x00" "\xFF\xFF" "\x00\x00" "\x0B\x00" "CStringList" "\x01\x00" "\x01" "s"
-                         "\x02\x00" "\x00\x00", 27);
+    std::string expected(
+        "\x03\x00"
+        "\xFF\xFF"
+        "\x00\x00"
+        "\x0B\x00"
+        "CStringList"
+        "\x01\x00"
+        "\x01"
+        "s"
+        "\x02\x00"
+        "\x00\x00",
+        27);
     EXPECT_EQ(bytes, expected);
 
     CObList loaded;

@@ -43,7 +43,18 @@ TEST(CMapStringToString, EnumeratesInBucketOrderNewestFirst) {
     EXPECT_EQ(Keys(map), (std::vector<std::string>{"", "a", "b"}));
 
     std::string bytes = StoreBytes(map);
-    EXPECT_EQ(bytes, std::string("\x03\x00" "\x00" "\x01!" "\x01" "a" "\x07" "changed" "\x01" "b" "\x02" "b!", 20));
+    EXPECT_EQ(bytes, std::string("\x03\x00"
+                                 "\x00"
+                                 "\x01!"
+                                 "\x01"
+                                 "a"
+                                 "\x07"
+                                 "changed"
+                                 "\x01"
+                                 "b"
+                                 "\x02"
+                                 "b!",
+                                 20));
     CMapStringToString loaded;
     LoadBytes(loaded, bytes);
     EXPECT_EQ(Keys(loaded), Keys(map));
@@ -70,7 +81,8 @@ TEST(CMapPtrToPtr, KeysByPointerAndWord) {
     EXPECT_EQ(value, &objects[39] + 1);
     int visited = 0;
     void* key;
-    for (POSITION pos = byPointer.GetStartPosition(); pos != nullptr; ++visited) byPointer.GetNextAssoc(pos, key, value);
+    for (POSITION pos = byPointer.GetStartPosition(); pos != nullptr; ++visited)
+        byPointer.GetNextAssoc(pos, key, value);
     EXPECT_EQ(visited, 40);
 
     CMapWordToPtr byWord;

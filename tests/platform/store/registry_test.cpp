@@ -322,7 +322,7 @@ TEST_F(RegistryTest, DamagedHiveFilesGiveBadDbAndStayAsTheyAre) {
     const std::function<void(std::string&)> damages[] = {
         [](std::string& bytes) { bytes = "this is not a database\n" + std::string(5000, '\x5A'); },
         [](std::string& bytes) { bytes.replace(68, 4, "ABCD"); },  // another program's application id
-        [](std::string& bytes) {  // one damaged page
+        [](std::string& bytes) {                                   // one damaged page
             for (size_t i = 4096; i < 8192; ++i) bytes[i] = (char)(i * 7);
         },
     };

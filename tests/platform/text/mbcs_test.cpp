@@ -26,9 +26,7 @@ TEST(Mbcs, CharacterStepsAndPrefixesEndWithTheText) {
     EXPECT_EQ(kiln::CharLength(s + 2), 1u);
     EXPECT_EQ(kiln::CharLength(s + 3), 1u);     // cut off by the terminator
     EXPECT_EQ(kiln::CharLength(s, s + 1), 1u);  // cut off by the end of the text
-    const struct {
-        size_t limit, fits;
-    } cases[] = {{0, 0}, {1, 0}, {2, 2}, {3, 3}, {4, 4}, {9, 4}};
+    const struct { size_t limit, fits; } cases[] = {{0, 0}, {1, 0}, {2, 2}, {3, 3}, {4, 4}, {9, 4}};
     for (const auto& c : cases) EXPECT_EQ(kiln::FittingLength(std::string_view(s, 4), c.limit), c.fits);
     EXPECT_EQ(kiln::FittingLength(std::string_view(s, 1), 9), 1u);
 }

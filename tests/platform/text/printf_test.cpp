@@ -72,7 +72,8 @@ TEST(Printf, PointerSizedValues) {
         return kiln::FormatArgs(format, values.begin(), (int)values.size());
     };
     EXPECT_STREQ(fmt("%s=%d %lu", {(INT_PTR) "label", -5, -1}), "label=-5 4294967295");
-    EXPECT_STREQ(fmt("%lld %I64d %.1f", {(INT_PTR)1 << 40, (INT_PTR)1 << 33, 3}), "1099511627776 8589934592 3.0");
+    EXPECT_STREQ(fmt("%lld %I64d %.1f", {(INT_PTR)1 << 40, (INT_PTR)1 << 33, 3}),
+                 "1099511627776 8589934592 3.0");
     EXPECT_STREQ(fmt("%n%d %d %s", {0, 9}), "9 0 (null)");
     EXPECT_STREQ(kiln::FormatArgs(nullptr, nullptr, 0), "");
 }

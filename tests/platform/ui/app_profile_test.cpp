@@ -50,7 +50,8 @@ TEST_F(AppProfile, RegistryKeyPutsSettingsInTheUserStore) {
     RoundTrip(m_app);
     m_app.WriteProfileString("Texts", "Kept", "yes");
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Company\\Kiln Test\\Texts", 0, KEY_READ, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Company\\Kiln Test\\Texts", 0, KEY_READ, &key),
+              ERROR_SUCCESS);
     char value[8] = {};
     DWORD size = sizeof value, type = 0;
     EXPECT_EQ(RegQueryValueExA(key, "Kept", nullptr, &type, (LPBYTE)value, &size), ERROR_SUCCESS);

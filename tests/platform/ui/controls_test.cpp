@@ -126,9 +126,12 @@ TEST(Controls, ListBoxSortsFindsAndNotifiesUserSelections) {
         }
         EXPECT_EQ(items, (std::vector<std::string>{"Apple", "apricot", "banana", "pear"}));
         const std::tuple<UINT, int, const char*, LRESULT> finds[] = {
-            {LB_FINDSTRING, -1, "AP", 0},         {LB_FINDSTRING, 0, "ap", 1},
-            {LB_FINDSTRING, 1, "ap", 0} /* wraps round */, {LB_FINDSTRING, -1, "x", LB_ERR},
-            {LB_FINDSTRINGEXACT, -1, "BANANA", 2}, {LB_FINDSTRINGEXACT, -1, "ban", LB_ERR}};
+            {LB_FINDSTRING, -1, "AP", 0},
+            {LB_FINDSTRING, 0, "ap", 1},
+            {LB_FINDSTRING, 1, "ap", 0} /* wraps round */,
+            {LB_FINDSTRING, -1, "x", LB_ERR},
+            {LB_FINDSTRINGEXACT, -1, "BANANA", 2},
+            {LB_FINDSTRINGEXACT, -1, "ban", LB_ERR}};
         for (auto [message, start, text, expected] : finds)
             EXPECT_EQ(SendMessageA(list, message, (WPARAM)start, (LPARAM)text), expected) << text;
 
@@ -199,7 +202,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CCountingBar, CProgressCtrl)
-    ON_MESSAGE(PBM_STEPIT, &CCountingBar::OnStepIt)
+ON_MESSAGE(PBM_STEPIT, &CCountingBar::OnStepIt)
 END_MESSAGE_MAP()
 
 TEST(Controls, SubclassedBarsReachTheirWrappersHandlersAndThenTheBar) {
@@ -225,11 +228,14 @@ TEST(Controls, DialogItemNumbersParseWholeTexts) {
         HWND parent = MakeParent();
         MakeControl(parent, "Edit", 40, 0);
         // Text, signed, value, translated.
-        const std::tuple<const char*, BOOL, UINT, BOOL> cases[] = {
-            {" 42 ", TRUE, 42, TRUE},       {"-5", TRUE, (UINT)-5, TRUE},
-            {"-5", FALSE, 0, FALSE},        {"12abc", TRUE, 0, FALSE},
-            {"4294967295", FALSE, 4294967295u, TRUE}, {"4294967296", FALSE, 0, FALSE},
-            {"2147483648", TRUE, 0, FALSE}, {"", TRUE, 0, FALSE}};
+        const std::tuple<const char*, BOOL, UINT, BOOL> cases[] = {{" 42 ", TRUE, 42, TRUE},
+                                                                   {"-5", TRUE, (UINT)-5, TRUE},
+                                                                   {"-5", FALSE, 0, FALSE},
+                                                                   {"12abc", TRUE, 0, FALSE},
+                                                                   {"4294967295", FALSE, 4294967295u, TRUE},
+                                                                   {"4294967296", FALSE, 0, FALSE},
+                                                                   {"2147483648", TRUE, 0, FALSE},
+                                                                   {"", TRUE, 0, FALSE}};
         for (auto [text, isSigned, value, translated] : cases) {
             SetDlgItemTextA(parent, 40, text);
             BOOL got = -1;

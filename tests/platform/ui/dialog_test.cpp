@@ -85,10 +85,10 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CFormDlg, CDialog)
-    ON_BN_CLICKED(kApply, &CFormDlg::OnApply)
-    ON_EN_CHANGE(kName, &CFormDlg::OnNameChange)
-    ON_LBN_DBLCLK(kFruits, &CFormDlg::OnDblclkFruits)
-    ON_MESSAGE(WM_KICKIDLE, &CFormDlg::OnKickIdle)
+ON_BN_CLICKED(kApply, &CFormDlg::OnApply)
+ON_EN_CHANGE(kName, &CFormDlg::OnNameChange)
+ON_LBN_DBLCLK(kFruits, &CFormDlg::OnDblclkFruits)
+ON_MESSAGE(WM_KICKIDLE, &CFormDlg::OnKickIdle)
 END_MESSAGE_MAP()
 
 TEST(Dialog, DataExchangeKeepsTheDialogOpenUntilTheDataPasses) {
@@ -148,7 +148,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CCountingWnd, CWnd)
-    ON_MESSAGE(WM_ENTERIDLE, &CCountingWnd::OnEnterIdle)
+ON_MESSAGE(WM_ENTERIDLE, &CCountingWnd::OnEnterIdle)
 END_MESSAGE_MAP()
 
 TEST(Dialog, MessageMapsAndTheModalLoopsIdleMessages) {

@@ -117,7 +117,8 @@ TEST_F(FileDialogTest, FileMustExistKeepsTheDialogOpenAndCancelReturnsNothing) {
     });
     ASSERT_EQ(dialog.DoModal(), IDOK);
     ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Last().text, dir.win("missing.txt") + "\nファイルが見つかりません。\nファイル名を確認してください。");
+    EXPECT_EQ(boxes.Last().text,
+              dir.win("missing.txt") + "\nファイルが見つかりません。\nファイル名を確認してください。");
     EXPECT_EQ(std::string(dialog.GetPathName()), dir.win("a.txt"));
 
     CFileDialog cancelled(TRUE);
@@ -128,8 +129,7 @@ TEST_F(FileDialogTest, FileMustExistKeepsTheDialogOpenAndCancelReturnsNothing) {
 
 TEST_F(FileDialogTest, OverwritePromptAnsweredNoThenYes) {
     CFileDialog dialog(FALSE, nullptr, "a.txt");
-    for (int i = 0; i < 2; ++i)
-        script.OnWait([](HWND d) { PostClick(d, IDOK); });
+    for (int i = 0; i < 2; ++i) script.OnWait([](HWND d) { PostClick(d, IDOK); });
     boxes.Answer(IDNO);
     boxes.Answer(IDYES);
     ASSERT_EQ(dialog.DoModal(), IDOK);

@@ -49,12 +49,16 @@ TEST(LineEditor, KeysEditTheLine) {
         {"日本", bs + "\r", true, "日"},
         {"日本語", home + right + del + "\t", true, "日語"},
         {"日本", left + left + left + bs + right + "x\r", true, "日x本"},
-        {"abc", "\x01" "1\x05" "2\x1bOH3\x1b[4~4\r", true, "31abc24"},
-        {"abc", "\x15z\x1b[A\r", true, "z"},                   // Ctrl-U, then an arrow up ignored
-        {"a", Utf8(u8"😀ｶ") + "\r", true, "aｶ"},               // no emoji in code page 932
-        {"abc", "zz\x1b", false, "abc"},                       // Escape keeps the text
-        {"abc", "zz", false, "abc"},                           // so does the end of the input
-        {"abc", "z\x04", false, "abc"},                        // Ctrl-D
+        {"abc",
+         "\x01"
+         "1\x05"
+         "2\x1bOH3\x1b[4~4\r",
+         true, "31abc24"},
+        {"abc", "\x15z\x1b[A\r", true, "z"},     // Ctrl-U, then an arrow up ignored
+        {"a", Utf8(u8"😀ｶ") + "\r", true, "aｶ"},  // no emoji in code page 932
+        {"abc", "zz\x1b", false, "abc"},         // Escape keeps the text
+        {"abc", "zz", false, "abc"},             // so does the end of the input
+        {"abc", "z\x04", false, "abc"},          // Ctrl-D
     };
     for (const Case& c : cases) {
         Edited edited = Edit(c.initial, c.keys, {});
@@ -93,9 +97,15 @@ TEST(LineEditor, ALineWiderThanTheTerminalScrollsToKeepTheCursorInView) {
     for (int i = 0; i < 10; ++i) digits += "0123456789";
     // Not a terminal: 80 columns, the last kept free, two for the prompt.
     Edited edited = Edit(digits, "\x1b[H\r", options);
-    EXPECT_NE(edited.shown.find("\r> " + digits.substr(23) + "\x1b" "7\x1b[K"), std::string::npos)
+    EXPECT_NE(edited.shown.find("\r> " + digits.substr(23) +
+                                "\x1b"
+                                "7\x1b[K"),
+              std::string::npos)
         << edited.shown;
-    EXPECT_NE(edited.shown.find("\r> \x1b" "7" + digits.substr(0, 77) + "\x1b[K"), std::string::npos)
+    EXPECT_NE(edited.shown.find("\r> \x1b"
+                                "7" +
+                                digits.substr(0, 77) + "\x1b[K"),
+              std::string::npos)
         << edited.shown;
 }
 

@@ -131,14 +131,24 @@ TEST(DefaultMessageBox, TextsAreShownInTheUsersCharset) {
     // Bytes that are not CP932 become one '?' each: a lone byte, a lead byte at the end or without
     // a trail byte, an unassigned double-byte code.
     const std::pair<std::string, std::string> texts[] = {
-        {"a\xFF" "b", "a?b"}, {"x\x81", "x?"}, {"\x81\x20z", "? z"}, {"\x85\x40" "k", "?k"},
+        {"a\xFF"
+         "b",
+         "a?b"},
+        {"x\x81", "x?"},
+        {"\x81\x20z", "? z"},
+        {"\x85\x40"
+         "k",
+         "?k"},
         {std::string(3000, 'a') + "字", std::string(3000, 'a') + Utf8(u8"字")}};
     for (const auto& [text, shown] : texts) EXPECT_EQ(kiln::ToUserCharset(text), shown);
     // Typed text comes back to CP932 whole, or not at all (an e with acute accent has no CP932 form).
     std::string cp932 = "kept";
     EXPECT_TRUE(kiln::FromUserCharset(Utf8(u8"ｶｷﾞ漢字"), cp932));
     EXPECT_EQ(cp932, "ｶｷﾞ漢字");
-    EXPECT_FALSE(kiln::FromUserCharset("a\xC3\xA9" "b", cp932));
+    EXPECT_FALSE(
+        kiln::FromUserCharset("a\xC3\xA9"
+                              "b",
+                              cp932));
     EXPECT_EQ(cp932, "ｶｷﾞ漢字");
 
     ScopedEnv plain("LC_ALL", "C");

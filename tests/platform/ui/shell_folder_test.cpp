@@ -41,10 +41,13 @@ TEST(SpecialFolderTest, FollowsTheXdgUserAndBaseDirectories) {
     kiln::test::ScopedEnv cache("XDG_CACHE_HOME", nullptr);
     for (const char* name : {"conf", "data", "Desktop", "Bilder", "abs", "pub"})
         std::filesystem::create_directory(dir.host(name));
-    dir.Write("conf/user-dirs.dirs", "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n"
-                                     "XDG_MUSIC_DIR=\"" + dir.host("abs") + "\"\n"
-                                     "XDG_PUBLICSHARE_DIR=\"$HOME/pub\"\n"
-                                     "XDG_VIDEOS_DIR=relative/unquoted\n");
+    dir.Write("conf/user-dirs.dirs",
+              "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n"
+              "XDG_MUSIC_DIR=\"" +
+                  dir.host("abs") +
+                  "\"\n"
+                  "XDG_PUBLICSHARE_DIR=\"$HOME/pub\"\n"
+                  "XDG_VIDEOS_DIR=relative/unquoted\n");
     struct Case {
         int csidl;
         std::string path;  // "-": fails
@@ -55,11 +58,11 @@ TEST(SpecialFolderTest, FollowsTheXdgUserAndBaseDirectories) {
                           {CSIDL_MYPICTURES, dir.win("Bilder")},
                           {CSIDL_MYMUSIC, dir.win("abs")},
                           {CSIDL_COMMON_DOCUMENTS, dir.win("pub")},
-                          {CSIDL_MYVIDEO, dir.win()},       // a line of another form: the home folder
-                          {CSIDL_PERSONAL, dir.win()},      // not named: the home folder
+                          {CSIDL_MYVIDEO, dir.win()},   // a line of another form: the home folder
+                          {CSIDL_PERSONAL, dir.win()},  // not named: the home folder
                           {CSIDL_APPDATA, dir.win("conf")},
                           {CSIDL_LOCAL_APPDATA, dir.win("data")},
-                          {CSIDL_INTERNET_CACHE, "-"},      // ~/.cache does not exist
+                          {CSIDL_INTERNET_CACHE, "-"},  // ~/.cache does not exist
                           {CSIDL_INTERNET_CACHE | CSIDL_FLAG_CREATE, dir.win(".cache")},
                           {0x7F, "-"}};
     for (const Case& c : cases) {

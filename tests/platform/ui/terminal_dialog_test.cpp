@@ -99,9 +99,8 @@ int RunForm(bool withChoices, bool refuseEmpty) {
     tcgetattr(STDIN_FILENO, &after);
     bool same = before.c_lflag == after.c_lflag && before.c_iflag == after.c_iflag &&
                 before.c_cc[VMIN] == after.c_cc[VMIN];
-    std::printf("RESULT %d %s %d %d %d %s\n", (int)result, Hex(g_answers.text).c_str(),
-                g_answers.selection, g_answers.checked, g_answers.selectionChanges,
-                same ? "modes-back" : "modes-changed");
+    std::printf("RESULT %d %s %d %d %d %s\n", (int)result, Hex(g_answers.text).c_str(), g_answers.selection,
+                g_answers.checked, g_answers.selectionChanges, same ? "modes-back" : "modes-changed");
     return 0;
 }
 

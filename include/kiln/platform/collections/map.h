@@ -88,8 +88,8 @@ public:
         CAssoc* pAssoc = reinterpret_cast<CAssoc*>(rNextPosition);
         rKey = pAssoc->key;
         rValue = pAssoc->value;
-        rNextPosition = Position(pAssoc->pNext != nullptr ? pAssoc->pNext
-                                                          : FirstFrom(pAssoc->nHashValue % m_nHashTableSize + 1));
+        rNextPosition = Position(
+            pAssoc->pNext != nullptr ? pAssoc->pNext : FirstFrom(pAssoc->nHashValue % m_nHashTableSize + 1));
     }
 
     UINT GetHashTableSize() const { return m_nHashTableSize; }

@@ -141,13 +141,13 @@ struct AFX_EXCEPTION_LINK {
     CException* Release();
 };
 
-#define TRY                                \
-    {                                      \
+#define TRY                                   \
+    {                                         \
         AFX_EXCEPTION_LINK _afxExceptionLink; \
         try {
-#define CATCH(class, e)         \
-    }                           \
-    catch (class * e) {         \
+#define CATCH(class, e) \
+    }                   \
+    catch (class * e) { \
         _afxExceptionLink.Take(e);
 #define AND_CATCH(class, e) \
     }                       \
@@ -160,8 +160,8 @@ struct AFX_EXCEPTION_LINK {
 #define AND_CATCH_ALL(e) AND_CATCH(CException, e)
 #define END_CATCH_ALL END_CATCH
 #define THROW(e) throw e
-#define THROW_LAST()              \
-    do {                          \
+#define THROW_LAST()                 \
+    do {                             \
         _afxExceptionLink.Release(); \
-        throw;                    \
+        throw;                       \
     } while (0)

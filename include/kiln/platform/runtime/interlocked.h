@@ -18,7 +18,6 @@ inline LONG InterlockedDecrement(LONG volatile* Addend) {
 
 // Stores Exchange when *Destination equals Comparand; returns the value found either way.
 inline LONG InterlockedCompareExchange(LONG volatile* Destination, LONG Exchange, LONG Comparand) {
-    __atomic_compare_exchange_n(Destination, &Comparand, Exchange, false, __ATOMIC_SEQ_CST,
-                                __ATOMIC_SEQ_CST);
+    __atomic_compare_exchange_n(Destination, &Comparand, Exchange, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
     return Comparand;
 }

@@ -12,8 +12,8 @@ void SetLastError(DWORD dwErrCode);
 // an LPSTR* that receives a LocalAlloc'ed text) and FORMAT_MESSAGE_FROM_STRING. System texts are the
 // Windows English texts, ending in CR LF. Returns the length, or 0 with ERROR_MR_MID_NOT_FOUND for a
 // code the system has no text for.
-DWORD FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
-                     LPSTR lpBuffer, DWORD nSize, va_list* Arguments);
+DWORD FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId, LPSTR lpBuffer,
+                     DWORD nSize, va_list* Arguments);
 
 namespace kiln {
 

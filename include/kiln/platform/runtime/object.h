@@ -73,9 +73,9 @@ protected:
 
 #define RUNTIME_CLASS(class_name) (const_cast<CRuntimeClass*>(&class_name::class##class_name))
 
-#define DECLARE_DYNAMIC(class_name)                 \
-public:                                             \
-    static const CRuntimeClass class##class_name;   \
+#define DECLARE_DYNAMIC(class_name)               \
+public:                                           \
+    static const CRuntimeClass class##class_name; \
     CRuntimeClass* GetRuntimeClass() const override;
 
 #define DECLARE_DYNCREATE(class_name) \
@@ -86,7 +86,7 @@ public:                                             \
     DECLARE_DYNCREATE(class_name)  \
     friend CArchive& operator>>(CArchive& ar, class_name*& pOb);
 
-#define KILN_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, wSchema, pfnNew)                   \
+#define KILN_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, wSchema, pfnNew)                    \
     const CRuntimeClass class_name::class##class_name = {#class_name, (int)sizeof(class class_name), \
                                                          (UINT)(wSchema), pfnNew,                    \
                                                          RUNTIME_CLASS(base_class_name)};            \
@@ -95,15 +95,15 @@ public:                                             \
 #define IMPLEMENT_DYNAMIC(class_name, base_class_name) \
     KILN_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, nullptr)
 
-#define IMPLEMENT_DYNCREATE(class_name, base_class_name)                     \
-    CObject* class_name::CreateObject() { return new class_name; }          \
+#define IMPLEMENT_DYNCREATE(class_name, base_class_name)           \
+    CObject* class_name::CreateObject() { return new class_name; } \
     KILN_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, class_name::CreateObject)
 
-#define IMPLEMENT_SERIAL(class_name, base_class_name, wSchema)                                 \
-    CObject* class_name::CreateObject() { return new class_name; }                            \
+#define IMPLEMENT_SERIAL(class_name, base_class_name, wSchema)                                  \
+    CObject* class_name::CreateObject() { return new class_name; }                              \
     KILN_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, wSchema, class_name::CreateObject) \
-    static AFX_CLASSINIT _init_##class_name(RUNTIME_CLASS(class_name));                        \
-    [[maybe_unused]] CArchive& operator>>(CArchive& ar, class_name*& pOb) {                    \
-        pOb = static_cast<class_name*>(ar.ReadObject(RUNTIME_CLASS(class_name)));              \
-        return ar;                                                                             \
+    static AFX_CLASSINIT _init_##class_name(RUNTIME_CLASS(class_name));                         \
+    [[maybe_unused]] CArchive& operator>>(CArchive& ar, class_name*& pOb) {                     \
+        pOb = static_cast<class_name*>(ar.ReadObject(RUNTIME_CLASS(class_name)));               \
+        return ar;                                                                              \
     }

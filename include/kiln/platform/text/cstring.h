@@ -25,7 +25,7 @@ public:
     CString() = default;
     CString(const CString&) = default;
     CString(CString&&) noexcept = default;
-    CString(LPCSTR psz);  // NOLINT(google-explicit-constructor): MFC converts implicitly
+    CString(LPCSTR psz);                // NOLINT(google-explicit-constructor): MFC converts implicitly
     CString(const unsigned char* psz);  // NOLINT(google-explicit-constructor)
     CString(LPCSTR pch, int nLength);
     explicit CString(char ch, int nRepeat = 1);

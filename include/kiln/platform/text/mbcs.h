@@ -59,9 +59,7 @@ unsigned char* _mbsupr(unsigned char* str);
 unsigned char* _mbslwr(unsigned char* str);
 
 // The same for plain char strings, so callers need no casts.
-inline char* _mbschr(const char* str, unsigned int c) {
-    return (char*)_mbschr((const unsigned char*)str, c);
-}
+inline char* _mbschr(const char* str, unsigned int c) { return (char*)_mbschr((const unsigned char*)str, c); }
 inline char* _mbsrchr(const char* str, unsigned int c) {
     return (char*)_mbsrchr((const unsigned char*)str, c);
 }

@@ -26,8 +26,14 @@ public:
 
     CTimeSpan operator+(CTimeSpan span) const { return CTimeSpan(m_timeSpan + span.m_timeSpan); }
     CTimeSpan operator-(CTimeSpan span) const { return CTimeSpan(m_timeSpan - span.m_timeSpan); }
-    CTimeSpan& operator+=(CTimeSpan span) { m_timeSpan += span.m_timeSpan; return *this; }
-    CTimeSpan& operator-=(CTimeSpan span) { m_timeSpan -= span.m_timeSpan; return *this; }
+    CTimeSpan& operator+=(CTimeSpan span) {
+        m_timeSpan += span.m_timeSpan;
+        return *this;
+    }
+    CTimeSpan& operator-=(CTimeSpan span) {
+        m_timeSpan -= span.m_timeSpan;
+        return *this;
+    }
     bool operator==(CTimeSpan span) const { return m_timeSpan == span.m_timeSpan; }
     bool operator!=(CTimeSpan span) const { return m_timeSpan != span.m_timeSpan; }
     bool operator<(CTimeSpan span) const { return m_timeSpan < span.m_timeSpan; }

@@ -22,12 +22,12 @@ typedef void (CWnd::*AFX_PMSGW)();
 // How a handler is called (the entry's nSig).
 enum AfxSig : UINT_PTR {
     AfxSig_end = 0,
-    AfxSig_vv,       // void ()
-    AfxSig_is,       // int (LPCREATESTRUCT)
-    AfxSig_lwl,      // LRESULT (WPARAM, LPARAM)
-    AfxSigCmd_v,     // void () for a command or a control notification
-    AfxSigCmd_RANGE, // void (UINT id) for a range of commands
-    AfxSigCmd_EX,    // BOOL (UINT id) for a command: FALSE lets it go on to other handlers
+    AfxSig_vv,        // void ()
+    AfxSig_is,        // int (LPCREATESTRUCT)
+    AfxSig_lwl,       // LRESULT (WPARAM, LPARAM)
+    AfxSigCmd_v,      // void () for a command or a control notification
+    AfxSigCmd_RANGE,  // void (UINT id) for a range of commands
+    AfxSigCmd_EX,     // BOOL (UINT id) for a command: FALSE lets it go on to other handlers
 };
 
 struct AFX_MSGMAP_ENTRY {
@@ -66,32 +66,34 @@ To AfxHandlerCast(From handler) {
 #define afx_msg
 #define PASCAL
 
-#define DECLARE_MESSAGE_MAP()                                  \
-protected:                                                     \
-    static const AFX_MSGMAP* GetThisMessageMap();              \
+#define DECLARE_MESSAGE_MAP()                     \
+protected:                                        \
+    static const AFX_MSGMAP* GetThisMessageMap(); \
     const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                  \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
     const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
-    const AFX_MSGMAP* theClass::GetThisMessageMap() {                           \
-        typedef theClass ThisClass;                                             \
-        typedef baseClass TheBaseClass;                                         \
-        static_cast<void>(sizeof(ThisClass));                                   \
+    const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
+        typedef theClass ThisClass;                                                   \
+        typedef baseClass TheBaseClass;                                               \
+        static_cast<void>(sizeof(ThisClass));                                         \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
-#define END_MESSAGE_MAP()                                                      \
-        {0, 0, 0, 0, AfxSig_end, (AFX_PMSG)0}};                                \
-        static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
-        return &messageMap;                                                    \
+#define END_MESSAGE_MAP()                                                                         \
+    { 0, 0, 0, 0, AfxSig_end, (AFX_PMSG)0 }                                                       \
+    }                                                                                             \
+    ;                                                                                             \
+    static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
+    return &messageMap;                                                                           \
     }
 
 #define ON_COMMAND(id, memberFxn) \
     {WM_COMMAND, CN_COMMAND, (WORD)(id), (WORD)(id), AfxSigCmd_v, static_cast<AFX_PMSG>(memberFxn)},
-#define ON_COMMAND_EX(id, memberFxn)                           \
-    {WM_COMMAND, CN_COMMAND, (WORD)(id), (WORD)(id), AfxSigCmd_EX, \
-     AfxMsgHandler(static_cast<BOOL (CCmdTarget::*)(UINT)>(memberFxn))},
-#define ON_COMMAND_RANGE(id, idLast, memberFxn)                         \
-    {WM_COMMAND, CN_COMMAND, (WORD)(id), (WORD)(idLast), AfxSigCmd_RANGE, \
-     AfxMsgHandler(static_cast<void (CCmdTarget::*)(UINT)>(memberFxn))},
+#define ON_COMMAND_EX(id, memberFxn)       \
+    {WM_COMMAND, CN_COMMAND,   (WORD)(id), \
+     (WORD)(id), AfxSigCmd_EX, AfxMsgHandler(static_cast<BOOL (CCmdTarget::*)(UINT)>(memberFxn))},
+#define ON_COMMAND_RANGE(id, idLast, memberFxn)   \
+    {WM_COMMAND,     CN_COMMAND,      (WORD)(id), \
+     (WORD)(idLast), AfxSigCmd_RANGE, AfxMsgHandler(static_cast<void (CCmdTarget::*)(UINT)>(memberFxn))},
 #define ON_CONTROL(wNotifyCode, id, memberFxn) \
     {WM_COMMAND, (WORD)(wNotifyCode), (WORD)(id), (WORD)(id), AfxSigCmd_v, static_cast<AFX_PMSG>(memberFxn)},
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
@@ -101,17 +103,15 @@ protected:                                                     \
 #define ON_EN_KILLFOCUS(id, memberFxn) ON_CONTROL(EN_KILLFOCUS, id, memberFxn)
 #define ON_LBN_SELCHANGE(id, memberFxn) ON_CONTROL(LBN_SELCHANGE, id, memberFxn)
 #define ON_LBN_DBLCLK(id, memberFxn) ON_CONTROL(LBN_DBLCLK, id, memberFxn)
-#define ON_MESSAGE(message, memberFxn)                       \
-    {message, 0, 0, 0, AfxSig_lwl,                           \
-     AfxMsgHandler(static_cast<LRESULT (CWnd::*)(WPARAM, LPARAM)>(memberFxn))},
-#define ON_WM_CREATE()                                        \
-    {WM_CREATE, 0, 0, 0, AfxSig_is,                           \
-     AfxMsgHandler(static_cast<int (CWnd::*)(LPCREATESTRUCT)>(&ThisClass::OnCreate))},
+#define ON_MESSAGE(message, memberFxn) \
+    {message, 0, 0, 0, AfxSig_lwl, AfxMsgHandler(static_cast<LRESULT (CWnd::*)(WPARAM, LPARAM)>(memberFxn))},
+#define ON_WM_CREATE()        \
+    {WM_CREATE, 0,         0, \
+     0,         AfxSig_is, AfxMsgHandler(static_cast<int (CWnd::*)(LPCREATESTRUCT)>(&ThisClass::OnCreate))},
 #define ON_WM_CLOSE() \
     {WM_CLOSE, 0, 0, 0, AfxSig_vv, AfxMsgHandler(static_cast<void (CWnd::*)()>(&ThisClass::OnClose))},
-#define ON_WM_DESTROY()            \
-    {WM_DESTROY, 0, 0, 0, AfxSig_vv, \
-     AfxMsgHandler(static_cast<void (CWnd::*)()>(&ThisClass::OnDestroy))},
+#define ON_WM_DESTROY() \
+    {WM_DESTROY, 0, 0, 0, AfxSig_vv, AfxMsgHandler(static_cast<void (CWnd::*)()>(&ThisClass::OnDestroy))},
 #define ON_WM_PAINT() \
     {WM_PAINT, 0, 0, 0, AfxSig_vv, AfxMsgHandler(static_cast<void (CWnd::*)()>(&ThisClass::OnPaint))},
 
@@ -133,5 +133,4 @@ protected:
 };
 
 // The entry of entries (a map's own list) for the message, code and id, or null.
-const AFX_MSGMAP_ENTRY* AfxFindMessageEntry(const AFX_MSGMAP_ENTRY* lpEntry, UINT nMsg, UINT nCode,
-                                            UINT nID);
+const AFX_MSGMAP_ENTRY* AfxFindMessageEntry(const AFX_MSGMAP_ENTRY* lpEntry, UINT nMsg, UINT nCode, UINT nID);

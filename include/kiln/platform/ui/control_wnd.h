@@ -74,8 +74,8 @@ public:
     void SetRange32(int nLower, int nUpper);
     void GetRange(int& nLower, int& nUpper) const;
     int GetPos() const;
-    int SetPos(int nPos);       // returns the previous position
-    int OffsetPos(int nPos);    // returns the previous position
-    int SetStep(int nStep);     // returns the previous step
-    int StepIt();               // returns the previous position
+    int SetPos(int nPos);     // returns the previous position
+    int OffsetPos(int nPos);  // returns the previous position
+    int SetStep(int nStep);   // returns the previous step
+    int StepIt();             // returns the previous position
 };

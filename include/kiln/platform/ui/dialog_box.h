@@ -43,14 +43,14 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 // when there is none, the template is malformed or WM_INITDIALOG's procedure destroyed the window.
 HWND CreateDialogIndirectParamA(HINSTANCE hInstance, LPCDLGTEMPLATE lpTemplate, HWND hWndParent,
                                 DLGPROC lpDialogFunc, LPARAM dwInitParam);
-HWND CreateDialogParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent,
-                        DLGPROC lpDialogFunc, LPARAM dwInitParam);
+HWND CreateDialogParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
+                        LPARAM dwInitParam);
 #define CreateDialogA(inst, name, parent, proc) CreateDialogParamA(inst, name, parent, proc, 0)
 #define CreateDialogIndirectA(inst, tmpl, parent, proc) \
     CreateDialogIndirectParamA(inst, tmpl, parent, proc, 0)
 // The EndDialog result, or -1 when the dialog could not be created.
-INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent,
-                        DLGPROC lpDialogFunc, LPARAM dwInitParam);
+INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
+                        LPARAM dwInitParam);
 INT_PTR DialogBoxIndirectParamA(HINSTANCE hInstance, LPCDLGTEMPLATE hDialogTemplate, HWND hWndParent,
                                 DLGPROC lpDialogFunc, LPARAM dwInitParam);
 #define DialogBoxA(inst, name, parent, proc) DialogBoxParamA(inst, name, parent, proc, 0)

@@ -61,9 +61,9 @@ namespace kiln {
 struct DialogItem {
     std::string className;
     WORD id = 0;
-    std::string text;  // code page 932
+    std::string text;                    // code page 932
     short x = 0, y = 0, cx = 0, cy = 0;  // dialog units
-    DWORD style = 0;   // WS_CHILD is always added
+    DWORD style = 0;                     // WS_CHILD is always added
     DWORD exStyle = 0;
 };
 

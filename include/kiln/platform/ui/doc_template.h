@@ -29,8 +29,14 @@ public:
         regFileTypeId,
         regFileTypeName
     };
-    enum Confidence { noAttempt, maybeAttemptForeign, maybeAttemptNative, yesAttemptForeign, yesAttemptNative,
-                      yesAlreadyOpen };
+    enum Confidence {
+        noAttempt,
+        maybeAttemptForeign,
+        maybeAttemptNative,
+        yesAttemptForeign,
+        yesAttemptNative,
+        yesAlreadyOpen
+    };
 
     ~CDocTemplate() override;
     CDocTemplate(const CDocTemplate&) = delete;
@@ -65,7 +71,8 @@ public:
     CString m_strDocStrings;
 
 protected:
-    CDocTemplate(UINT nIDResource, CRuntimeClass* pDocClass, CRuntimeClass* pFrameClass, CRuntimeClass* pViewClass);
+    CDocTemplate(UINT nIDResource, CRuntimeClass* pDocClass, CRuntimeClass* pFrameClass,
+                 CRuntimeClass* pViewClass);
 };
 
 class CMultiDocTemplate : public CDocTemplate {

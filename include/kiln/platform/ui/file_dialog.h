@@ -77,20 +77,20 @@ struct OPENFILENAMEA {
     LPCSTR lpstrFilter;       // pairs of NUL-terminated description and patterns ("*.c;*.h"), then a NUL
     LPSTR lpstrCustomFilter;  // not used
     DWORD nMaxCustFilter;
-    DWORD nFilterIndex;       // 1-based; 0 takes the first
-    LPSTR lpstrFile;          // the initial name in, the chosen full path out
+    DWORD nFilterIndex;  // 1-based; 0 takes the first
+    LPSTR lpstrFile;     // the initial name in, the chosen full path out
     DWORD nMaxFile;
-    LPSTR lpstrFileTitle;     // receives the chosen file's name, when given
+    LPSTR lpstrFileTitle;  // receives the chosen file's name, when given
     DWORD nMaxFileTitle;
     LPCSTR lpstrInitialDir;
-    LPCSTR lpstrTitle;        // null: "開く" or "名前を付けて保存"
+    LPCSTR lpstrTitle;  // null: "開く" or "名前を付けて保存"
     DWORD Flags;
     WORD nFileOffset;
     WORD nFileExtension;
     LPCSTR lpstrDefExt;
     LPARAM lCustData;
-    LPOFNHOOKPROC lpfnHook;   // not called
-    LPCSTR lpTemplateName;    // not used
+    LPOFNHOOKPROC lpfnHook;  // not called
+    LPCSTR lpTemplateName;   // not used
     void* pvReserved;
     DWORD dwReserved;
     DWORD FlagsEx;
@@ -119,11 +119,11 @@ public:
     // IDOK or IDCANCEL (also when the dialog failed: see CommDlgExtendedError).
     INT_PTR DoModal() override;
 
-    CString GetPathName() const;   // the full path
-    CString GetFileName() const;   // the name with its extension
-    CString GetFileExt() const;    // the extension without its period
-    CString GetFileTitle() const;  // the name without its extension
-    CString GetFolderPath() const; // the folder, without a trailing backslash
+    CString GetPathName() const;    // the full path
+    CString GetFileName() const;    // the name with its extension
+    CString GetFileExt() const;     // the extension without its period
+    CString GetFileTitle() const;   // the name without its extension
+    CString GetFolderPath() const;  // the folder, without a trailing backslash
     BOOL GetReadOnlyPref() const { return (m_ofn.Flags & OFN_READONLY) != 0; }
 
     OPENFILENAMEA m_ofn;

@@ -24,7 +24,7 @@ HMENU LoadMenuIndirectA(const void* lpMenuTemplate, DWORD size);
 HMENU CreateMenu();
 BOOL DestroyMenu(HMENU hMenu);  // with its popups
 BOOL IsMenu(HMENU hMenu);
-int GetMenuItemCount(HMENU hMenu);  // -1 for a bad handle
+int GetMenuItemCount(HMENU hMenu);          // -1 for a bad handle
 UINT GetMenuItemID(HMENU hMenu, int nPos);  // (UINT)-1 for a popup or a bad position
 HMENU GetSubMenu(HMENU hMenu, int nPos);
 int GetMenuStringA(HMENU hMenu, UINT uIDItem, LPSTR lpString, int cchMax, UINT flags);

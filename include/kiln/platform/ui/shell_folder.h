@@ -64,7 +64,7 @@ struct BROWSEINFOA {
     LPCSTR lpszTitle;
     UINT ulFlags;
     BFFCALLBACK lpfn;
-    LPARAM lParam;           // given to lpfn
+    LPARAM lParam;  // given to lpfn
     int iImage;
 };
 typedef BROWSEINFOA* LPBROWSEINFOA;

@@ -47,8 +47,8 @@ public:
     // FALSE when it was WM_QUIT.
     virtual BOOL PumpMessage();
 
-    MSG m_msgCur = {};          // the message last taken by PumpMessage
-    DWORD m_nThreadID;          // the thread the object belongs to
+    MSG m_msgCur = {};  // the message last taken by PumpMessage
+    DWORD m_nThreadID;  // the thread the object belongs to
     CWnd* m_pMainWnd = nullptr;
 };
 
@@ -141,7 +141,7 @@ public:
     LPCTSTR m_pszRegistryKey = nullptr;
     LPCTSTR m_pszProfileName = nullptr;
     HINSTANCE m_hInstance = nullptr;
-    int m_nCmdShow = 1;    // SW_SHOWNORMAL
+    int m_nCmdShow = 1;  // SW_SHOWNORMAL
     int m_nWaitCursorCount = 0;
     int m_nNumPreviewPages = 0;
     CRecentFileList* m_pRecentFileList = nullptr;

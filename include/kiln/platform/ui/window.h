@@ -280,11 +280,10 @@ int GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount);
 // then, for a child without WS_EX_NOPARENTNOTIFY, WM_PARENTNOTIFY to its parent. hMenu is the id of
 // a child. A window with WS_VISIBLE is shown once created. CW_USEDEFAULT places a top-level window
 // at 0, 0 with three quarters of the screen's size.
-HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X,
-                     int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance,
+HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
+                     int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance,
                      LPVOID lpParam);
-#define CreateWindowA(className, windowName, style, x, y, width, height, parent, menu, instance, \
-                      param)                                                                   \
+#define CreateWindowA(className, windowName, style, x, y, width, height, parent, menu, instance, param) \
     CreateWindowExA(0, className, windowName, style, x, y, width, height, parent, menu, instance, param)
 // Destroys the window's owned windows and children first (the deepest last created first), then
 // sends WM_DESTROY and WM_NCDESTROY; the handle is stale afterwards. A window is destroyed by its own
@@ -323,15 +322,15 @@ HWND GetLastActivePopup(HWND hWnd);
 BOOL EnableWindow(HWND hWnd, BOOL bEnable);  // sends WM_ENABLE on a change; TRUE if it was disabled
 BOOL IsWindowEnabled(HWND hWnd);
 BOOL ShowWindow(HWND hWnd, int nCmdShow);  // TRUE if it was visible
-BOOL IsWindowVisible(HWND hWnd);            // visible itself and every ancestor
+BOOL IsWindowVisible(HWND hWnd);           // visible itself and every ancestor
 BOOL IsZoomed(HWND hWnd);
 BOOL IsIconic(HWND hWnd);
 HWND GetActiveWindow();  // of the calling thread
 HWND SetActiveWindow(HWND hWnd);
 HWND GetForegroundWindow();
 BOOL SetForegroundWindow(HWND hWnd);
-HWND GetFocus();  // of the calling thread
-HWND SetFocus(HWND hWnd);  // sends WM_KILLFOCUS and WM_SETFOCUS; returns the previous focus
+HWND GetFocus();                  // of the calling thread
+HWND SetFocus(HWND hWnd);         // sends WM_KILLFOCUS and WM_SETFOCUS; returns the previous focus
 SHORT GetKeyState(int nVirtKey);  // as the messages taken so far by this thread left the keys
 
 // Text (code page 932 bytes).
