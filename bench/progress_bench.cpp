@@ -21,13 +21,13 @@ void ProgressStepIt(benchmark::State& state) {
     }
     kiln::SetDialogHandler(previous);
 }
-BENCHMARK(ProgressStepIt)->Iterations(1000000)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(ProgressStepIt)->Iterations(1000000)->Repetitions(10)->ReportAggregatesOnly(true);
 
 void EmptyPeekMessage(benchmark::State& state) {
     MSG msg;
     for (auto _ : state) benchmark::DoNotOptimize(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
 }
-BENCHMARK(EmptyPeekMessage)->Iterations(1000000)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(EmptyPeekMessage)->Iterations(1000000)->Repetitions(10)->ReportAggregatesOnly(true);
 
 KILN_COMPARE("ProgressStepIt", "EmptyPeekMessage", 2.0);
 

@@ -20,7 +20,8 @@ std::vector<Pair>& Pairs() {
     return pairs;
 }
 
-// Keeps the real time per iteration of every run (the mean when repetitions are asked for).
+// Keeps the real time per iteration of every run (the median when repetitions are asked for: a
+// repetition slowed by the rest of a shared machine moves it least).
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -28,11 +29,11 @@ public:
         for (const Run& run : runs) {
             if (run.error_occurred) continue;
             bool aggregate = run.run_type == Run::RT_Aggregate;
-            if (aggregate && run.aggregate_name != "mean") continue;
+            if (aggregate && run.aggregate_name != "median") continue;
             std::string name = run.run_name.function_name;
-            if (!aggregate && m_times.count(name) && m_fromMean.count(name)) continue;
+            if (!aggregate && m_times.count(name) && m_fromMedian.count(name)) continue;
             m_times[name] = run.GetAdjustedRealTime();
-            if (aggregate) m_fromMean[name] = true;
+            if (aggregate) m_fromMedian[name] = true;
         }
     }
 
@@ -54,7 +55,7 @@ public:
 
 private:
     std::map<std::string, double> m_times;
-    std::map<std::string, bool> m_fromMean;
+    std::map<std::string, bool> m_fromMedian;
 };
 
 }  // namespace
@@ -65,6 +66,16 @@ bool Compare(const char* subject, const char* reference, double maxTimeRatio) {
 }
 
 int Main(int argc, char** argv) {
+    // Repetitions of the subject and its reference take turns in random order, so that a change in
+    // the machine's load falls on both rather than on one of them.
+    std::vector<char*> args(argv, argv + argc);
+    static char interleave[] = "--benchmark_enable_random_interleaving=true";
+    bool chosen = false;
+    for (char* arg : args) chosen |= std::string(arg).rfind("--benchmark_enable_random_interleaving", 0) == 0;
+    if (!chosen) args.insert(args.begin() + 1, interleave);
+    argc = (int)args.size();
+    args.push_back(nullptr);
+    argv = args.data();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RatioReporter reporter;

@@ -83,9 +83,11 @@ DWORD WindowThread(HWND hWnd) {
     return slot->thread.load();
 }
 
+// On the heap, as the library's thread-local block must stay small (see hot_thread_local.h).
 ThreadWindows& OwnWindows() {
-    thread_local ThreadWindows windows;
-    return windows;
+    thread_local std::unique_ptr<ThreadWindows> windows;
+    if (!windows) windows = std::make_unique<ThreadWindows>();
+    return *windows;
 }
 
 bool FilterAdmits(HWND filter, HWND target) {

@@ -1,6 +1,7 @@
 #include <kiln/platform/ui/wnd.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <typeinfo>
 #include <unordered_map>
@@ -27,9 +28,11 @@ struct HandleMaps {
     ~HandleMaps() { CWnd::DeleteTempMap(); }
 };
 
+// On the heap, as the library's thread-local block must stay small (see hot_thread_local.h).
 HandleMaps& Maps() {
-    thread_local HandleMaps maps;
-    return maps;
+    thread_local std::unique_ptr<HandleMaps> maps;
+    if (!maps) maps = std::make_unique<HandleMaps>();
+    return *maps;
 }
 
 // The message being handled, for CWnd::Default.
@@ -52,26 +55,6 @@ KILN_HOT_THREAD_LOCAL LastFound t_lastFound;
 // Called when hWnd's object or its subclassed procedure changes.
 void Forget(HWND hWnd) {
     if (t_lastFound.hWnd == hWnd) t_lastFound = LastFound{};
-}
-
-// The handler of a window message in the message maps from map down to CCmdTarget's, or null. Maps
-// never change while the program runs, so each thread remembers its recent answers: a control
-// stepped once per item of a job would otherwise walk three maps on every step.
-const AFX_MSGMAP_ENTRY* FindWindowMessageHandler(const AFX_MSGMAP* map, UINT message) {
-    struct Answer {
-        const AFX_MSGMAP* map;
-        UINT message;
-        const AFX_MSGMAP_ENTRY* entry;
-    };
-    thread_local Answer answers[64] = {};
-    Answer& answer = answers[(((uintptr_t)map >> 4) ^ message) & 63];
-    if (answer.map == map && answer.message == message) return answer.entry;
-    const AFX_MSGMAP_ENTRY* entry = nullptr;
-    for (const AFX_MSGMAP* base = map; base != nullptr && entry == nullptr;
-         base = base->pfnGetBaseMap != nullptr ? base->pfnGetBaseMap() : nullptr)
-        entry = AfxFindMessageEntry(base->lpEntries, message, 0, 0);
-    answer = Answer{map, message, entry};
-    return entry;
 }
 
 // Whether wnd is exactly CWnd or one of the library's control classes: none of them handles a
@@ -319,7 +302,10 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
         if (!OnCommand(wParam, lParam)) return FALSE;
         result = 1;
     } else {
-        const AFX_MSGMAP_ENTRY* entry = FindWindowMessageHandler(GetMessageMap(), message);
+        const AFX_MSGMAP_ENTRY* entry = nullptr;
+        for (const AFX_MSGMAP* map = GetMessageMap(); map != nullptr && entry == nullptr;
+             map = map->pfnGetBaseMap != nullptr ? map->pfnGetBaseMap() : nullptr)
+            entry = AfxFindMessageEntry(map->lpEntries, message, 0, 0);
         if (entry == nullptr) return FALSE;
         switch (entry->nSig) {
         case AfxSig_vv: (this->*AfxHandlerCast<void (CWnd::*)()>(entry->pfn))(); break;
