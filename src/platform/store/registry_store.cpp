@@ -369,13 +369,21 @@ int HiveStore::WaitForLock(void* connection, int count) {
 
 HiveStore::HiveStore(std::string path, Hive hive) : m_path(std::move(path)), m_hive(hive), m_pid(getpid()) {}
 
+// A forked child must not close what belongs to its parent: closing may checkpoint or remove the
+// parent's write-ahead log. The child keeps those connections as they are, open and out of use, for
+// the rest of its life (in a list that is never destroyed, so leak checkers see them held).
+void HiveStore::LeaveToParent() {
+    static std::mutex mutex;
+    static auto* kept = new std::vector<std::unique_ptr<Connection>>;
+    std::lock_guard<std::mutex> lock(mutex);
+    for (auto* c : {&m_file, &m_empty})
+        if (*c) kept->push_back(std::move(*c));
+    m_current = nullptr;
+    m_pid = getpid();
+}
+
 HiveStore::~HiveStore() {
-    // A forked child must not close what belongs to its parent: closing may checkpoint or remove the
-    // parent's write-ahead log. The child leaves those connections as they are.
-    if (m_pid != getpid()) {
-        (void)m_file.release();
-        (void)m_empty.release();
-    }
+    if (m_pid != getpid()) LeaveToParent();
 }
 
 bool HiveStore::MayWrite() const {
@@ -410,11 +418,7 @@ LONG HiveStore::UseEmpty() {
 }
 
 LONG HiveStore::Connect(bool write) {
-    if (m_pid != getpid()) {
-        (void)m_file.release();
-        (void)m_empty.release();
-        m_pid = getpid();
-    }
+    if (m_pid != getpid()) LeaveToParent();
     if (m_file && (m_file->snapshot || (m_file->readOnly && write && MayWrite()))) Drop();
     if (m_file) {
         m_current = m_file.get();

@@ -102,6 +102,7 @@ private:
     LONG InitSchema(Connection& c);
     LONG UseEmpty();
     void Drop();
+    void LeaveToParent();  // in a forked child: puts the parent's connections aside, unclosed
 
     std::string m_path;
     Hive m_hive;
