@@ -10,7 +10,7 @@
 #include <vector>
 
 // Keeps the reads from being optimised away.
-volatile long g_sink;
+volatile unsigned long g_sink;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("KILN_UI", "batch", 1);
@@ -27,12 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
          p = profile.EnumProfile(p, key, value))
         keys.push_back(key);
 
-    long sum = 0;
+    // Unsigned, so that adding up whatever the reads return wraps instead of overflowing.
+    unsigned long sum = 0;
     for (const CString& k : keys) {
         sum += profile.ReadProfile(k).IsType();
         sum += profile.ReadProfile(k, "d").IsType() + profile.ReadProfile(k, 3).IsType();
-        sum += (long)profile.ReadProfileString(k, nullptr).GetLength() + (long)profile.ReadProfileInt(k, 7);
-        sum += (long)profile.Read(k, "d").GetLength() + (long)profile.Read(k, 5) + (long)profile.Read(k, 6ul);
+        sum += (unsigned long)profile.ReadProfileString(k, nullptr).GetLength() +
+               (unsigned long)profile.ReadProfileInt(k, 7);
+        sum += (unsigned long)profile.Read(k, "d").GetLength() + (unsigned long)profile.Read(k, 5) +
+               profile.Read(k, 6ul);
     }
 
     CProfile copy(profile);
@@ -48,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     CProfile assigned;
     assigned = copy;
-    sum += assigned.ReadProfileInt(keys.back(), 0);
+    sum += (unsigned long)assigned.ReadProfileInt(keys.back(), 0);
     g_sink = sum;
     return 0;
 }
