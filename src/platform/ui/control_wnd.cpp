@@ -118,8 +118,3 @@ void CProgressCtrl::GetRange(int& nLower, int& nUpper) const {
     nLower = range.iLow;
     nUpper = range.iHigh;
 }
-int CProgressCtrl::GetPos() const { return (int)::SendMessageA(m_hWnd, PBM_GETPOS, 0, 0); }
-int CProgressCtrl::SetPos(int nPos) { return (int)::SendMessageA(m_hWnd, PBM_SETPOS, (WPARAM)nPos, 0); }
-int CProgressCtrl::OffsetPos(int nPos) { return (int)::SendMessageA(m_hWnd, PBM_DELTAPOS, (WPARAM)nPos, 0); }
-int CProgressCtrl::SetStep(int nStep) { return (int)::SendMessageA(m_hWnd, PBM_SETSTEP, (WPARAM)nStep, 0); }
-int CProgressCtrl::StepIt() { return (int)::SendMessageA(m_hWnd, PBM_STEPIT, 0, 0); }

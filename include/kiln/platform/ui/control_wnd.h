@@ -3,6 +3,7 @@
 // Each is usually bound to a dialog's control with DDX_Control, or made with Create.
 #pragma once
 
+#include <kiln/platform/ui/controls.h>
 #include <kiln/platform/ui/wnd.h>
 
 class CStatic : public CWnd {
@@ -73,9 +74,11 @@ public:
     void SetRange(short nLower, short nUpper);
     void SetRange32(int nLower, int nUpper);
     void GetRange(int& nLower, int& nUpper) const;
-    int GetPos() const;
-    int SetPos(int nPos);     // returns the previous position
-    int OffsetPos(int nPos);  // returns the previous position
-    int SetStep(int nStep);   // returns the previous step
-    int StepIt();             // returns the previous position
+    // One message each, inline: a job may move its bar once per item. SetPos, OffsetPos and StepIt
+    // return the previous position, SetStep the previous step.
+    int GetPos() const { return (int)::SendMessageA(m_hWnd, PBM_GETPOS, 0, 0); }
+    int SetPos(int nPos) { return (int)::SendMessageA(m_hWnd, PBM_SETPOS, (WPARAM)nPos, 0); }
+    int OffsetPos(int nPos) { return (int)::SendMessageA(m_hWnd, PBM_DELTAPOS, (WPARAM)nPos, 0); }
+    int SetStep(int nStep) { return (int)::SendMessageA(m_hWnd, PBM_SETSTEP, (WPARAM)nStep, 0); }
+    int StepIt() { return (int)::SendMessageA(m_hWnd, PBM_STEPIT, 0, 0); }
 };
