@@ -107,6 +107,9 @@ TEST_F(SystemTime, ZonesWithAndWithoutDaylightSaving) {
          "0-11-1/0 02:00:00.000"},
         {"CET-1CEST,M3.5.0,M10.5.0/3", july, TIME_ZONE_ID_DAYLIGHT, -60, -60, "CET", "0-3-5/0 02:00:00.000",
          "0-10-5/0 03:00:00.000"},
+        // 2024-03-24 is the fourth Sunday of March, not the last: the 31st is one more.
+        {"XST3XDT,M3.4.0,M10.2.0", july, TIME_ZONE_ID_DAYLIGHT, 180, -60, "XST", "0-3-4/0 02:00:00.000",
+         "0-10-2/0 02:00:00.000"},
         {"AEST-10AEDT,M10.1.0,M4.1.0/3", january, TIME_ZONE_ID_DAYLIGHT, -600, -60, "AEST",
          "0-10-1/0 02:00:00.000", "0-4-1/0 03:00:00.000"},
     };
