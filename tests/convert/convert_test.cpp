@@ -120,6 +120,11 @@ TEST_F(Driver, PreConvertReplacesTheSourceAndSavesItBesideIt) {
     EXPECT_EQ(Seq({big.preLength, big.GetLength()}), "5000 9999")
         << "grown as emitted, then trimmed to the text";
 
+    Tracing unread;  // no source block at all: the PC still starts over on the new text
+    unread.preText = "xy";
+    unread.SetPC(7);
+    EXPECT_EQ(Seq({unread.PreConvert(nullptr), unread.GetPC(), unread.GetLength()}), "1 0 2");
+
     CConvert plain;  // nothing emitted: the source becomes empty
     plain.Attach("some text", "dir\\a.src");
     EXPECT_EQ(Seq({plain.PreConvert(nullptr), plain.GetLength(), plain.IsAttached()}), "1 0 1");
