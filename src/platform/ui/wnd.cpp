@@ -70,8 +70,7 @@ bool AddsNothing(const CWnd& wnd) {
 
 }  // namespace
 
-// The window code calls this right after a window's record exists: the object being created gets
-// the window, and the window's messages go to AfxWndProc.
+// The library's window plumbing, with access to CWnd's insides.
 struct CWndAccess {
     // Whether the message goes straight to the procedure wnd subclasses: wnd adds nothing to it.
     static bool PassesStraightOn(const CWnd& wnd, UINT nMsg) {
@@ -79,6 +78,8 @@ struct CWndAccess {
     }
     [[gnu::noinline]] static LRESULT Route(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
     static LRESULT Dispatch(CWnd* wnd, HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
+    // The window code calls this right after a window's record exists: the object being created
+    // gets the window, and the window's messages go to AfxWndProc.
     static void AttachCreating(HWND hWnd) {
         HandleMaps& maps = Maps();
         CWnd* wnd = maps.creating;
