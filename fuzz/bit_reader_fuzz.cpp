@@ -20,10 +20,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    size_t scriptLength = std::min<size_t>(data[0] & 63, size - 1);
-    const uint8_t* script = data + 1;
-    const uint8_t* chunk = data + 1 + scriptLength;
-    unsigned int length = (unsigned int)(size - 1 - scriptLength);
+    const auto [script, scriptLength, chunk, chunkLength] = kiln::fuzz::SplitScript(data, size);
+    const auto length = (unsigned int)chunkLength;
 
     CAllocInterface heap;
     if (!heap.Alloc((int)length)) return 0;

@@ -4,6 +4,8 @@
 
 #include <kiln/platform/ui/message_box.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +14,20 @@
 #include <unistd.h>
 
 namespace kiln::fuzz {
+
+// A scripted target's input: a first byte whose low six bits give the script's length (at most 63,
+// and at most what follows), the script, then the data the script works on. size must not be 0.
+struct Scripted {
+    const uint8_t* script;
+    size_t scriptLength;
+    const uint8_t* data;
+    size_t length;
+};
+
+inline Scripted SplitScript(const uint8_t* data, size_t size) {
+    const size_t scriptLength = std::min<size_t>(data[0] & 63, size - 1);
+    return Scripted{data + 1, scriptLength, data + 1 + scriptLength, size - 1 - scriptLength};
+}
 
 // Answers every box with the choice that lets the library go on without repeating itself: Ignore,
 // No, Cancel, else OK. Nothing is printed, so a long run is not slowed by the terminal.

@@ -36,9 +36,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    size_t scriptLength = std::min<size_t>(data[0] & 63, size - 1);
-    const uint8_t* script = data + 1;
-    std::string text(reinterpret_cast<const char*>(data + 1 + scriptLength), size - 1 - scriptLength);
+    const auto [script, scriptLength, textData, textLength] = kiln::fuzz::SplitScript(data, size);
+    std::string text(reinterpret_cast<const char*>(textData), textLength);
 
     CReadStm reader;
     if (reader.Attach(text.data(), (unsigned int)text.size(), "t.s") == nullptr && !text.empty()) return 0;
