@@ -36,7 +36,8 @@ TEST(ProgressDialog, ShowsThePercentageFromTheDefaultStepAndOfEachPosition) {
         {0, 200, 50, "25%"},
         {0, 200, 200, "100%"},
         {0, 100, 150, "50%"},
-        {0, 100, 99, "99%"},
+        {0, 100, 98, "98%"},
+        {0, 100, 99, "99%"},  // the first position of the next percentage
         {-50, 50, 0, "50%"},
         {10, 20, 15, "50%"},
         {0, 100, -30, "-30%"},
