@@ -187,6 +187,12 @@ TEST(Controls, ProgressBarRangesClampStepsWrapAndNeedNoRepaint) {
         PBRANGE range{};
         EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, TRUE, (LPARAM)&range), -50);
         EXPECT_EQ(std::tuple(range.iLow, range.iHigh), std::tuple(-50, 50));
+        // The bar's own procedure, called with the handle of the bar just sent to and destroyed,
+        // finds no bar.
+        DestroyWindow(bar);
+        WNDCLASSA wc{};
+        ASSERT_TRUE(GetClassInfoA(nullptr, PROGRESS_CLASS, &wc));
+        EXPECT_EQ(CallWindowProcA(wc.lpfnWndProc, bar, PBM_GETPOS, 0, 0), 0);
         DestroyWindow(parent);
     });
 }
